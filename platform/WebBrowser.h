@@ -1,0 +1,67 @@
+#pragma once
+// The web browser component as the tabbed control sees it: one per tab.
+// Production: QtWebBrowser (Qt WebEngine). Tests: FakeBrowser. Tabs get their
+// browsers from the factory below, so nothing above platform/ names an engine.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace tk {
+
+class WebBrowser;
+
+// The events the shell listens to, with the classic component's arguments.
+struct WebBrowserEvents {
+    std::function<void(int32_t progress, int32_t progressMax)> ProgressChange;
+    std::function<void()> DownloadBegin;
+    std::function<void()> DownloadComplete;
+    std::function<void(const QString &text)> TitleChange;
+    std::function<void(const QString &szProperty)> PropertyChange;
+    std::function<void(const QString &url, bool &cancel)> BeforeNavigate2;
+    // ppDisp: set it to another browser's Application() to have the new
+    // window's page load there; leave it null (or cancel) to refuse.
+    std::function<void(WebBrowser *&ppDisp, bool &cancel)> NewWindow2;
+    std::function<void(WebBrowser *pDisp, const QString &url)> NavigateComplete2;
+    std::function<void(bool isChildWindow, bool &cancel)> WindowClosing;
+};
+
+// The component's own error (history exhausted and the like), raised as a
+// TkError with this number, as the classic component's "unspecified error".
+constexpr int kComponentError = -2147467259;
+
+class WebBrowser {
+public:
+    virtual ~WebBrowser() = default;
+
+    // The widget that shows the page; the owning control parents and places it.
+    virtual QWidget *widget() = 0;
+
+    virtual void Navigate(const QString &url) = 0;
+    virtual void Refresh() = 0;
+    virtual void Stop() = 0;
+    virtual void GoBack() = 0;    // throws TkError(kComponentError) without history
+    virtual void GoForward() = 0; // likewise
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+    virtual bool Busy() const = 0;
+    // The automation object handed back from NewWindow2: the browser itself.
+    virtual WebBrowser *Application() { return this; }
+    virtual bool Silent() const = 0;
+    virtual void setSilent(bool silent) = 0;
+
+    WebBrowserEvents events;
+};
+
+using BrowserFactory = std::function<std::unique_ptr<WebBrowser>()>;
+
+// The factory every tab's browser comes from. Unset, createBrowser() throws
+// TkError(kComponentError).
+void setBrowserFactory(BrowserFactory factory);
+std::unique_ptr<WebBrowser> createBrowser();
+
+} // namespace tk

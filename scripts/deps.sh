@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavrin builds, runs and tests with, where missing.
+set -euo pipefail
+
+packages=(
+    cmake make g++ pkg-config
+    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-arphic-gbsn00lp fonts-liberation
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,157 @@
+#include "ControlArray.h"
+#include "Form.h"
+#include "Image.h"
+#include "Label.h"
+#include "ListBox.h"
+#include "PictureBox.h"
+#include "TkError.h"
+
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+using namespace tk;
+
+namespace {
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const TkError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+struct Host {
+    Form form;
+    PictureBox box{&form};
+};
+
+} // namespace
+
+TEST(Geometry, TwipsAreKeptAsSetAndPushedRoundedToPixels)
+{
+    Host h;
+    Image img(&h.box);
+    img.Move(22.5f, 7.0f, 8.0f, 1507.0f);
+    EXPECT_FLOAT_EQ(img.Left(), 22.5f);
+    EXPECT_FLOAT_EQ(img.Width(), 8.0f);
+    // 22.5 twips is 1.5 pixels (away from zero), 7 is 0.47, 8 is 0.53.
+    EXPECT_EQ(img.peer()->geometry(), QRect(2, 0, 1, 100));
+    img.Move(-20.0f, -20.0f);
+    EXPECT_EQ(img.peer()->pos(), QPoint(-1, -1));
+}
+
+TEST(Geometry, NegativeSizesAreRefusedWithError380AndChangeNothing)
+{
+    Host h;
+    Image img(&h.box);
+    img.Move(100, 200, 300, 400);
+    EXPECT_EQ(errorOf([&] { img.setWidth(-1); }), kInvalidPropertyValue);
+    EXPECT_EQ(errorOf([&] { img.setHeight(-0.5f); }), kInvalidPropertyValue);
+    EXPECT_EQ(errorOf([&] { img.Move(0, 0, 10, -10); }), kInvalidPropertyValue);
+    EXPECT_EQ(img.Left(), 100);
+    EXPECT_EQ(img.Top(), 200);
+    EXPECT_EQ(img.Width(), 300);
+    EXPECT_EQ(img.Height(), 400);
+    EXPECT_EQ(img.peer()->geometry(), QRect(7, 13, 20, 27));
+    img.setWidth(0); // zero is a size like any other
+    EXPECT_EQ(img.Width(), 0);
+}
+
+TEST(Geometry, ResizeIsRaisedOnlyWhenTheSizeChanges)
+{
+    Host h;
+    int resizes = 0;
+    h.box.Resize = [&] { ++resizes; };
+    h.box.Move(0, 0, 100, 100);
+    h.box.Move(50, 50);
+    h.box.setWidth(100);
+    EXPECT_EQ(resizes, 1);
+    h.box.setHeight(90);
+    EXPECT_EQ(resizes, 2);
+}
+
+TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
+{
+    Host h;
+    QPixmap px(8, 28);
+    px.fill(Qt::blue);
+    const Picture skin(px);
+    auto first = std::make_unique<Image>(&h.box);
+    first->setStretch(true);
+    first->setPicture(skin);
+    first->Move(120, 0, 300, 420);
+    first->setTag(QStringLiteral("t"));
+    ControlArray<Image> arr(std::move(first));
+    std::vector<int16_t> wired;
+    arr.setWiring([&](int16_t i, Image &) { wired.push_back(i); });
+
+    arr.Load(3);
+    Image &copy = arr(3);
+    EXPECT_FALSE(copy.Visible());
+    EXPECT_FALSE(copy.peer()->isVisibleTo(h.box.peer()));
+    EXPECT_EQ(copy.Container(), &h.box);
+    EXPECT_EQ(copy.peer()->parentWidget(), h.box.peer());
+    EXPECT_EQ(copy.picture().handle(), skin.handle());
+    EXPECT_TRUE(copy.Stretch());
+    EXPECT_EQ(copy.Left(), 120);
+    EXPECT_EQ(copy.Width(), 300);
+    EXPECT_EQ(copy.Height(), 420);
+    EXPECT_EQ(copy.Tag(), QStringLiteral("t"));
+    EXPECT_EQ(wired, (std::vector<int16_t>{0, 3}));
+
+    EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
+    EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
+}
+
+TEST(Pictures, CopiesShareAHandleAndLoadsDoNot)
+{
+    QPixmap px(4, 4);
+    px.fill(Qt::red);
+    Picture a(px);
+    Picture b = a;
+    Picture c(px);
+    EXPECT_EQ(a.handle(), b.handle());
+    EXPECT_NE(a.handle(), c.handle());
+    EXPECT_TRUE(Picture::load(QStringLiteral("/nonexistent/x.png")).isNull());
+    EXPECT_EQ(Picture().handle(), 0);
+
+    // A picture-less image keeps its size; a picture gives it the picture's.
+    Host h;
+    Image img(&h.box);
+    img.Move(0, 0, 60, 60);
+    img.setPicture(Picture());
+    EXPECT_EQ(img.Width(), 60);
+    img.setPicture(a);
+    EXPECT_EQ(img.Width(), 60); // 4 px
+    EXPECT_EQ(img.Height(), 60);
+}
+
+TEST(Labels, AutoSizeMeasuresTheCaptionInTheLabelsFont)
+{
+    Host h;
+    Label l(&h.box);
+    l.setFont(QFont(QStringLiteral("Liberation Mono"), 9));
+    l.setAutoSize(true);
+    l.setCaption(QStringLiteral("abcd"));
+    const float four = l.Width();
+    l.setCaption(QStringLiteral("abcdabcd"));
+    EXPECT_GT(four, 0);
+    EXPECT_FLOAT_EQ(l.Width(), 2 * four); // a fixed-pitch face
+    EXPECT_EQ(int(l.Width()) % 15, 0);
+}
+
+TEST(ListBoxes, ItemsAddRemoveAndReadAsText)
+{
+    ListBox l;
+    l.AddItem(QStringLiteral("1"));
+    l.AddItem(QStringLiteral("3"));
+    l.RemoveItem(0);
+    EXPECT_EQ(l.ListCount(), 1);
+    EXPECT_EQ(l.List(0), QStringLiteral("3"));
+    EXPECT_EQ(l.List(1), QString());
+    EXPECT_EQ(errorOf([&] { l.RemoveItem(1); }), kInvalidArgument);
+}
