@@ -1,0 +1,676 @@
+// skingen: draws every picture of the browser skin (window frame, caption
+// buttons, tabs, icons) from code, so the skin can be rebuilt byte for byte.
+//
+//   skingen <output-dir>        write all pictures into <output-dir>
+//   skingen --check <skin-dir>  verify sizes, seams and that b.ico reads back
+
+#include <QByteArray>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// ---- palette ---------------------------------------------------------------
+
+constexpr QRgb kBackground = qRgb(0xE1, 0xF1, 0xFF); // window and control background
+constexpr QRgb kFrameBorder = qRgb(74, 125, 181);
+constexpr QRgb kFrameHighlight = qRgb(247, 251, 255);
+constexpr QRgb kCaptionTop = qRgb(236, 246, 255);
+constexpr QRgb kFrameFill = qRgb(200, 226, 250);
+constexpr QRgb kFrameBottomFill = qRgb(188, 217, 246);
+constexpr QRgb kInnerLine = qRgb(160, 195, 235);
+constexpr QRgb kGlyph = qRgb(40, 70, 110);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kPageLine = qRgb(110, 155, 210); // selected tab outline, line under the tab strip
+
+// Frame geometry: caption height, side widths, bottom height, top corner radius.
+constexpr int kCaption = 18;
+constexpr int kSideLeft = 9;
+constexpr int kSideRight = 8;
+constexpr int kBottom = 16;
+constexpr int kFrameCorner = 6;
+constexpr int kButtonHeight = 19;
+
+// ---- colour helpers --------------------------------------------------------
+
+QRgb mix(QRgb a, QRgb b, double t)
+{
+    auto ch = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+    return qRgba(ch(qRed(a), qRed(b)), ch(qGreen(a), qGreen(b)), ch(qBlue(a), qBlue(b)),
+                 ch(qAlpha(a), qAlpha(b)));
+}
+
+// Row y of a vertical gradient running from row y0 (top) to row y1 (bottom).
+QRgb vgrad(QRgb top, QRgb bottom, int y, int y0, int y1)
+{
+    if (y1 <= y0)
+        return top;
+    return mix(top, bottom, std::clamp(double(y - y0) / (y1 - y0), 0.0, 1.0));
+}
+
+QImage blank(int w, int h, QRgb fill = 0)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(fill);
+    return img;
+}
+
+QImage over(QImage base, const QImage &top, QPoint at = {})
+{
+    QPainter p(&base);
+    p.drawImage(at, top);
+    return base;
+}
+
+void fillRect(QImage &img, int x, int y, int w, int h, QRgb c)
+{
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            if (img.valid(i, j))
+                img.setPixel(i, j, c);
+}
+
+// ---- rounded shapes --------------------------------------------------------
+
+struct Radii {
+    double tl = 0, tr = 0, br = 0, bl = 0;
+};
+
+// Signed distance to the outline of a rounded rectangle (negative inside).
+double roundRectDistance(QPointF p, const QRectF &r, const Radii &rad)
+{
+    const QPointF c = r.center();
+    const double rr = p.x() < c.x() ? (p.y() < c.y() ? rad.tl : rad.bl)
+                                    : (p.y() < c.y() ? rad.tr : rad.br);
+    const double qx = std::abs(p.x() - c.x()) - (r.width() / 2 - rr);
+    const double qy = std::abs(p.y() - c.y()) - (r.height() / 2 - rr);
+    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0)
+        - rr;
+}
+
+// Edge: the 1-px outline; Inner: the ring just inside it; Body: the rest.
+enum class Ring { Edge, Inner, Body };
+using ShapeColour = std::function<QRgb(int x, int y, Ring ring, QPointF at)>;
+
+// Draws a rounded rectangle pixel by pixel (4x4 samples a pixel). Straight
+// edges come out exactly one pixel wide; outside is transparent.
+QImage drawShape(QSize size, const QRectF &shape, const Radii &radii, const ShapeColour &colour)
+{
+    constexpr int kSub = 4;
+    constexpr double kSamples = kSub * kSub;
+    QImage img = blank(size.width(), size.height());
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            double a = 0, r = 0, g = 0, b = 0;
+            for (int sy = 0; sy < kSub; ++sy) {
+                for (int sx = 0; sx < kSub; ++sx) {
+                    const QPointF at(x + (sx + 0.5) / kSub, y + (sy + 0.5) / kSub);
+                    const double d = roundRectDistance(at, shape, radii);
+                    if (d > 0)
+                        continue;
+                    const Ring ring = d > -1 ? Ring::Edge : d > -2 ? Ring::Inner : Ring::Body;
+                    const QRgb c = colour(x, y, ring, at);
+                    const double ca = qAlpha(c) / 255.0;
+                    a += ca;
+                    r += qRed(c) * ca;
+                    g += qGreen(c) * ca;
+                    b += qBlue(c) * ca;
+                }
+            }
+            img.setPixel(x, y,
+                         qRgba(int(std::lround(r / kSamples)), int(std::lround(g / kSamples)),
+                               int(std::lround(b / kSamples)),
+                               int(std::lround(a * 255 / kSamples))));
+        }
+    }
+    return img;
+}
+
+// ---- crisp glyphs ----------------------------------------------------------
+
+// A bold x, n wide and n-1 high, two pixels per stroke and row.
+void glyphCross(QImage &img, int x0, int y0, int n, QRgb c)
+{
+    for (int r = 0; r < n - 1; ++r)
+        for (int x : {r, r + 1, n - 2 - r, n - 1 - r})
+            fillRect(img, x0 + x, y0 + r, 1, 1, c);
+}
+
+void glyphMinimise(QImage &img, int dy, QRgb c)
+{
+    fillRect(img, (img.width() - 9) / 2, 12 + dy, 9, 2, c);
+}
+
+void glyphMaximise(QImage &img, int dy, QRgb c)
+{
+    const int x = (img.width() - 9) / 2, y = 5 + dy;
+    fillRect(img, x, y, 9, 2, c);
+    fillRect(img, x, y + 8, 9, 1, c);
+    fillRect(img, x, y, 1, 9, c);
+    fillRect(img, x + 8, y, 1, 9, c);
+}
+
+void glyphClose(QImage &img, int dy, QRgb c)
+{
+    glyphCross(img, (img.width() - 10) / 2, 5 + dy, 10, c);
+}
+
+// ---- window frame ----------------------------------------------------------
+
+// The frame of a whole w x h window. The eight pieces are cut from it, so
+// corners and middles meet pixel for pixel.
+QImage drawFrame(int w, int h)
+{
+    const int innerL = kSideLeft - 1, innerR = w - kSideRight;
+    const int innerT = kCaption - 1, innerB = h - kBottom;
+    auto fill = [=](int x, int y) -> QRgb {
+        const bool inX = x >= innerL && x <= innerR, inY = y >= innerT && y <= innerB;
+        if ((inY && (x == innerL || x == innerR)) || (inX && (y == innerT || y == innerB)))
+            return kInnerLine;
+        if (x > innerL && x < innerR && y > innerT && y < innerB)
+            return kBackground;
+        if (y < innerT)
+            return vgrad(kCaptionTop, kFrameFill, y, 1, innerT);
+        if (y > innerB)
+            return vgrad(kFrameFill, kFrameBottomFill, y, innerB, h - 2);
+        return kFrameFill;
+    };
+    return drawShape(QSize(w, h), QRectF(0, 0, w, h), {kFrameCorner, kFrameCorner, 0, 0},
+                     [=](int x, int y, Ring ring, QPointF at) {
+                         if (ring == Ring::Edge)
+                             return kFrameBorder;
+                         // light catches the top edge and the left side
+                         if (ring == Ring::Inner
+                             && (at.y() < kFrameCorner + 1 || (at.x() < w / 2.0 && at.y() < h - 2)))
+                             return kFrameHighlight;
+                         return fill(x, y);
+                     });
+}
+
+// What lies under a caption button: the caption rows plus the first content row.
+QImage captionStrip(int w)
+{
+    return drawFrame(w + 40, 40).copy(20, 0, w, kButtonHeight);
+}
+
+struct Output {
+    QDir dir;
+    bool ok = true;
+
+    void save(const QImage &img, const char *name)
+    {
+        bool opaque = true;
+        for (int y = 0; y < img.height() && opaque; ++y)
+            for (int x = 0; x < img.width() && opaque; ++x)
+                opaque = qAlpha(img.pixel(x, y)) == 255;
+        QImage out = img.convertToFormat(opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+        out.setDotsPerMeterX(3780);
+        out.setDotsPerMeterY(3780);
+        if (!out.save(dir.filePath(QString::fromLatin1(name)), "PNG")) {
+            std::fprintf(stderr, "skingen: cannot write %s\n", name);
+            ok = false;
+        }
+    }
+};
+
+void frameFamily(Output &out)
+{
+    const int w = 80, h = 60;
+    const QImage f = drawFrame(w, h);
+    out.save(f.copy(0, 0, 18, kCaption), "ImageTopLeft.png");
+    out.save(f.copy(18, 0, 18, kCaption), "ImageTopMiddle.png");
+    out.save(f.copy(w - 15, 0, 15, kCaption), "ImageTopRight.png");
+    out.save(f.copy(0, kCaption, kSideLeft, 19), "ImageMiddleLeft.png");
+    out.save(f.copy(w - kSideRight, kCaption, kSideRight, 19), "ImageMiddleRight.png");
+    out.save(f.copy(0, h - kBottom, 18, kBottom), "ImageButtomLeft.png");
+    out.save(f.copy(18, h - kBottom, 19, kBottom), "ImageButtomMiddle.png");
+    out.save(f.copy(w - 15, h - kBottom, 15, kBottom), "ImageButtomRight.png");
+}
+
+// ---- caption buttons -------------------------------------------------------
+
+struct ButtonLook {
+    QRgb border, inner, top, bottom, glyph;
+};
+
+// State 0 shows the bare caption; hover and pressed hang a rounded body from
+// the frame's top line.
+QImage drawCaptionButton(int w, int state, bool danger, void (*glyph)(QImage &, int, QRgb))
+{
+    static const ButtonLook kLooks[2][2] = {
+        {{kPageLine, kWhite, qRgb(252, 254, 255), qRgb(208, 231, 253), kGlyph},
+         {qRgb(80, 125, 180), 0, qRgb(148, 188, 232), qRgb(186, 215, 246), kGlyph}},
+        {{qRgb(160, 42, 36), qRgb(242, 150, 140), qRgb(238, 112, 102), qRgb(200, 50, 42), kWhite},
+         {qRgb(118, 22, 16), 0, qRgb(150, 28, 22), qRgb(192, 52, 44), qRgb(255, 232, 230)}},
+    };
+    QImage img = captionStrip(w);
+    QRgb glyphColour = kGlyph;
+    if (state > 0) {
+        const ButtonLook &look = kLooks[danger][state - 1];
+        const QImage body = drawShape(
+            img.size(), QRectF(0, -4, w, kButtonHeight + 4), {0, 0, 3, 3},
+            [&](int, int y, Ring ring, QPointF) {
+                if (ring == Ring::Edge)
+                    return look.border;
+                if (ring == Ring::Inner && look.inner)
+                    return look.inner;
+                return vgrad(look.top, look.bottom, y, 1, kButtonHeight - 2);
+            });
+        img = over(img, body);
+        fillRect(img, 0, 0, w, 1, kFrameBorder); // the frame's top line runs on
+        glyphColour = look.glyph;
+    }
+    glyph(img, state == 2 ? 1 : 0, glyphColour);
+    return img;
+}
+
+void captionButtonFamily(Output &out)
+{
+    static const char *const kNames[3][3] = {
+        {"ImageMin0.png", "ImageMin1.png", "ImageMin2.png"},
+        {"ImageSize0.png", "ImageSize1.png", "ImageSize2.png"},
+        {"ImageExit0.png", "ImageExit1.png", "ImageExit2.png"},
+    };
+    for (int state = 0; state < 3; ++state) {
+        out.save(drawCaptionButton(31, state, false, glyphMinimise), kNames[0][state]);
+        out.save(drawCaptionButton(29, state, false, glyphMaximise), kNames[1][state]);
+        out.save(drawCaptionButton(32, state, true, glyphClose), kNames[2][state]);
+    }
+}
+
+// ---- logo and icons --------------------------------------------------------
+
+// A glossy blue globe, used for the caption logo and the application icon.
+QImage drawGlobe(int size)
+{
+    QImage img = blank(size, size);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double c = size / 2.0, r = size / 2.0 - 1.0, pen = std::max(1.0, size / 23.0);
+    const QPointF centre(c, c);
+
+    QRadialGradient sea(QPointF(c - r * 0.35, c - r * 0.45), r * 1.5);
+    sea.setColorAt(0.0, QColor(205, 236, 255));
+    sea.setColorAt(0.5, QColor(72, 152, 232));
+    sea.setColorAt(1.0, QColor(22, 82, 168));
+    QPainterPath disc;
+    disc.addEllipse(centre, r, r);
+    p.fillPath(disc, sea);
+
+    p.save();
+    p.setClipPath(disc);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 140), pen * 0.9));
+    p.drawEllipse(centre, r * 0.45, r);
+    p.drawLine(QPointF(c, c - r), QPointF(c, c + r));
+    p.drawLine(QPointF(c - r, c), QPointF(c + r, c));
+    for (double k : {-0.52, 0.52})
+        p.drawLine(QPointF(c - r, c + k * r), QPointF(c + r, c + k * r));
+    p.restore();
+
+    QLinearGradient gloss(QPointF(0, c - r), QPointF(0, c));
+    gloss.setColorAt(0.0, QColor(255, 255, 255, 170));
+    gloss.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(gloss);
+    p.drawEllipse(QPointF(c, c - r * 0.42), r * 0.66, r * 0.5);
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(24, 72, 148), pen));
+    p.drawEllipse(centre, r, r);
+    return img;
+}
+
+// A sheet of paper with a folded corner and a few lines of text.
+QImage drawPageIcon()
+{
+    constexpr QRgb kOutline = qRgb(96, 126, 166), kFold = qRgb(212, 228, 248),
+                   kText = qRgb(126, 166, 218);
+    QImage img = blank(16, 16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 2; x <= 13; ++x) {
+            const int diag = x - y; // the fold's edge runs along x - y == 9
+            if (diag > 9)
+                continue;
+            QRgb c = vgrad(kWhite, qRgb(230, 241, 255), y, 0, 15);
+            if (x >= 9 && y <= 4)
+                c = (x == 9 || y == 4) ? kOutline : kFold;
+            if (x == 2 || x == 13 || y == 0 || y == 15 || diag == 9)
+                c = kOutline;
+            img.setPixel(x, y, c);
+        }
+    }
+    fillRect(img, 4, 7, 8, 1, kText);
+    fillRect(img, 4, 9, 8, 1, kText);
+    fillRect(img, 4, 11, 8, 1, kText);
+    fillRect(img, 4, 13, 5, 1, kText);
+    return img;
+}
+
+// ICO container with classic 32-bit DIB entries (BGRA plus an AND mask).
+QByteArray icoFile(const std::vector<QImage> &images)
+{
+    QByteArray ico;
+    auto u8 = [](QByteArray &b, int v) { b.append(char(v & 0xff)); };
+    auto u16 = [&](QByteArray &b, int v) { u8(b, v); u8(b, v >> 8); };
+    auto u32 = [&](QByteArray &b, quint32 v) { u16(b, int(v & 0xffff)); u16(b, int(v >> 16)); };
+
+    std::vector<QByteArray> entries;
+    for (const QImage &src : images) {
+        const QImage img = src.convertToFormat(QImage::Format_ARGB32);
+        const int w = img.width(), h = img.height(), maskStride = (w + 31) / 32 * 4;
+        QByteArray dib;
+        u32(dib, 40); // BITMAPINFOHEADER
+        u32(dib, quint32(w));
+        u32(dib, quint32(h * 2)); // colour rows plus mask rows
+        u16(dib, 1);
+        u16(dib, 32);
+        u32(dib, 0);
+        u32(dib, quint32(w * h * 4 + maskStride * h));
+        u32(dib, 0);
+        u32(dib, 0);
+        u32(dib, 0);
+        u32(dib, 0);
+        for (int y = h - 1; y >= 0; --y) {
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = img.pixel(x, y);
+                u8(dib, qBlue(c));
+                u8(dib, qGreen(c));
+                u8(dib, qRed(c));
+                u8(dib, qAlpha(c));
+            }
+        }
+        for (int y = h - 1; y >= 0; --y) {
+            QByteArray row(maskStride, '\0');
+            for (int x = 0; x < w; ++x)
+                if (qAlpha(img.pixel(x, y)) == 0)
+                    row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+            dib.append(row);
+        }
+        entries.push_back(dib);
+    }
+
+    u16(ico, 0); // ICONDIR
+    u16(ico, 1);
+    u16(ico, int(images.size()));
+    quint32 offset = quint32(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        u8(ico, images[i].width() & 0xff); // ICONDIRENTRY; 0 stands for 256
+        u8(ico, images[i].height() & 0xff);
+        u8(ico, 0);
+        u8(ico, 0);
+        u16(ico, 1);
+        u16(ico, 32);
+        u32(ico, quint32(entries[i].size()));
+        u32(ico, offset);
+        offset += quint32(entries[i].size());
+    }
+    for (const QByteArray &e : entries)
+        ico.append(e);
+    return ico;
+}
+
+void iconFamily(Output &out)
+{
+    out.save(drawGlobe(23), "Image1.png");
+    out.save(drawPageIcon(), "Icon1.png");
+
+    QFile ico(out.dir.filePath(QStringLiteral("b.ico")));
+    if (!ico.open(QIODevice::WriteOnly) || ico.write(icoFile({drawGlobe(16), drawGlobe(32)})) < 0) {
+        std::fprintf(stderr, "skingen: cannot write b.ico\n");
+        out.ok = false;
+    }
+}
+
+// ---- tabs ------------------------------------------------------------------
+
+struct TabLook {
+    int top; // unselected tabs sit two pixels lower
+    QRgb border, inner, fillTop, fillBottom;
+    bool open; // the selected tab has no bottom line
+};
+
+// A 24 px wide tab cut into left, centre and right pieces of 8 px.
+void drawTab(Output &out, const TabLook &look, int index)
+{
+    const int w = 24, h = 28;
+    const QImage body = drawShape(
+        QSize(w, h), QRectF(0, look.top, w, h - look.top + 3), {4, 4, 0, 0},
+        [&](int, int y, Ring ring, QPointF at) {
+            if (ring == Ring::Edge)
+                return look.border;
+            if (ring == Ring::Inner && (at.x() < w / 2.0 || at.y() < look.top + 5))
+                return look.inner;
+            return vgrad(look.fillTop, look.fillBottom, y, look.top + 1, h - 1);
+        });
+    QImage img = over(blank(w, h, kBackground), body);
+    if (!look.open)
+        fillRect(img, 0, h - 1, w, 1, kPageLine);
+
+    const QByteArray n = QByteArray::number(index);
+    out.save(img.copy(0, 0, 8, h), ("TLeft" + n + ".png").constData());
+    out.save(img.copy(8, 0, 8, h), ("TCenter" + n + ".png").constData());
+    out.save(img.copy(16, 0, 8, h), ("TRight" + n + ".png").constData());
+}
+
+QImage drawTabClose(int state)
+{
+    QImage img = blank(15, 14);
+    QRgb glyph = qRgb(112, 132, 162);
+    if (state > 0) {
+        const bool pressed = state == 2;
+        const QRgb border = pressed ? qRgb(150, 36, 30) : qRgb(140, 175, 215);
+        const QRgb top = pressed ? qRgb(222, 84, 72) : kWhite;
+        const QRgb bottom = pressed ? qRgb(184, 40, 34) : qRgb(220, 236, 252);
+        img = drawShape(img.size(), QRectF(1, 1, 13, 12), {3, 3, 3, 3},
+                        [&](int, int y, Ring ring, QPointF) {
+                            return ring == Ring::Edge ? border : vgrad(top, bottom, y, 2, 11);
+                        });
+        glyph = pressed ? kWhite : qRgb(48, 78, 120);
+    }
+    glyphCross(img, 4, 4, 7, glyph);
+    return img;
+}
+
+void tabFamily(Output &out)
+{
+    drawTab(out, {0, kPageLine, kWhite, kWhite, qRgb(244, 250, 255), true}, 0);
+    drawTab(out, {2, qRgb(150, 185, 225), qRgb(228, 240, 253), qRgb(212, 231, 250),
+                  qRgb(194, 220, 247), false}, 1);
+    drawTab(out, {2, qRgb(120, 165, 218), kWhite, qRgb(242, 249, 255), qRgb(214, 234, 253),
+                  false}, 2);
+    out.save(drawTabClose(0), "tc0.png");
+    out.save(drawTabClose(1), "tc1.png");
+    out.save(drawTabClose(2), "tc2.png");
+}
+
+// ---- address dialog --------------------------------------------------------
+
+void dialogFamily(Output &out)
+{
+    const int w = 319, h = 27;
+    out.save(drawShape(QSize(w, h), QRectF(0, 0, w, h), {},
+                       [](int, int y, Ring ring, QPointF at) {
+                           if (ring == Ring::Edge)
+                               return qRgb(120, 160, 210);
+                           if (ring == Ring::Inner && at.y() < 2)
+                               return kWhite;
+                           return vgrad(qRgb(250, 253, 255), qRgb(214, 234, 253), y, 1, 25);
+                       }),
+             "OpenUrlBack.png");
+}
+
+// ---- check -----------------------------------------------------------------
+
+struct Checker {
+    QDir dir;
+    int failures = 0;
+
+    QImage load(const char *name, int w, int h)
+    {
+        const QImage img(dir.filePath(QString::fromLatin1(name)));
+        const bool ok = !img.isNull() && img.width() == w && img.height() == h;
+        std::printf("%-22s %3dx%-3d %s\n", name, img.width(), img.height(),
+                    ok ? "ok" : "WRONG SIZE");
+        failures += !ok;
+        return img.convertToFormat(QImage::Format_ARGB32);
+    }
+
+    void expect(bool ok, const char *what)
+    {
+        std::printf("  %-60s %s\n", what, ok ? "ok" : "FAIL");
+        failures += !ok;
+    }
+};
+
+bool sameColumn(const QImage &a, int ax, const QImage &b, int bx, int y0 = 0, int rows = -1)
+{
+    if (rows < 0)
+        rows = a.height();
+    for (int y = y0; y < y0 + rows; ++y)
+        if (a.pixel(ax, y) != b.pixel(bx, y))
+            return false;
+    return true;
+}
+
+bool sameRow(const QImage &a, int ay, int ax0, const QImage &b, int by, int bx0, int cols)
+{
+    for (int i = 0; i < cols; ++i)
+        if (a.pixel(ax0 + i, ay) != b.pixel(bx0 + i, by))
+            return false;
+    return true;
+}
+
+bool uniformColumns(const QImage &img)
+{
+    for (int x = 1; x < img.width(); ++x)
+        if (!sameColumn(img, x, img, 0))
+            return false;
+    return true;
+}
+
+bool uniformRows(const QImage &img)
+{
+    for (int y = 1; y < img.height(); ++y)
+        if (!sameRow(img, y, 0, img, 0, 0, img.width()))
+            return false;
+    return true;
+}
+
+int check(const QString &path)
+{
+    Checker c{QDir(path)};
+    const QImage tl = c.load("ImageTopLeft.png", 18, 18);
+    const QImage tm = c.load("ImageTopMiddle.png", 18, 18);
+    const QImage tr = c.load("ImageTopRight.png", 15, 18);
+    const QImage ml = c.load("ImageMiddleLeft.png", 9, 19);
+    const QImage mr = c.load("ImageMiddleRight.png", 8, 19);
+    const QImage bl = c.load("ImageButtomLeft.png", 18, 16);
+    const QImage bm = c.load("ImageButtomMiddle.png", 19, 16);
+    const QImage br = c.load("ImageButtomRight.png", 15, 16);
+    const QImage min0 = c.load("ImageMin0.png", 31, 19);
+    c.load("ImageMin1.png", 31, 19);
+    c.load("ImageMin2.png", 31, 19);
+    c.load("ImageSize0.png", 29, 19);
+    c.load("ImageSize1.png", 29, 19);
+    c.load("ImageSize2.png", 29, 19);
+    c.load("ImageExit0.png", 32, 19);
+    c.load("ImageExit1.png", 32, 19);
+    c.load("ImageExit2.png", 32, 19);
+    c.load("Image1.png", 23, 23);
+    QImage tabs[3][3];
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        tabs[i][0] = c.load(("TLeft" + n + ".png").constData(), 8, 28);
+        tabs[i][1] = c.load(("TCenter" + n + ".png").constData(), 8, 28);
+        tabs[i][2] = c.load(("TRight" + n + ".png").constData(), 8, 28);
+    }
+    c.load("tc0.png", 15, 14);
+    c.load("tc1.png", 15, 14);
+    c.load("tc2.png", 15, 14);
+    c.load("Icon1.png", 16, 16);
+    c.load("OpenUrlBack.png", 319, 27);
+    if (c.failures)
+        return 1;
+
+    c.expect(uniformColumns(tm), "top middle: all columns identical");
+    c.expect(uniformColumns(bm), "bottom middle: all columns identical");
+    c.expect(uniformRows(ml), "middle left: all rows identical");
+    c.expect(uniformRows(mr), "middle right: all rows identical");
+    c.expect(sameColumn(tl, 17, tm, 0) && sameColumn(tr, 0, tm, 0), "top corners meet top middle");
+    c.expect(sameColumn(bl, 17, bm, 0) && sameColumn(br, 0, bm, 0),
+             "bottom corners meet bottom middle");
+    c.expect(sameRow(tl, 17, 0, ml, 0, 0, 9) && sameRow(bl, 0, 0, ml, 0, 0, 9),
+             "left corners meet middle left");
+    c.expect(sameRow(tr, 17, 7, mr, 0, 0, 8) && sameRow(br, 0, 7, mr, 0, 0, 8),
+             "right corners meet middle right");
+    c.expect(sameColumn(min0, 0, tm, 0, 0, 18), "normal caption button matches the caption");
+    for (int i = 0; i < 3; ++i) {
+        const bool ok = uniformColumns(tabs[i][1]) && sameColumn(tabs[i][0], 7, tabs[i][1], 0)
+            && sameColumn(tabs[i][2], 0, tabs[i][1], 0);
+        c.expect(ok, QByteArray("tab " + QByteArray::number(i) + ": centre uniform, edges meet")
+                         .constData());
+    }
+
+    QImageReader reader(c.dir.filePath(QStringLiteral("b.ico")));
+    QList<int> sizes;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        const QImage img = reader.read();
+        std::printf("b.ico image %d: %dx%d\n", i, img.width(), img.height());
+        if (!img.isNull())
+            sizes << img.width() * 1000 + img.height();
+    }
+    c.expect(sizes.contains(16016) && sizes.contains(32032), "b.ico holds 16x16 and 32x32");
+    const QIcon icon(c.dir.filePath(QStringLiteral("b.ico")));
+    c.expect(!icon.isNull() && icon.pixmap(16, 16).size() == QSize(16, 16),
+             "QIcon reads b.ico at 16x16");
+
+    std::printf(c.failures ? "%d check(s) failed\n" : "all checks passed\n", c.failures);
+    return c.failures ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--check"))
+        return check(args[2]);
+    if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
+        std::fprintf(stderr, "usage: skingen <output-dir>\n       skingen --check <skin-dir>\n");
+        return 2;
+    }
+
+    Output out{QDir(args[1])};
+    if (!out.dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "skingen: cannot create %s\n", qPrintable(args[1]));
+        return 1;
+    }
+    frameFamily(out);
+    captionButtonFamily(out);
+    tabFamily(out);
+    iconFamily(out);
+    dialogFamily(out);
+    return out.ok ? 0 : 1;
+}
