@@ -1,0 +1,121 @@
+#include "Form1.h"
+
+#include "Color.h"
+#include "Forms.h"
+#include "ModulePublicVariables.h"
+#include "ModuleSubClass.h"
+#include "ModuleTrayIcon.h"
+#include "TkError.h"
+#include "Win32.h"
+
+using namespace tk;
+
+namespace {
+
+constexpr uint32_t kBackColor = 0x00FFF1E1;
+
+Picture skin(const QString &name)
+{
+    return Picture::load(QStringLiteral(":/skin/%1.png").arg(name));
+}
+
+void setSkin(Image &image, const char *name, float left, float top, bool stretch)
+{
+    image.setStretch(stretch);
+    image.setPicture(skin(QLatin1String(name)));
+    image.Move(left, top);
+}
+
+// A caption button's three pictures, stacked at one place.
+void makeCaptionButton(ControlArray<Image> &button, const char *name)
+{
+    for (int16_t i = 1; i <= 2; ++i)
+        button.Load(i);
+    for (int16_t i = 0; i <= 2; ++i) {
+        button(i).setPicture(skin(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
+        button(i).setVisible(i == 0);
+    }
+}
+
+} // namespace
+
+Form1::Form1()
+    : ImageTopLeft(this), ImageTopMiddle(this), ImageTopRight(this), ImageMiddleRight(this),
+      ImageButtomRight(this), ImageButtomMiddle(this), ImageButtomLeft(this), ImageMiddleLeft(this),
+      ImageMin(std::make_unique<Image>(this)), ImageExit(std::make_unique<Image>(this)),
+      ImageSize(std::make_unique<Image>(this)), Image1(this), Label1(this), WBControl1(this)
+{
+    setCaption(QStringLiteral("Tavrin"));
+    setBorderless(true);
+    setBackColor(colorFromBGR(kBackColor));
+    peer()->setWindowIcon(QIcon(QStringLiteral(":/skin/Image1.png")));
+
+    // The design: sizes in twips, the scaled pieces stretched.
+    setSkin(ImageTopLeft, "ImageTopLeft", 0, 0, false);
+    setSkin(ImageTopMiddle, "ImageTopMiddle", 270, 0, true);
+    ImageTopMiddle.Move(270, 0, 13545, 270);
+    setSkin(ImageTopRight, "ImageTopRight", 13320, 0, false);
+    setSkin(ImageMiddleLeft, "ImageMiddleLeft", 0, 270, true);
+    ImageMiddleLeft.Move(0, 270, 135, 8520);
+    setSkin(ImageMiddleRight, "ImageMiddleRight", 13425, 270, true);
+    ImageMiddleRight.Move(13425, 270, 120, 8520);
+    setSkin(ImageButtomLeft, "ImageButtomLeft", 0, 8790, false);
+    setSkin(ImageButtomMiddle, "ImageButtomMiddle", 270, 8790, true);
+    ImageButtomMiddle.Move(270, 8790, 13005, 240);
+    setSkin(ImageButtomRight, "ImageButtomRight", 13320, 8790, false);
+    makeCaptionButton(ImageMin, "ImageMin");
+    makeCaptionButton(ImageExit, "ImageExit");
+    makeCaptionButton(ImageSize, "ImageSize");
+    for (int16_t i = 0; i <= 2; ++i) {
+        ImageMin(i).Move(12135, 0);
+        ImageSize(i).Move(12580, 0);
+        ImageExit(i).Move(13015, 0);
+    }
+    Image1.setPicture(skin(QStringLiteral("Image1")));
+    Image1.Move(120, 15, 345, 345);
+    Label1.setCaption(QStringLiteral("Tavrin"));
+    Label1.setFont(QFont(QStringLiteral("宋体"), 9));
+    Label1.setForeColor(QColor(0x33, 0x4E, 0x73));
+    Label1.Move(480, 100, 900, 180);
+
+    WBControl1.Move(60, 380, 13425, 8590);
+    // Stacking, bottom to top: the frame, the caption buttons (maximise over
+    // the minimise button it overlaps), the logo and caption, then the
+    // controls that are windows of their own.
+    for (auto *array : {&ImageMin, &ImageExit, &ImageSize})
+        for (int16_t i = 0; i <= 2; ++i)
+            (*array)(i).ZOrder(0);
+    Image1.ZOrder(0);
+    Label1.ZOrder(0);
+    WBControl1.ZOrder(0);
+    Move(0, 0, 13545, 9030);
+}
+
+void Form1::Form_Load()
+{
+    // Closed by the system (window manager, session end): the program ends,
+    // the tray icon removed by this form's unload.
+    onSystemClose = [] {
+        forms::Form1.Unload();
+        forms::FormMenu.Unload();
+    };
+    setTop(0);
+    setLeft(0);
+    AddTrayIcon();
+    OldWindowProc = GetWindowLongA(hWnd(), GWL_WNDPROC);
+    SetWindowLongA(hWnd(), GWL_WNDPROC, AddressOf(&WindowProc));
+}
+
+void Form1::Form_Unload(int16_t &)
+{
+    DeleteTrayIcon();
+}
+
+void Form1::Form_Resize()
+{
+    // The browser control fills the frame's inside.
+    ignoreErrors([this] { WBControl1.setLeft(60); });
+    ignoreErrors([this] { WBControl1.setTop(380); });
+    ignoreErrors([this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); });
+    ignoreErrors([this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+}

@@ -1,0 +1,16 @@
+#pragma once
+// A form that is never shown: it owns the menu the tray icon pops up.
+
+#include "Form.h"
+#include "Menu.h"
+
+class FormMenu : public tk::Form {
+public:
+    FormMenu();
+
+    tk::Menu m_Menu{QStringLiteral("m_Menu"), QStringLiteral("m_Menu")};
+    tk::Menu &m_About;
+    tk::Menu &m_SpaceOne;
+    tk::Menu &m_OpenURL;
+    tk::Menu &m_Exit;
+};

@@ -1,0 +1,25 @@
+#include "ModuleSubClass.h"
+
+#include "Forms.h"
+#include "ModulePublicVariables.h"
+#include "Screen.h"
+#include "TkError.h"
+#include "Win32.h"
+
+using namespace tk;
+
+int32_t WindowProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
+{
+    if (uMsg == TrayCallbackMessage && lParam == WM_LBUTTONDBLCLK) {
+        // Bring the main window back, centred at its present size.
+        ignoreErrors([] { forms::Form1->setTop((Screen::Height() - forms::Form1->Height()) / 2); });
+        ignoreErrors([] { forms::Form1->setLeft((Screen::Width() - forms::Form1->Width()) / 2); });
+        ignoreErrors([] { forms::Form1->Show(); });
+        ignoreErrors([] { SendMessageA(forms::Form1->hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0); });
+    }
+    if (uMsg == TrayCallbackMessage && lParam == WM_RBUTTONDOWN) {
+        ignoreErrors([] { SetForegroundWindow(forms::FormMenu->hWnd()); });
+        ignoreErrors([] { forms::FormMenu->PopupMenu(forms::FormMenu->m_Menu); });
+    }
+    return CallWindowProcA(OldWindowProc, hWnd, uMsg, wParam, lParam);
+}

@@ -1,0 +1,184 @@
+#include "FakeBrowser.h"
+#include "Forms.h"
+#include "ModulePublicVariables.h"
+#include "ModuleSubClass.h"
+#include "Screen.h"
+#include "Win32.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace tk;
+
+namespace {
+
+// A 1280 × 1024 screen: 19200 × 15360 twips.
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeBrowser::install();
+        NotificationArea::simulate(true);
+        Screen::setOverrideSize(QSize(1280, 1024));
+        FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
+    }
+    void TearDown() override
+    {
+        NotificationArea::setAddHook(nullptr);
+        Form::setPopupHook(nullptr);
+        forms::Form1.Unload();
+        forms::FormMenu.Unload();
+        FormInstanceBase::flushUnloaded();
+        FormInstanceBase::setLastFormUnloadedHandler(nullptr);
+    }
+    static void trayMessage(int32_t mouse)
+    {
+        NotificationArea::activate(TrayIconData.hWnd, 0, mouse);
+    }
+    int programEnds = 0;
+};
+
+TEST_F(Shell, TheMainWindowStartsAtItsDesignSizeAtTheTopLeftWithTheProcedureReplaced)
+{
+    Form1 &f = *forms::Form1;
+    EXPECT_EQ(f.Caption(), QStringLiteral("Tavrin"));
+    EXPECT_TRUE(f.peer()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(f.BackColor(), QColor(0xE1, 0xF1, 0xFF));
+    EXPECT_EQ(f.Width(), 13545);
+    EXPECT_EQ(f.Height(), 9030);
+    EXPECT_EQ(f.Top(), 0);
+    EXPECT_EQ(f.Left(), 0);
+    EXPECT_EQ(OldWindowProc, AddressOf(&DefWindowProcA));
+    EXPECT_EQ(GetWindowLongA(f.hWnd(), GWL_WNDPROC), AddressOf(&WindowProc));
+    EXPECT_TRUE(TrayIconAdded);
+    f.Show();
+    EXPECT_EQ(f.peer()->size(), QSize(903, 602));
+    auto &wb0 = static_cast<FakeBrowser &>(f.WBControl1.WB(0).browser());
+    EXPECT_EQ(wb0.navigations, QStringList{WBControl::startPage()});
+    EXPECT_TRUE(WBControl::startPage().endsWith(QStringLiteral("/start.html")));
+}
+
+TEST_F(Shell, TheTrayRecordHasItsExactBytes)
+{
+    forms::Form1.get();
+    ASSERT_EQ(NotificationArea::icons().size(), 1u);
+    EXPECT_NE(TrayIconData.hIcon, 0) << "b.ico beside the program";
+
+    unsigned char expected[88];
+    auto put = [&](int at, int32_t v) { std::memcpy(expected + at, &v, 4); };
+    put(0, 88);
+    put(4, forms::Form1->hWnd());
+    put(8, 0);
+    put(12, 7);
+    put(16, 2025);
+    put(20, TrayIconData.hIcon);
+    std::memset(expected + 24, ' ', 64);
+    std::memcpy(expected + 24, "Velmora", 8); // with its NUL
+    EXPECT_EQ(std::memcmp(&NotificationArea::icons()[0].record, expected, 88), 0);
+    EXPECT_EQ(NotificationArea::icons()[0].tip, QStringLiteral("Velmora"));
+}
+
+TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
+{
+    NotificationArea::setAddHook([](const NOTIFYICONDATA &d) {
+        SendMessageA(d.hWnd, 2025, 0, WM_LBUTTONDBLCLK);
+        SendMessageA(d.hWnd, 2025, 0, WM_RBUTTONDOWN);
+    });
+    Form1 &f = *forms::Form1;
+    EXPECT_EQ(f.Top(), 0) << "not centred";
+    EXPECT_FALSE(f.isShown());
+    EXPECT_FALSE(forms::FormMenu.isLoaded()) << "no menu";
+}
+
+TEST_F(Shell, ADoubleClickOnTheIconBringsTheWindowBackCentred)
+{
+    Form1 &f = *forms::Form1;
+    f.Show();
+    f.Hide();
+    trayMessage(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(f.isShown());
+    EXPECT_EQ(f.Top(), (15360 - 9030) / 2.0f);
+    EXPECT_EQ(f.Left(), (19200 - 13545) / 2.0f);
+
+    SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(f.peer()->isMinimized());
+    trayMessage(WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(f.peer()->isMinimized());
+
+    // Screen-wide, the window is 500 twips shorter than the screen.
+    f.Move(0, 0, 19200, 14860);
+    trayMessage(WM_LBUTTONDBLCLK);
+    EXPECT_EQ(f.Top(), 250);
+    EXPECT_EQ(f.Left(), 0);
+    EXPECT_EQ(f.Width(), 19200);
+
+    // Single clicks and releases go on to the previous procedure only.
+    f.Move(100, 100);
+    for (int32_t m : {513, 514, 517, 518})
+        trayMessage(m);
+    EXPECT_EQ(f.Top(), 100);
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+}
+
+TEST_F(Shell, ARightPressOpensTheTrayMenuFromTheHiddenMenuForm)
+{
+    forms::Form1.get();
+    QStringList shown;
+    Form::setPopupHook([&](QMenu &menu) {
+        for (QAction *a : menu.actions())
+            shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    });
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+    trayMessage(WM_RBUTTONDOWN);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("关于"), QStringLiteral("-"), QStringLiteral("打开网址"),
+                                  QStringLiteral("退出")}));
+    ASSERT_TRUE(forms::FormMenu.isLoaded());
+    EXPECT_FALSE(forms::FormMenu->isShown());
+    EXPECT_EQ(forms::FormMenu->Caption(), QStringLiteral("FormMenu"));
+}
+
+TEST_F(Shell, FormsComeOnFirstReferenceAndGoWhenUnloaded)
+{
+    forms::FormMenu.Unload(); // not loaded: nothing happens
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+    FormMenu *first = &forms::FormMenu.get();
+    EXPECT_EQ(&forms::FormMenu.get(), first);
+    forms::FormMenu.Unload();
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+    forms::FormMenu.get();
+    EXPECT_TRUE(forms::FormMenu.isLoaded());
+
+    forms::Form1.get();
+    EXPECT_EQ(NotificationArea::icons().size(), 1u);
+    forms::Form1.Unload();
+    EXPECT_TRUE(NotificationArea::icons().empty()) << "the unload removes the icon";
+    forms::Form1.get(); // loaded afresh, with a new icon
+    EXPECT_EQ(NotificationArea::icons().size(), 1u);
+    EXPECT_EQ(forms::Form1->Top(), 0);
+}
+
+TEST_F(Shell, ClosedByTheSystemTheProgramEndsWithoutItsIcon)
+{
+    forms::Form1->Show();
+    forms::FormMenu.get();
+    forms::Form1->peer()->close();
+    QTRY_VERIFY(!forms::Form1.isLoaded());
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+    EXPECT_TRUE(NotificationArea::icons().empty());
+    EXPECT_EQ(programEnds, 1);
+}
+
+TEST_F(Shell, WithoutANotificationAreaTheShellKnowsTheIconIsMissing)
+{
+    NotificationArea::simulate(false);
+    forms::Form1.get();
+    EXPECT_FALSE(TrayIconAdded);
+    EXPECT_EQ(GetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC), AddressOf(&WindowProc));
+}
+
+} // namespace

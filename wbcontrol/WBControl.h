@@ -1,0 +1,85 @@
+#pragma once
+// The tabbed browser control: a strip of tabs along its top and, below it,
+// the page of the selected tab. A tab is one index into parallel control
+// arrays; List1 holds the open tabs other than tab 0 in strip order, List2
+// the closed tabs kept for reuse, CurrentTab the selected one.
+
+#include "BrowserControl.h"
+#include "ControlArray.h"
+#include "Image.h"
+#include "Label.h"
+#include "Line.h"
+#include "ListBox.h"
+#include "PictureBox.h"
+#include "UserControl.h"
+
+#include <QVariant>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class WBControl : public tk::UserControl {
+public:
+    explicit WBControl(tk::Control *container);
+    ~WBControl() override;
+
+    // Public operations.
+    void TabResize();
+
+    // Events raised to the host, in their order of declaration.
+    std::function<void()> SelectTab;
+    std::function<void(int16_t &Index, QString &url)> URLChang;
+    std::function<void(int16_t &Index, int32_t Progress, int32_t ProgressMax)> ProgressChange;
+    std::function<void(int16_t &Index)> DownloadComplete;
+    std::function<void(int16_t &Index, const QString &szProperty)> PropertyChange;
+    std::function<void(int16_t &Index, QVariant &url)> DownloadBegin;
+    std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
+    std::function<void(int16_t &Index, const QString &Text)> TitleChange;
+    std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+
+    // The address tab 0 opens at start: the page shipped beside the program.
+    static QString startPage();
+
+    // Per-tab control arrays (one index per tab).
+    tk::ControlArray<tk::PictureBox> MTab;
+    tk::ControlArray<tk::Image> bgLeft;
+    tk::ControlArray<tk::Image> bgCenter;
+    tk::ControlArray<tk::Image> bgRight;
+    tk::ControlArray<tk::Image> TIcon;
+    tk::ControlArray<tk::Label> Tstr;
+    tk::ControlArray<tk::PictureBox> Tcbt;
+    tk::ControlArray<tk::PictureBox> WBCnt;
+    tk::ControlArray<tk::BrowserControl> WB;
+
+    // Source pictures, never shown themselves.
+    tk::Image TLeft0, TCenter0, TRight0;
+    tk::Image TLeft1, TCenter1, TRight1;
+    tk::Image TLeft2, TCenter2, TRight2;
+    tk::Image tc0, tc1, tc2;
+    tk::Image Icon1;
+
+    tk::Label LabelTest;
+    tk::ListBox List1;
+    tk::ListBox List2;
+    tk::Line Line1, Line2, Line3, Line4, Line5;
+
+    int16_t CurrentTab = 0;
+
+private:
+    void wireEvents();
+    void UserControl_Initialize();
+    void UserControl_Resize();
+    void UserControl_GotFocus();
+
+    // Browser events, each with the index of the tab whose browser fired.
+    void WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax);
+    void WB_DownloadBegin(int16_t Index);
+    void WB_DownloadComplete(int16_t Index);
+    void WB_TitleChange(int16_t Index, const QString &Text);
+    void WB_PropertyChange(int16_t Index, const QString &szProperty);
+    void WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &Cancel);
+    void WB_NavigateComplete2(int16_t Index, tk::WebBrowser *pDisp, const QString &URL);
+
+    void layoutTab(int16_t index, int position, float width);
+};
