@@ -182,3 +182,55 @@ TEST_F(Shell, WithoutANotificationAreaTheShellKnowsTheIconIsMissing)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TabControl, RightAfterCreationTabZeroIsSelectedAndLoadingTheStartPage)
+{
+    FakeBrowser::install();
+    Form host;
+    WBControl wb(&host);
+    EXPECT_EQ(wb.CurrentTab, 0);
+    EXPECT_EQ(wb.List1.ListCount(), 0);
+    EXPECT_EQ(wb.List2.ListCount(), 0);
+    auto &browser = static_cast<FakeBrowser &>(wb.WB(0).browser());
+    EXPECT_EQ(browser.navigations, QStringList{WBControl::startPage()});
+    EXPECT_TRUE(browser.Busy());
+    EXPECT_EQ(wb.BackColor(), QColor(0xE1, 0xF1, 0xFF));
+    // Before the host sizes it, tab 0 is 2700 wide at 60, in the selected skin.
+    EXPECT_EQ(wb.MTab(0).Left(), 60);
+    EXPECT_EQ(wb.MTab(0).Width(), 2700);
+    EXPECT_EQ(wb.MTab(0).Height(), 420);
+    EXPECT_EQ(wb.bgLeft(0).picture(), wb.TLeft0.picture());
+    EXPECT_EQ(wb.bgCenter(0).picture(), wb.TCenter0.picture());
+    EXPECT_EQ(wb.bgRight(0).Left(), 2580);
+    EXPECT_EQ(wb.TIcon(0).picture(), wb.Icon1.picture());
+    EXPECT_EQ(wb.TIcon(0).Left(), 60);
+    EXPECT_EQ(wb.Tstr(0).Caption(), QStringLiteral("MTabBox"));
+    EXPECT_FLOAT_EQ(wb.Tstr(0).Left(), (2700 - wb.Tstr(0).Width()) / 2);
+    EXPECT_FALSE(wb.Tcbt(0).Visible());
+
+    wb.Move(0, 0, 8000, 6000);
+    EXPECT_EQ(wb.MTab(0).Left(), 0);
+    // The page fills the control below the strip; the browser's border lies outside it.
+    EXPECT_EQ(wb.WBCnt(0).Top(), 480);
+    EXPECT_EQ(wb.WBCnt(0).Height(), 6000 - 480);
+    EXPECT_EQ(wb.WB(0).Left(), -20);
+    EXPECT_EQ(wb.WB(0).Width(), 8040);
+}
+
+TEST(TabControl, TakingTheFocusHandsItToTheSelectedPage)
+{
+    FakeBrowser::install();
+    Form host;
+    WBControl wb(&host);
+    wb.Move(0, 0, 6000, 4000);
+    host.Move(0, 0, 6000, 4000);
+    host.Show();
+    host.peer()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.peer()));
+    wb.SetFocus();
+    QTRY_VERIFY(wb.WB(0).peer()->hasFocus());
+}
+
+} // namespace
