@@ -5,6 +5,7 @@
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
+#include "Screen.h"
 #include "TkError.h"
 #include "Win32.h"
 
@@ -13,6 +14,17 @@ using namespace tk;
 namespace {
 
 constexpr uint32_t kBackColor = 0x00FFF1E1;
+
+// A caption button's pictures, by element index.
+constexpr int16_t kNormal = 0;
+constexpr int16_t kHover = 1;
+constexpr int16_t kPressed = 2;
+
+// The normal size the size button restores, in twips, and how much shorter
+// than the screen the screen-wide window is.
+constexpr float kNormalWidth = 13000;
+constexpr float kNormalHeight = 9000;
+constexpr float kScreenWideShortfall = 500;
 
 Picture skin(const QString &name)
 {
@@ -35,6 +47,13 @@ void makeCaptionButton(ControlArray<Image> &button, const char *name)
         button(i).setPicture(skin(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
         button(i).setVisible(i == 0);
     }
+}
+
+// Shows one of a caption button's pictures, setting elements 0, 1, 2 in turn.
+void showPicture(ControlArray<Image> &button, int16_t shown)
+{
+    for (int16_t i = 0; i <= 2; ++i)
+        button(i).setVisible(i == shown);
 }
 
 } // namespace
@@ -89,6 +108,46 @@ Form1::Form1()
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
     Move(0, 0, 13545, 9030);
+    wireEvents();
+}
+
+void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, ButtonHandler down,
+                              ButtonHandler up)
+{
+    button.setWiring([this, move, down, up](int16_t index, Image &element) {
+        // The hover picture needs moves with no button held.
+        element.peer()->setMouseTracking(true);
+        element.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
+            (this->*move)(index, b, s, x, y);
+        };
+        element.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
+            (this->*down)(index, b, s, x, y);
+        };
+        element.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
+            (this->*up)(index, b, s, x, y);
+        };
+    });
+}
+
+void Form1::wireEvents()
+{
+    wireCaptionButton(ImageMin, &Form1::ImageMin_MouseMove, &Form1::ImageMin_MouseDown,
+                      &Form1::ImageMin_MouseUp);
+    wireCaptionButton(ImageSize, &Form1::ImageSize_MouseMove, &Form1::ImageSize_MouseDown,
+                      &Form1::ImageSize_MouseUp);
+    wireCaptionButton(ImageExit, &Form1::ImageExit_MouseMove, &Form1::ImageExit_MouseDown,
+                      &Form1::ImageExit_MouseUp);
+
+    peer()->setMouseTracking(true);
+    MouseMove = [this](int16_t b, int16_t s, float x, float y) { Form_MouseMove(b, s, x, y); };
+    MouseDown = [this](int16_t b, int16_t s, float x, float y) { Form_MouseDown(b, s, x, y); };
+    ImageTopMiddle.peer()->setMouseTracking(true);
+    ImageTopMiddle.MouseMove = [this](int16_t b, int16_t s, float x, float y) {
+        ImageTopMiddle_MouseMove(b, s, x, y);
+    };
+    ImageTopMiddle.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
+        ImageTopMiddle_MouseDown(b, s, x, y);
+    };
 }
 
 void Form1::Form_Load()
@@ -113,9 +172,130 @@ void Form1::Form_Unload(int16_t &)
 
 void Form1::Form_Resize()
 {
+    // Every step on its own: a value a control refuses (a negative size in a
+    // very small window) is skipped and the rest of the layout still runs.
+    const auto step = [](auto &&set) { ignoreErrors(set); };
+
+    step([this] { ImageTopLeft.setTop(0); });
+    step([this] { ImageTopLeft.setLeft(0); });
+    // The caption bar runs under the right corner, which covers its end.
+    step([this] { ImageTopMiddle.setTop(0); });
+    step([this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); });
+    step([this] { ImageTopMiddle.setWidth(Width()); });
+    step([this] { ImageTopRight.setTop(0); });
+    step([this] { ImageTopRight.setLeft(Width() - ImageTopRight.Width()); });
+    step([this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); });
+    step([this] { ImageMiddleLeft.setLeft(0); });
+    step([this] { ImageMiddleLeft.setHeight(Height() - ImageTopLeft.Height() - ImageButtomLeft.Height()); });
+    step([this] { ImageMiddleRight.setTop(ImageTopRight.Height()); });
+    step([this] { ImageMiddleRight.setLeft(Width() - ImageMiddleRight.Width()); });
+    step([this] {
+        ImageMiddleRight.setHeight(Height() - ImageTopRight.Height() - ImageButtomRight.Height());
+    });
+    step([this] { ImageButtomLeft.setLeft(0); });
+    step([this] { ImageButtomLeft.setTop(Height() - ImageButtomLeft.Height()); });
+    step([this] { ImageButtomMiddle.setTop(Height() - ImageButtomMiddle.Height()); });
+    step([this] {
+        ImageButtomMiddle.setWidth(Width() - ImageButtomLeft.Width() - ImageButtomRight.Width());
+    });
+    step([this] { ImageButtomMiddle.setLeft(ImageButtomLeft.Width()); });
+    step([this] { ImageButtomRight.setTop(Height() - ImageButtomRight.Height()); });
+    step([this] { ImageButtomRight.setLeft(Width() - ImageButtomRight.Width()); });
+
+    // The caption buttons from the right edge; the minimise button overlaps
+    // the size button by 20 twips, under it.
+    for (int16_t i = 0; i <= 2; ++i) {
+        step([this, i] {
+            ImageMin(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() -
+                                ImageMin(0).Width() - 30);
+        });
+        step([this, i] { ImageMin(i).setTop(0); });
+        step([this, i] { ImageSize(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() - 50); });
+        step([this, i] { ImageSize(i).setTop(0); });
+        step([this, i] { ImageExit(i).setLeft(Width() - ImageExit(0).Width() - 50); });
+        step([this, i] { ImageExit(i).setTop(0); });
+    }
+    // A resize ends any hover or press: the pointer may no longer be there.
+    for (auto *button : {&ImageMin, &ImageExit, &ImageSize})
+        for (int16_t i = 0; i <= 2; ++i)
+            step([button, i] { (*button)(i).setVisible(i == kNormal); });
+
     // The browser control fills the frame's inside.
-    ignoreErrors([this] { WBControl1.setLeft(60); });
-    ignoreErrors([this] { WBControl1.setTop(380); });
-    ignoreErrors([this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); });
-    ignoreErrors([this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+    step([this] { WBControl1.setLeft(60); });
+    step([this] { WBControl1.setTop(380); });
+    step([this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); });
+    step([this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+}
+
+void Form1::ImageMin_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageMin, kHover); }
+void Form1::ImageMin_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageMin, kPressed); }
+
+// A press counts as a click only while its picture is still showing: any
+// move in between turned the button back to its hover picture.
+void Form1::ImageMin_MouseUp(int16_t, int16_t, int16_t, float, float)
+{
+    if (ImageMin(kPressed).Visible())
+        SendMessageA(hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void Form1::ImageSize_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageSize, kHover); }
+void Form1::ImageSize_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageSize, kPressed); }
+
+// Screen-wide is not a system state: the window counts as screen-wide
+// exactly when it is as wide as the screen, however it got so.
+void Form1::ImageSize_MouseUp(int16_t, int16_t, int16_t, float, float)
+{
+    if (!ImageSize(kPressed).Visible())
+        return;
+    if (Width() != Screen::Width()) {
+        setTop(0);
+        setLeft(0);
+        setHeight(Screen::Height() - kScreenWideShortfall);
+        setWidth(Screen::Width());
+    } else {
+        setTop((Screen::Height() - kNormalHeight) / 2);
+        setLeft((Screen::Width() - kNormalWidth) / 2);
+        setHeight(kNormalHeight);
+        setWidth(kNormalWidth);
+    }
+}
+
+void Form1::ImageExit_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageExit, kHover); }
+void Form1::ImageExit_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageExit, kPressed); }
+
+void Form1::ImageExit_MouseUp(int16_t, int16_t, int16_t, float, float)
+{
+    if (!ImageExit(kPressed).Visible())
+        return;
+    // Only the tray icon can bring a hidden window back; without one the
+    // window is minimised instead, so it stays on the taskbar.
+    if (TrayIconAdded)
+        Hide();
+    else
+        SendMessageA(hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+// No event says the pointer left a button: crossing the bare form or the
+// caption bar puts all three back to normal.
+void Form1::Form_MouseMove(int16_t, int16_t, float, float) { showCaptionButtonsNormal(); }
+void Form1::ImageTopMiddle_MouseMove(int16_t, int16_t, float, float) { showCaptionButtonsNormal(); }
+
+void Form1::showCaptionButtonsNormal()
+{
+    showPicture(ImageMin, kNormal);
+    showPicture(ImageExit, kNormal);
+    showPicture(ImageSize, kNormal);
+}
+
+void Form1::Form_MouseDown(int16_t Button, int16_t, float, float) { moveWindow(Button); }
+void Form1::ImageTopMiddle_MouseDown(int16_t Button, int16_t, float, float) { moveWindow(Button); }
+
+// A left press acts as a press on a system caption: the system moves the
+// window with the pointer until the button is released.
+void Form1::moveWindow(int16_t Button)
+{
+    if (Button != kLeftButton)
+        return;
+    ReleaseCapture();
+    SendMessageA(hWnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }

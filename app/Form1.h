@@ -1,6 +1,8 @@
 #pragma once
 // The main window: borderless, its frame drawn by skin pictures, holding the
-// tabbed browser control.
+// tabbed browser control. Its own caption buttons minimise it, toggle it
+// between screen-wide and its normal size and hide it into the tray; a left
+// press on the caption bar or the bare form moves it.
 
 #include "ControlArray.h"
 #include "Form.h"
@@ -15,6 +17,23 @@ public:
     void Form_Load() override;
     void Form_Unload(int16_t &cancel) override;
     void Form_Resize() override;
+
+    // Caption buttons. The state lives only in which picture is visible.
+    void ImageMin_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageMin_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageMin_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageSize_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageSize_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageSize_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageExit_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageExit_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void ImageExit_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+
+    // The bare form and the caption bar: leaving a button, and dragging.
+    void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void ImageTopMiddle_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void ImageTopMiddle_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
 
     // The eight frame pieces, in stacking order from the bottom.
     tk::Image ImageTopLeft;
@@ -32,4 +51,12 @@ public:
     tk::Image Image1;
     tk::Label Label1;
     WBControl WBControl1;
+
+private:
+    using ButtonHandler = void (Form1::*)(int16_t, int16_t, int16_t, float, float);
+    void wireCaptionButton(tk::ControlArray<tk::Image> &button, ButtonHandler move, ButtonHandler down,
+                           ButtonHandler up);
+    void wireEvents();
+    void showCaptionButtonsNormal();
+    void moveWindow(int16_t Button);
 };

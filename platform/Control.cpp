@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWindow>
 
 namespace tk {
 
@@ -88,9 +89,13 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!m_control || watched != m_control->peer())
+        if (!m_control)
             return false;
         try {
+            if (m_pressWindow && watched == m_pressWindow)
+                return followHiddenPress(event);
+            if (watched != m_control->peer())
+                return false;
             return dispatch(event);
         } catch (const TkError &) {
             return true;
@@ -148,6 +153,15 @@ private:
             }
             return true;
         }
+        case QEvent::Hide:
+            // A press stays with the control that took it until the release,
+            // as under a capture, even when the control hides itself (a
+            // button swapping pictures); Qt would drop the rest of the press.
+            if (m_pressed != Qt::NoButton && !m_pressWindow && c.peer()->window()->windowHandle()) {
+                m_pressWindow = c.peer()->window()->windowHandle();
+                m_pressWindow->installEventFilter(this);
+            }
+            return false;
         case QEvent::FocusIn:
             raise(c.GotFocus);
             return false;
@@ -205,8 +219,50 @@ private:
         }
     }
 
+    // The moves and the release of a press whose control has hidden itself,
+    // taken from its window and given to the control.
+    bool followHiddenPress(QEvent *event)
+    {
+        const bool move = event->type() == QEvent::MouseMove;
+        if (!move && event->type() != QEvent::MouseButtonRelease) {
+            if (event->type() == QEvent::MouseButtonPress)
+                endHiddenPress(); // that press ended long ago
+            return false;
+        }
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (move && me->buttons() == Qt::NoButton) {
+            endHiddenPress();
+            return false;
+        }
+        Control &c = *m_control;
+        const QPointF local = c.peer()->mapFromGlobal(me->globalPosition());
+        const float x = toTwips(local.x());
+        const float y = toTwips(local.y());
+        const int16_t shift = shiftOf(me->modifiers());
+        if (move) {
+            raise(c.MouseMove, buttonsOf(me->buttons()), shift, x, y);
+            return true;
+        }
+        const bool click = m_pressed == me->button() && me->button() == Qt::LeftButton &&
+                           c.peer()->rect().contains(local.toPoint());
+        if (me->buttons() == Qt::NoButton)
+            endHiddenPress();
+        m_pressed = Qt::NoButton;
+        raise(c.MouseUp, buttonOf(me->button()), shift, x, y);
+        if (click && m_control)
+            raise(m_control->Click);
+        return true;
+    }
+    void endHiddenPress()
+    {
+        if (m_pressWindow)
+            m_pressWindow->removeEventFilter(this);
+        m_pressWindow = nullptr;
+    }
+
     Control *m_control;
     Qt::MouseButton m_pressed = Qt::NoButton;
+    QPointer<QWindow> m_pressWindow;
 };
 
 Control::Control(QWidget *peer, Control *container) : m_peer(peer), m_container(container)

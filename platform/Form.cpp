@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 
 #include <vector>
 
@@ -31,6 +32,17 @@ protected:
     {
         if (m_form)
             ignoreErrors([this] { m_form->systemResized(size()); });
+    }
+    void changeEvent(QEvent *event) override
+    {
+        // Minimised and restored, the window changes size as the system sees
+        // it: the form lays itself out again, as after any resize.
+        if (event->type() == QEvent::WindowStateChange && m_form && m_form->Resize) {
+            const auto old = static_cast<QWindowStateChangeEvent *>(event)->oldState();
+            if ((old ^ windowState()) & Qt::WindowMinimized)
+                ignoreErrors([this] { m_form->Resize(); });
+        }
+        QWidget::changeEvent(event);
     }
     void moveEvent(QMoveEvent *) override
     {

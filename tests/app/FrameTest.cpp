@@ -1,0 +1,386 @@
+#include "FakeBrowser.h"
+#include "Forms.h"
+#include "NotifyIcon.h"
+#include "ModulePublicVariables.h"
+#include "Screen.h"
+#include "Win32.h"
+
+#include <QCursor>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace tk;
+
+void PrintTo(const QPoint &p, std::ostream *os) { *os << "(" << p.x() << ", " << p.y() << ")"; }
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+std::string geometry(const Control &c)
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(c.Left())
+        .arg(c.Top())
+        .arg(c.Width())
+        .arg(c.Height())
+        .toStdString();
+}
+
+// One row per array when its three pictures lie at one place, as they must.
+std::string geometry(const ControlArray<Image> &button)
+{
+    std::string row = geometry(button(0));
+    for (int16_t i = 1; i <= 2; ++i)
+        if (geometry(button(i)) != row)
+            row += " / " + geometry(button(i));
+    return row;
+}
+
+Rows layout(const Form1 &f)
+{
+    return {
+        "ImageTopLeft " + geometry(f.ImageTopLeft),
+        "ImageTopMiddle " + geometry(f.ImageTopMiddle),
+        "ImageTopRight " + geometry(f.ImageTopRight),
+        "ImageMiddleLeft " + geometry(f.ImageMiddleLeft),
+        "ImageMiddleRight " + geometry(f.ImageMiddleRight),
+        "ImageButtomLeft " + geometry(f.ImageButtomLeft),
+        "ImageButtomMiddle " + geometry(f.ImageButtomMiddle),
+        "ImageButtomRight " + geometry(f.ImageButtomRight),
+        "ImageMin " + geometry(f.ImageMin),
+        "ImageSize " + geometry(f.ImageSize),
+        "ImageExit " + geometry(f.ImageExit),
+        "Image1 " + geometry(f.Image1),
+        "Label1 " + geometry(f.Label1),
+        "WBControl1 " + geometry(f.WBControl1),
+    };
+}
+
+// Which pictures of each caption button are visible: exactly one each.
+std::string visiblePictures(const ControlArray<Image> &button)
+{
+    std::string shown;
+    for (int16_t i = 0; i <= 2; ++i)
+        if (button(i).Visible())
+            shown += char('0' + i);
+    return shown;
+}
+
+std::string pictures(const Form1 &f)
+{
+    return "min " + visiblePictures(f.ImageMin) + " size " + visiblePictures(f.ImageSize) + " exit " +
+           visiblePictures(f.ImageExit);
+}
+
+constexpr const char *kAllNormal = "min 0 size 0 exit 0";
+
+// Every message that reaches the main window, before the shell's procedure.
+std::vector<std::pair<int32_t, int32_t>> messages;
+int32_t chained = 0;
+
+int32_t Recorder(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
+{
+    messages.emplace_back(uMsg, wParam);
+    return CallWindowProcA(chained, hWnd, uMsg, wParam, lParam);
+}
+
+// A 1280 × 1024 screen: 19200 × 15360 twips.
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeBrowser::install();
+        NotificationArea::simulate(true);
+        Screen::setOverrideSize(QSize(1280, 1024));
+        messages.clear();
+    }
+    void TearDown() override
+    {
+        forms::Form1.Unload();
+        forms::FormMenu.Unload();
+        FormInstanceBase::flushUnloaded();
+    }
+
+    Form1 &shown()
+    {
+        Form1 &f = *forms::Form1;
+        f.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(f.peer()));
+        return f;
+    }
+    static QWindow *window() { return forms::Form1->peer()->windowHandle(); }
+    // A control's centre in window pixels.
+    static QPoint centreOf(const Control &c)
+    {
+        return c.peer()->mapTo(forms::Form1->peer(), c.peer()->rect().center());
+    }
+    static void click(const Control &c, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(window(), button, {}, centreOf(c));
+    }
+    static void recordMessages()
+    {
+        chained = SetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC, AddressOf(&Recorder));
+    }
+    static bool sawMessage(int32_t uMsg, int32_t wParam)
+    {
+        for (const auto &m : messages)
+            if (m == std::make_pair(uMsg, wParam))
+                return true;
+        return false;
+    }
+    // Presses at a window point with the pointer really there, moves the
+    // pointer by the given offsets from there (on the screen: a window that
+    // follows it keeps it on the same spot) and releases it where it is.
+    static void drag(Qt::MouseButton button, QPoint at, const std::vector<QPoint> &offsets)
+    {
+        const QPoint start = window()->mapToGlobal(at);
+        QCursor::setPos(start);
+        QTest::mousePress(window(), button, {}, at);
+        QPoint pointer = start;
+        for (QPoint offset : offsets) {
+            pointer = start + offset;
+            QTest::mouseMove(window(), window()->mapFromGlobal(pointer));
+        }
+        QTest::mouseRelease(window(), button, {}, window()->mapFromGlobal(pointer));
+    }
+};
+
+TEST_F(Frame, TheLayoutPlacesEveryPieceFromTheWindowsSize)
+{
+    Form1 &f = shown();
+    EXPECT_EQ(layout(f), (Rows{
+                             "ImageTopLeft 0 0 270 270",
+                             "ImageTopMiddle 270 0 13545 270",
+                             "ImageTopRight 13320 0 225 270",
+                             "ImageMiddleLeft 0 270 135 8520",
+                             "ImageMiddleRight 13425 270 120 8520",
+                             "ImageButtomLeft 0 8790 270 240",
+                             "ImageButtomMiddle 270 8790 13050 240",
+                             "ImageButtomRight 13320 8790 225 240",
+                             "ImageMin 12135 0 465 285",
+                             "ImageSize 12580 0 435 285",
+                             "ImageExit 13015 0 480 285",
+                             "Image1 120 15 345 345",
+                             "Label1 480 100 900 180",
+                             "WBControl1 60 380 13425 8590",
+                         }));
+
+    f.Move(300, 450, 20000, 12000);
+    EXPECT_EQ(layout(f), (Rows{
+                             "ImageTopLeft 0 0 270 270",
+                             "ImageTopMiddle 270 0 20000 270",
+                             "ImageTopRight 19775 0 225 270",
+                             "ImageMiddleLeft 0 270 135 11490",
+                             "ImageMiddleRight 19880 270 120 11490",
+                             "ImageButtomLeft 0 11760 270 240",
+                             "ImageButtomMiddle 270 11760 19505 240",
+                             "ImageButtomRight 19775 11760 225 240",
+                             "ImageMin 18590 0 465 285",
+                             "ImageSize 19035 0 435 285",
+                             "ImageExit 19470 0 480 285",
+                             "Image1 120 15 345 345",
+                             "Label1 480 100 900 180",
+                             "WBControl1 60 380 19880 11560",
+                         }));
+}
+
+TEST_F(Frame, TheStackingPutsTheSizeButtonOverTheMinimiseButtonAndTheCornerOverTheBar)
+{
+    Form1 &f = shown();
+    // The minimise button's last pixel column lies under the size button.
+    EXPECT_EQ(f.peer()->childAt(838, 5), f.ImageMin(0).peer());
+    EXPECT_EQ(f.peer()->childAt(839, 5), f.ImageSize(0).peer());
+    EXPECT_EQ(f.peer()->childAt(901, 5), f.ImageTopRight.peer());
+    EXPECT_EQ(f.peer()->childAt(40, 12), f.Label1.peer());
+    EXPECT_EQ(f.peer()->childAt(20, 12), f.Image1.peer());
+}
+
+TEST_F(Frame, AWindowNarrowerThanItsCornersKeepsTheLastGoodSizesAndPlacesTheRest)
+{
+    Form1 &f = shown();
+    f.ImageSize(0).setVisible(false);
+    f.ImageSize(1).setVisible(true);
+    f.setWidth(300);
+    f.setHeight(400);
+    EXPECT_EQ(layout(f), (Rows{
+                             "ImageTopLeft 0 0 270 270",
+                             "ImageTopMiddle 270 0 300 270",
+                             "ImageTopRight 75 0 225 270",
+                             "ImageMiddleLeft 0 270 135 8520",
+                             "ImageMiddleRight 180 270 120 8520",
+                             "ImageButtomLeft 0 160 270 240",
+                             "ImageButtomMiddle 270 160 13050 240",
+                             "ImageButtomRight 75 160 225 240",
+                             "ImageMin -1110 0 465 285",
+                             "ImageSize -665 0 435 285",
+                             "ImageExit -230 0 480 285",
+                             "Image1 120 15 345 345",
+                             "Label1 480 100 900 180",
+                             "WBControl1 60 380 180 8590",
+                         }));
+    EXPECT_EQ(pictures(f), kAllNormal);
+}
+
+TEST_F(Frame, EveryResizeShowsTheCaptionButtonsNormal)
+{
+    Form1 &f = shown();
+    f.ImageMin_MouseMove(0, 0, 0, 0, 0);
+    f.ImageSize_MouseDown(2, 1, 0, 0, 0);
+    f.ImageExit_MouseMove(1, 0, 0, 0, 0);
+    EXPECT_EQ(pictures(f), "min 1 size 2 exit 1");
+    f.setHeight(8000);
+    EXPECT_EQ(pictures(f), kAllNormal);
+
+    // Minimised and restored by the system: each a size change.
+    f.ImageMin_MouseDown(0, 1, 0, 0, 0);
+    SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(f.peer()->isMinimized());
+    f.ImageSize_MouseMove(0, 0, 0, 0, 0);
+    SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(f.peer()->isMinimized());
+    EXPECT_EQ(pictures(f), kAllNormal);
+}
+
+TEST_F(Frame, APointerOverAButtonShowsItsHoverPictureUntilItCrossesTheBareFormOrCaptionBar)
+{
+    Form1 &f = shown();
+    const QPoint captionBar(400, 8), bareForm(400, 21);
+    ASSERT_EQ(f.peer()->childAt(captionBar), f.ImageTopMiddle.peer());
+    ASSERT_EQ(f.peer()->childAt(bareForm), nullptr);
+
+    QTest::mouseMove(window(), centreOf(f.ImageSize(0)));
+    EXPECT_EQ(pictures(f), "min 0 size 1 exit 0");
+    // Straight onto the neighbour: nothing tells the first one it was left.
+    QTest::mouseMove(window(), centreOf(f.ImageExit(0)));
+    EXPECT_EQ(pictures(f), "min 0 size 1 exit 1");
+    QTest::mouseMove(window(), captionBar);
+    EXPECT_EQ(pictures(f), kAllNormal);
+
+    QTest::mouseMove(window(), centreOf(f.ImageMin(0)));
+    EXPECT_EQ(pictures(f), "min 1 size 0 exit 0");
+    QTest::mouseMove(window(), bareForm);
+    EXPECT_EQ(pictures(f), kAllNormal);
+}
+
+TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndLeavesTheHoverPicture)
+{
+    Form1 &f = shown();
+    for (auto *button : {&f.ImageMin, &f.ImageSize, &f.ImageExit}) {
+        const QPoint at = centreOf((*button)(0));
+        QTest::mousePress(window(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(visiblePictures(*button), "2");
+        QTest::mouseMove(window(), at + QPoint(3, 2));
+        QTest::mouseRelease(window(), Qt::LeftButton, {}, at + QPoint(3, 2));
+        EXPECT_EQ(visiblePictures(*button), "1");
+    }
+    EXPECT_TRUE(f.isShown());
+    EXPECT_FALSE(f.peer()->isMinimized());
+    EXPECT_EQ(f.Width(), 13545);
+    EXPECT_EQ(f.Height(), 9030);
+}
+
+TEST_F(Frame, AClickWithAnyMouseButtonActs)
+{
+    Form1 &f = shown();
+    recordMessages();
+    click(f.ImageSize(0), Qt::RightButton);
+    EXPECT_EQ(f.Width(), 19200);
+    click(f.ImageSize(0), Qt::MiddleButton);
+    EXPECT_EQ(f.Width(), 13000);
+
+    click(f.ImageMin(0), Qt::RightButton);
+    EXPECT_TRUE(sawMessage(WM_SYSCOMMAND, SC_MINIMIZE)) << "through the window procedure";
+    EXPECT_TRUE(f.peer()->isMinimized());
+    SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+
+    click(f.ImageExit(0), Qt::RightButton);
+    EXPECT_FALSE(f.isShown());
+    EXPECT_FALSE(f.peer()->isMinimized());
+    EXPECT_TRUE(forms::Form1.isLoaded()) << "the program goes on in the tray";
+    EXPECT_EQ(NotificationArea::icons().size(), 1u);
+}
+
+TEST_F(Frame, TheSizeButtonTogglesByComparingTheWidthWithTheScreens)
+{
+    Form1 &f = shown();
+    click(f.ImageSize(0));
+    EXPECT_EQ(geometry(f), "0 0 19200 14860");
+    // The pointer is still over the button, which shows its normal picture.
+    EXPECT_EQ(pictures(f), kAllNormal);
+    EXPECT_EQ(geometry(f.Image1), "120 15 345 345");
+    EXPECT_EQ(geometry(f.Label1), "480 100 900 180");
+
+    click(f.ImageSize(0));
+    EXPECT_EQ(geometry(f), "3100 3180 13000 9000");
+    EXPECT_EQ(pictures(f), kAllNormal);
+
+    // Screen-wide however it got so, whatever its height and place.
+    f.Move(600, 450, 19200, 6000);
+    click(f.ImageSize(0));
+    EXPECT_EQ(geometry(f), "3100 3180 13000 9000");
+    // One pixel wider than the screen is not screen-wide.
+    f.Move(0, 0, 19215, 6000);
+    click(f.ImageSize(0));
+    EXPECT_EQ(geometry(f), "0 0 19200 14860");
+}
+
+TEST_F(Frame, OnAScreenExactlyAsWideAsTheDesignTheFirstSizeClickRestores)
+{
+    Screen::setOverrideSize(QSize(903, 700));
+    Form1 &f = shown();
+    click(f.ImageSize(0));
+    EXPECT_EQ(geometry(f), "272.5 750 13000 9000");
+}
+
+TEST_F(Frame, WithoutANotificationAreaTheCloseButtonMinimisesInsteadOfHiding)
+{
+    NotificationArea::simulate(false);
+    Form1 &f = shown();
+    ASSERT_FALSE(TrayIconAdded);
+    click(f.ImageExit(0));
+    EXPECT_TRUE(f.isShown());
+    EXPECT_TRUE(f.peer()->isMinimized());
+}
+
+TEST_F(Frame, ALeftPressOnTheCaptionBarOrBareFormMovesTheWindowWithThePointer)
+{
+    Form1 &f = shown();
+    for (QPoint at : {QPoint(400, 8), QPoint(400, 21)}) {
+        f.Move(1500, 1500);
+        recordMessages();
+        drag(Qt::LeftButton, at, {QPoint(30, 20), QPoint(-10, 5)});
+        EXPECT_TRUE(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION));
+        EXPECT_EQ(f.peer()->pos(), QPoint(100 - 10, 100 + 5));
+        EXPECT_EQ(f.Left(), (100 - 10) * 15);
+        EXPECT_EQ(f.Top(), (100 + 5) * 15);
+        // Released, the window stays put.
+        QTest::mouseMove(window(), at + QPoint(40, 40));
+        EXPECT_EQ(f.peer()->pos(), QPoint(90, 105));
+        SetWindowLongA(f.hWnd(), GWL_WNDPROC, chained);
+        messages.clear();
+    }
+}
+
+TEST_F(Frame, ARightPressOrAPressOnTheCaptionTextStartsNoMove)
+{
+    Form1 &f = shown();
+    f.Move(1500, 1500);
+    recordMessages();
+    drag(Qt::RightButton, QPoint(400, 8), {QPoint(30, 20)});
+    drag(Qt::RightButton, QPoint(400, 21), {QPoint(30, 20)});
+    drag(Qt::LeftButton, centreOf(f.Label1), {QPoint(30, 20)});
+    drag(Qt::LeftButton, QPoint(1, 300), {QPoint(30, 20)}); // the left edge
+    EXPECT_FALSE(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION));
+    EXPECT_EQ(f.peer()->pos(), QPoint(100, 100));
+}
+
+} // namespace
