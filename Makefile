@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test sanitize bench clean
 
 all: build
 
@@ -22,6 +22,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+
+# The unit tests again, built with the address and undefined-behaviour sanitizers.
+sanitize: deps
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_SANITIZE=ON -DTAVRIN_BENCH=OFF -DTAVRIN_ENGINE=OFF
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
 
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do QT_QPA_PLATFORM=offscreen $$b; done
