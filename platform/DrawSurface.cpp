@@ -5,12 +5,32 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace tk {
 
 namespace {
 
 constexpr int kDotsPerMeter96 = 3780; // 96 dots per inch
+constexpr size_t kInkCacheSize = 8;
+
+// Four pixels a store: rows are filled on every paint, line by line.
+void fill32(QRgb *dest, qsizetype count, QRgb value)
+{
+    using Quad = QRgb __attribute__((vector_size(16)));
+    const Quad quad = {value, value, value, value};
+    qsizetype i = 0;
+    for (; i + 4 <= count; i += 4)
+        std::memcpy(dest + i, &quad, sizeof quad);
+    for (; i < count; ++i)
+        dest[i] = value;
+}
+
+QRgb blend(QRgb under, QRgb over, int alpha)
+{
+    const auto mix = [alpha](int a, int b) { return (a * (255 - alpha) + b * alpha + 127) / 255; };
+    return qRgb(mix(qRed(under), qRed(over)), mix(qGreen(under), qGreen(over)), mix(qBlue(under), qBlue(over)));
+}
 
 QStringList linesOf(const QString &text)
 {
@@ -103,16 +123,22 @@ void DrawSurface::fillSpan(int32_t y, int32_t x0, int32_t x1, QRgb rgb)
     if (x0 >= x1)
         return;
     QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));
-    std::fill(row + x0, row + x1, rgb);
+    fill32(row + x0, x1 - x0, rgb);
 }
 
 void DrawSurface::FillRect(const RECT &rect, int32_t colour)
 {
-    const QRgb rgb = toQRgb(colour);
     const int32_t top = std::max(rect.top, 0);
     const int32_t bottom = std::min(rect.bottom, int32_t(m_image.height()));
+    const int32_t left = std::max(rect.left, 0);
+    const int32_t right = std::min(rect.right, int32_t(m_image.width()));
+    if (top >= bottom || left >= right)
+        return;
+    const QRgb rgb = toQRgb(colour);
+    uchar *bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
     for (int32_t y = top; y < bottom; ++y)
-        fillSpan(y, rect.left, rect.right, rgb);
+        fill32(reinterpret_cast<QRgb *>(bits + y * stride) + left, right - left, rgb);
 }
 
 void DrawSurface::FrameRect(const RECT &rect, int32_t colour)
@@ -211,6 +237,8 @@ void DrawSurface::setFont(const StdFont &font)
 {
     m_font = font;
     m_qfont = toQFont(font);
+    m_metrics = QFontMetrics(m_qfont);
+    m_inks.clear();
 }
 
 QString DrawSurface::expandTabs(const QString &text) const
@@ -219,7 +247,7 @@ QString DrawSurface::expandTabs(const QString &text) const
         return text;
     // Qt expands tabs only in left-aligned text; the classic call expands
     // them everywhere, at every eight average character widths.
-    const QFontMetrics fm(m_qfont);
+    const QFontMetrics &fm = m_metrics;
     const int stop = std::max(1, 8 * fm.averageCharWidth());
     QString out, line;
     for (const QChar c : text) {
@@ -238,10 +266,18 @@ QString DrawSurface::expandTabs(const QString &text) const
     return out + line;
 }
 
-int DrawSurface::DrawTextA(const QString &text, const RECT &rect, uint32_t flags)
+const DrawSurface::TextInk &DrawSurface::inkFor(const QString &text, uint32_t flags, QSize size)
 {
-    if (m_image.isNull() || rect.right <= rect.left || rect.bottom <= rect.top || text.isEmpty())
-        return 0;
+    for (auto it = m_inks.begin(); it != m_inks.end(); ++it) {
+        if (it->flags == flags && it->size == size && it->text == text) {
+            if (it != m_inks.begin()) {
+                TextInk hit = std::move(*it);
+                m_inks.erase(it);
+                m_inks.push_front(std::move(hit));
+            }
+            return m_inks.front();
+        }
+    }
     int qflags = Qt::TextShowMnemonic;
     qflags |= (flags & DT_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
     QString t = (flags & DT_EXPANDTABS) ? expandTabs(text) : text;
@@ -254,27 +290,70 @@ int DrawSurface::DrawTextA(const QString &text, const RECT &rect, uint32_t flags
     }
     if (flags & DT_WORDBREAK)
         qflags |= Qt::TextWordWrap;
-    QPainter p(&m_image);
-    p.setFont(m_qfont);
-    p.setPen(QColor::fromRgb(toQRgb(m_textColor)));
-    QRect bounds;
-    p.drawText(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), qflags, t,
-               &bounds);
-    return bounds.height();
+
+    TextInk ink{text, flags, size, 0, {}};
+    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    {
+        QPainter p(&coverage);
+        p.setFont(m_qfont);
+        p.setPen(Qt::black);
+        QRect bounds;
+        p.drawText(QRect(QPoint(0, 0), size), qflags, t, &bounds);
+        ink.height = bounds.height();
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(coverage.constScanLine(y));
+        for (int x = 0; x < size.width();) {
+            const int alpha = qAlpha(row[x]);
+            int end = x + 1;
+            while (end < size.width() && qAlpha(row[end]) == alpha)
+                ++end;
+            if (alpha != 0)
+                ink.runs.push_back({y, x, end, uint8_t(alpha)});
+            x = end;
+        }
+    }
+    if (m_inks.size() == kInkCacheSize)
+        m_inks.pop_back();
+    m_inks.push_front(std::move(ink));
+    return m_inks.front();
+}
+
+int DrawSurface::DrawTextA(const QString &text, const RECT &rect, uint32_t flags)
+{
+    if (m_image.isNull() || rect.right <= rect.left || rect.bottom <= rect.top || text.isEmpty())
+        return 0;
+    const TextInk &ink = inkFor(text, flags, QSize(rect.right - rect.left, rect.bottom - rect.top));
+    // The text is transparent: only the pixels it covers take its colour.
+    const QRgb colour = toQRgb(m_textColor);
+    for (const InkRun &run : ink.runs) {
+        const int y = rect.top + run.y;
+        const int x0 = std::max(rect.left + run.x0, 0);
+        const int x1 = std::min(rect.left + run.x1, int(m_image.width()));
+        if (y < 0 || y >= m_image.height() || x0 >= x1)
+            continue;
+        QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+        if (run.alpha == 255)
+            fill32(row + x0, x1 - x0, colour);
+        else
+            for (int x = x0; x < x1; ++x)
+                row[x] = blend(row[x], colour, run.alpha);
+    }
+    return ink.height;
 }
 
 int DrawSurface::TextWidth(const QString &text) const
 {
-    const QFontMetrics fm(m_qfont);
     int widest = 0;
     for (const QString &line : linesOf(text))
-        widest = std::max(widest, fm.horizontalAdvance(line));
+        widest = std::max(widest, m_metrics.horizontalAdvance(line));
     return widest;
 }
 
 int DrawSurface::TextHeight(const QString &text) const
 {
-    return QFontMetrics(m_qfont).height() * int(linesOf(text).size());
+    return m_metrics.height() * int(linesOf(text).size());
 }
 
 SurfaceWidget::SurfaceWidget(QWidget *parent) : QWidget(parent)

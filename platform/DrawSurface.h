@@ -8,11 +8,14 @@
 #include "Ambient.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
+#include <vector>
 
 namespace tk {
 
@@ -79,13 +82,30 @@ public:
     int TextHeight(const QString &text) const;
 
 private:
+    // A laid-out text as the pixels it covers, relative to its rectangle:
+    // captions are drawn again on every paint, so each is laid out once.
+    struct InkRun {
+        int y, x0, x1; // x1 exclusive
+        uint8_t alpha; // 255 for glyph pixels; less only for smoothed edges
+    };
+    struct TextInk {
+        QString text;
+        uint32_t flags = 0;
+        QSize size;
+        int height = 0;
+        std::vector<InkRun> runs;
+    };
+    const TextInk &inkFor(const QString &text, uint32_t flags, QSize size);
+
     void plot(int32_t x, int32_t y, QRgb rgb);
     void fillSpan(int32_t y, int32_t x0, int32_t x1, QRgb rgb); // x1 exclusive
     QString expandTabs(const QString &text) const;
 
     QImage m_image;
     QFont m_qfont;
+    QFontMetrics m_metrics{QFont()};
     StdFont m_font;
+    std::deque<TextInk> m_inks; // most recent first
     int32_t m_backColor;
     int32_t m_foreColor = 0;
     int32_t m_textColor = 0;
