@@ -163,7 +163,13 @@ std::unique_ptr<Command> Command::fromSaved(tk::Control *container, const QStrin
     const tk::PropertyBag bag = tk::savedControl(tk::readFormData(formData), buttonName);
     auto button = std::make_unique<Command>(container, buttonName, ambient);
     button->ReadProperties(bag);
-    const auto twips = [&bag](const char *key) { return float(asInt32(bag.ReadProperty(QLatin1String(key), 0))); };
+    const auto twips = [&bag](const char *key) {
+        bool ok = false;
+        const double v = bag.ReadProperty(QLatin1String(key), 0).toDouble(&ok);
+        if (!ok)
+            throw tk::TkError(kTypeMismatch);
+        return float(v);
+    };
     button->Move(twips("_left"), twips("_top"), twips("_extentx"), twips("_extenty"));
     return button;
 }

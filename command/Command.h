@@ -117,7 +117,8 @@ public:
     void PaintButton(uint8_t state, bool force);
 
     // Events raised to the host; a handler may change its arguments, and the
-    // control reads KeyCode and Button back.
+    // control reads KeyCode and Button back. They hide the surface's own
+    // notifications of the same names, which the button handles itself.
     std::function<void()> Click;
     std::function<void(int16_t &KeyCode, int16_t &Shift)> KeyDown;
     std::function<void(int16_t &KeyAscii)> KeyPress;

@@ -172,23 +172,6 @@ TEST(CommandPaint, StyleTwoPressedDrawsItsCaptionInLightWithoutFocus)
     EXPECT_EQ(c->surface().image(), focused);
 }
 
-TEST(CommandPaint, StyleTwoNormalBevel)
-{
-    tk::Form form;
-    auto c = newButton(form, 20, 16, 2);
-    const command::Palette &p = c->palette();
-    EXPECT_EQ(pixel(*c, 0, 0), p.Face);
-    EXPECT_EQ(pixel(*c, 2, 0), p.DarkShadow);
-    EXPECT_EQ(pixel(*c, 17, 0), p.DarkShadow);
-    EXPECT_EQ(pixel(*c, 18, 0), p.Face); // end point of the line
-    EXPECT_EQ(pixel(*c, 3, 2), p.Highlight);
-    EXPECT_EQ(pixel(*c, 17, 2), p.Light);
-    EXPECT_EQ(pixel(*c, 18, 2), p.Face);
-    EXPECT_EQ(pixel(*c, 18, 3), p.Shadow);
-    EXPECT_EQ(pixel(*c, 17, 13), p.Shadow);
-    EXPECT_EQ(pixel(*c, 8, 8), p.Light);
-}
-
 TEST(CommandPaint, UnknownStyleShowsOnlyTheFaceAndCaption)
 {
     tk::Form form;
@@ -283,4 +266,22 @@ TEST(CommandPaint, ZeroHeightPaintsNothingAndDisabledStyleOneUsesItsGreys)
     c->setEnabled(false);
     EXPECT_EQ(pixel(*c, 10, 10), RGB(244, 244, 234));
     EXPECT_EQ(pixel(*c, 10, 0), RGB(201, 199, 186));
+}
+
+TEST(CommandPaint, DefaultFrameFollowsTheHostsDefaultButtonExceptInStyleFive)
+{
+    tk::Form form;
+    auto c = newButton(form, 30, 20, 1);
+    const int32_t plain = pixel(*c, 1, 5);
+    tk::AmbientProperties ambient;
+    ambient.DisplayAsDefault = true;
+    c->setAmbient(ambient);
+    EXPECT_EQ(pixel(*c, 1, 5), RGB(140, 174, 231));
+    EXPECT_EQ(pixel(*c, 5, 1), RGB(206, 231, 255));
+    EXPECT_EQ(pixel(*c, 2, 2), RGB(189, 215, 247) ^ 0xFFFFFF); // and the focus rectangle over it
+    c->setShowFocusRect(false);
+    EXPECT_EQ(pixel(*c, 1, 5), plain);
+    c->setShowFocusRect(true);
+    c->setButtonType(5);
+    EXPECT_EQ(pixel(*c, 2, 2), c->OfficeXpFillColor());
 }
