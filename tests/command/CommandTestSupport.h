@@ -1,0 +1,67 @@
+#pragma once
+// A shown form holding gradient buttons, and small helpers to read pixels and
+// record the events a button raises.
+
+#include "ColorMath.h"
+#include "Command.h"
+#include "Form.h"
+#include "TkError.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace command_test {
+
+using command::Command;
+using command::RGB;
+
+inline int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const tk::TkError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A new instance placed on a form at W × H pixels.
+inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t buttonType,
+                                          const QString &caption = QString(),
+                                          const QString &name = QStringLiteral("Command1"))
+{
+    auto c = std::make_unique<Command>(&form, name);
+    c->InitProperties();
+    c->setCaption(caption);
+    c->setButtonType(buttonType);
+    c->Move(0, 0, float(w * 15), float(h * 15));
+    return c;
+}
+
+inline int32_t pixel(const Command &c, int x, int y) { return c.surface().GetPixel(x, y); }
+
+// Records every event as a line of text, arguments included.
+struct EventLog {
+    QStringList lines;
+    void attach(Command &c)
+    {
+        c.Click = [this] { lines << QStringLiteral("Click"); };
+        c.MouseOut = [this] { lines << QStringLiteral("MouseOut"); };
+        c.KeyDown = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyDown %1").arg(k); };
+        c.KeyUp = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyUp %1").arg(k); };
+        c.KeyPress = [this](int16_t &a) { lines << QStringLiteral("KeyPress %1").arg(a); };
+        const auto mouse = [this](const char *name) {
+            return [this, name](int16_t &b, int16_t &s, float &x, float &y) {
+                lines << QStringLiteral("%1 %2,%3,%4,%5").arg(QLatin1String(name)).arg(b).arg(s).arg(x).arg(y);
+            };
+        };
+        c.MouseDown = mouse("MouseDown");
+        c.MouseMove = mouse("MouseMove");
+        c.MouseUp = mouse("MouseUp");
+    }
+};
+
+} // namespace command_test

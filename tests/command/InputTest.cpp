@@ -1,0 +1,229 @@
+// Mouse, keyboard, focus and hover tracking, and the events in their orders.
+#include "CommandTestSupport.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace command_test;
+
+namespace {
+
+// A shown, active form, so focus and shortcuts behave as on a desktop.
+struct ShownForm {
+    tk::Form form;
+    ShownForm()
+    {
+        form.Move(1500, 1500, 300 * 15, 200 * 15);
+        form.Show();
+        QApplication::setActiveWindow(form.peer());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.peer()));
+    }
+    std::unique_ptr<Command> button(int left, int top, const QString &caption = QString())
+    {
+        auto c = newButton(form, 60, 24, 5, caption);
+        c->Move(float(left * 15), float(top * 15));
+        c->setVisible(true); // the form is already shown
+        return c;
+    }
+};
+
+void sendMove(Command &c, QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
+{
+    QMouseEvent move(QEvent::MouseMove, at, c.peer()->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(c.peer(), &move);
+}
+
+} // namespace
+
+TEST(CommandInput, SpacePressesAndReleasesTheButtonLikeAClick)
+{
+    ShownForm f;
+    auto c = f.button(10, 10);
+    c->SetFocus();
+    EventLog log;
+    log.attach(*c);
+    QTest::keyPress(c->peer(), Qt::Key_Space);
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    QTest::keyRelease(c->peer(), Qt::Key_Space);
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+    EXPECT_EQ(log.lines, QStringList({"KeyDown 32", "MouseDown 1,1,1,1", "KeyPress 32", "KeyUp 32",
+                                      "MouseUp 1,1,1,1", "Click"}));
+    // A release without its press on this button is only a key-up.
+    log.lines.clear();
+    QTest::keyPress(c->peer(), Qt::Key_A);
+    QTest::keyRelease(c->peer(), Qt::Key_Space);
+    EXPECT_EQ(log.lines, QStringList({"KeyDown 65", "KeyPress 97", "KeyUp 32"}));
+}
+
+TEST(CommandInput, HostSettingKeyCodeToZeroStopsSpaceAndArrows)
+{
+    ShownForm f;
+    auto a = f.button(10, 10);
+    auto b = f.button(10, 50);
+    a->SetFocus();
+    ASSERT_TRUE(a->peer()->hasFocus());
+    EventLog log;
+    log.attach(*a);
+    a->KeyDown = [&log](int16_t &code, int16_t &) {
+        log.lines << QStringLiteral("KeyDown %1").arg(code);
+        code = 0;
+    };
+    QTest::keyPress(a->peer(), Qt::Key_Space);
+    EXPECT_EQ(a->DrawState(), command::kNormalLook);
+    QTest::keyRelease(a->peer(), Qt::Key_Space);
+    QTest::keyClick(a->peer(), Qt::Key_Right);
+    EXPECT_TRUE(a->peer()->hasFocus());
+    EXPECT_EQ(log.lines, QStringList({"KeyDown 32", "KeyPress 32", "KeyUp 32", "KeyDown 39", "KeyUp 39"}));
+}
+
+TEST(CommandInput, ArrowKeysMoveTheFocusToTheNextOrPreviousControl)
+{
+    ShownForm f;
+    auto a = f.button(10, 10);
+    auto b = f.button(10, 50);
+    auto c = f.button(10, 90);
+    a->SetFocus();
+    QTest::keyClick(a->peer(), Qt::Key_Right);
+    EXPECT_TRUE(b->peer()->hasFocus());
+    QTest::keyClick(b->peer(), Qt::Key_Down);
+    EXPECT_TRUE(c->peer()->hasFocus());
+    QTest::keyClick(c->peer(), Qt::Key_Left);
+    EXPECT_TRUE(b->peer()->hasFocus());
+    QTest::keyClick(b->peer(), Qt::Key_Up);
+    EXPECT_TRUE(a->peer()->hasFocus());
+    EXPECT_TRUE(a->HasFocus());
+    EXPECT_FALSE(b->HasFocus());
+}
+
+TEST(CommandInput, LeftClickRaisesDownUpClickAndRightPressKeepsTheLook)
+{
+    ShownForm f;
+    auto c = f.button(10, 10);
+    EventLog log;
+    log.attach(*c);
+    QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+    QTest::mousePress(c->peer(), Qt::RightButton, Qt::ShiftModifier, QPoint(7, 8));
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+    QTest::mouseRelease(c->peer(), Qt::RightButton, Qt::ShiftModifier, QPoint(7, 8));
+    EXPECT_EQ(log.lines, QStringList({"MouseDown 1,0,4,6", "MouseUp 1,0,4,6", "Click", "MouseDown 2,1,7,8",
+                                      "MouseUp 2,1,7,8"}));
+}
+
+TEST(CommandInput, DoubleClickPressesAgainOnlyAfterALeftPress)
+{
+    ShownForm f;
+    auto c = f.button(10, 10);
+    EventLog log;
+    log.attach(*c);
+    QTest::mouseDClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(log.lines.first(), QStringLiteral("MouseDown 1,1,1,1"));
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+
+    QTest::mousePress(c->peer(), Qt::RightButton, Qt::NoModifier, QPoint(4, 6));
+    QTest::mouseRelease(c->peer(), Qt::RightButton, Qt::NoModifier, QPoint(4, 6));
+    log.lines.clear();
+    QTest::mouseDClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_FALSE(log.lines.contains(QStringLiteral("MouseDown 1,1,1,1")));
+}
+
+TEST(CommandInput, HoverStartsTheTimerWhichRaisesMouseOutWhenThePointerLeaves)
+{
+    ShownForm f;
+    auto c = f.button(20, 20);
+    const QPoint origin = c->peer()->mapToGlobal(QPoint(0, 0));
+    QCursor::setPos(origin + QPoint(5, 5));
+    EventLog log;
+    log.attach(*c);
+    sendMove(*c, QPointF(5, 5));
+    EXPECT_TRUE(c->IsHover());
+    EXPECT_TRUE(c->Timer1().Enabled());
+    EXPECT_EQ(c->Timer1().Interval(), 10);
+    EXPECT_EQ(pixel(*c, 0, 0), c->OfficeXpMousemoveFrameColor());
+    c->Timer1().tick();
+    // The right and bottom edges still count as inside.
+    QCursor::setPos(origin + QPoint(60, 24));
+    c->Timer1().tick();
+    EXPECT_TRUE(c->IsHover());
+    EXPECT_EQ(log.lines, QStringList({"MouseMove 0,0,5,5"}));
+    QCursor::setPos(origin + QPoint(61, 5));
+    c->Timer1().tick();
+    EXPECT_EQ(log.lines, QStringList({"MouseMove 0,0,5,5", "MouseOut"}));
+    EXPECT_FALSE(c->IsHover());
+    EXPECT_FALSE(c->Timer1().Enabled());
+    EXPECT_EQ(pixel(*c, 0, 0), c->OfficeXpFrameColor());
+}
+
+TEST(CommandInput, LeavingWithTheButtonHeldShowsNormalAndComingBackShowsPressed)
+{
+    ShownForm f;
+    auto c = f.button(20, 20);
+    const QPoint origin = c->peer()->mapToGlobal(QPoint(0, 0));
+    QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    sendMove(*c, QPointF(70, 5), Qt::LeftButton); // outside: no event, but the timer runs
+    EXPECT_TRUE(c->Timer1().Enabled());
+    QCursor::setPos(origin + QPoint(70, 5));
+    c->Timer1().tick();
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+    sendMove(*c, QPointF(60, 24), Qt::LeftButton); // the edge is inside
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+}
+
+TEST(CommandInput, MoveHandlerMayReportTheButtonAndOtherButtonsAreIgnored)
+{
+    ShownForm f;
+    auto c = f.button(20, 20);
+    int moves = 0;
+    c->MouseMove = [&moves](int16_t &button, int16_t &, float &, float &) {
+        ++moves;
+        button = 1;
+    };
+    sendMove(*c, QPointF(5, 5), Qt::RightButton);
+    EXPECT_EQ(moves, 0);
+    EXPECT_FALSE(c->Timer1().Enabled());
+    sendMove(*c, QPointF(5, 5));
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    EXPECT_FALSE(c->IsHover());
+}
+
+TEST(CommandInput, DisabledButtonRaisesNothingAndStartsNoTimer)
+{
+    ShownForm f;
+    auto c = f.button(20, 20, QStringLiteral("&Go"));
+    c->setEnabled(false);
+    EventLog log;
+    log.attach(*c);
+    QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    sendMove(*c, QPointF(5, 5));
+    QTest::keyClick(c->peer(), Qt::Key_Space);
+    c->AccessKeyPress('g');
+    EXPECT_TRUE(log.lines.isEmpty());
+    EXPECT_FALSE(c->Timer1().Enabled());
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+}
+
+TEST(CommandInput, AccessKeyClicksTheButton)
+{
+    ShownForm f;
+    auto c = f.button(20, 20, QStringLiteral("&Open"));
+    EventLog log;
+    log.attach(*c);
+    QTest::keyClick(f.form.peer(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(log.lines, QStringList({"Click"}));
+    // After a Space press the access key releases the look as it clicks.
+    QTest::keyPress(c->peer(), Qt::Key_Space);
+    c->AccessKeyPress('o');
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
+    EXPECT_EQ(log.lines.last(), QStringLiteral("Click"));
+}
