@@ -129,23 +129,30 @@ private:
             switch (event->type()) {
             case QEvent::MouseButtonPress:
                 m_pressed = me->button();
+                m_secondClick = false;
                 raise(c.MouseDown, buttonOf(me->button()), shift, x, y);
                 break;
             case QEvent::MouseButtonRelease: {
                 const bool inside = c.peer() && c.peer()->rect().contains(me->position().toPoint());
-                const bool click = m_pressed == me->button() && me->button() == Qt::LeftButton && inside;
+                const bool click = m_pressed == me->button() && me->button() == Qt::LeftButton
+                    && inside && !m_secondClick;
                 m_pressed = Qt::NoButton;
+                m_secondClick = false;
                 raise(c.MouseUp, buttonOf(me->button()), shift, x, y);
                 if (click && m_control)
                     raise(m_control->Click);
                 break;
             }
             case QEvent::MouseButtonDblClick:
+                // The second press of a left double click is the double click
+                // itself: no MouseDown, and its release raises no Click.
                 m_pressed = me->button();
-                if (me->button() == Qt::LeftButton && c.DblClick)
-                    c.DblClick();
-                else
+                if (me->button() == Qt::LeftButton) {
+                    m_secondClick = true;
+                    raise(c.DblClick);
+                } else {
                     raise(c.MouseDown, buttonOf(me->button()), shift, x, y);
+                }
                 break;
             default:
                 raise(c.MouseMove, buttonsOf(me->buttons()), shift, x, y);
@@ -244,10 +251,11 @@ private:
             return true;
         }
         const bool click = m_pressed == me->button() && me->button() == Qt::LeftButton &&
-                           c.peer()->rect().contains(local.toPoint());
+                           c.peer()->rect().contains(local.toPoint()) && !m_secondClick;
         if (me->buttons() == Qt::NoButton)
             endHiddenPress();
         m_pressed = Qt::NoButton;
+        m_secondClick = false;
         raise(c.MouseUp, buttonOf(me->button()), shift, x, y);
         if (click && m_control)
             raise(m_control->Click);
@@ -262,6 +270,7 @@ private:
 
     Control *m_control;
     Qt::MouseButton m_pressed = Qt::NoButton;
+    bool m_secondClick = false;
     QPointer<QWindow> m_pressWindow;
 };
 

@@ -7,6 +7,8 @@
 #include "TkError.h"
 
 #include <QPixmap>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -154,4 +156,30 @@ TEST(ListBoxes, ItemsAddRemoveAndReadAsText)
     EXPECT_EQ(l.List(0), QStringLiteral("3"));
     EXPECT_EQ(l.List(1), QString());
     EXPECT_EQ(errorOf([&] { l.RemoveItem(1); }), kInvalidArgument);
+}
+
+TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
+{
+    Form form;
+    form.Move(0, 0, 3000, 3000);
+    PictureBox box(&form);
+    box.Move(300, 300, 1500, 1500);
+    QStringList seen;
+    box.MouseDown = [&](int16_t b, int16_t, float x, float y) {
+        seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y);
+    };
+    box.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
+    box.Click = [&] { seen << QStringLiteral("click"); };
+    box.DblClick = [&] { seen << QStringLiteral("dblclick"); };
+    form.Show();
+    QWindow *window = form.peer()->windowHandle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+
+    QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(30, 40));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("down 1 150 300"), QStringLiteral("up 1"),
+                                 QStringLiteral("click"), QStringLiteral("dblclick"),
+                                 QStringLiteral("up 1")}));
+    seen.clear();
+    QTest::mouseClick(window, Qt::RightButton, {}, QPoint(30, 40));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("down 2 150 300"), QStringLiteral("up 2")}));
 }
