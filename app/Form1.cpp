@@ -107,6 +107,9 @@ Form1::Form1()
     Image1.ZOrder(0);
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
+    // The address button, as the form's saved data describes it.
+    CommandOpenURL = command::Command::fromSaved(this, QStringLiteral(":/skin/Form1.buttons.json"),
+                                        QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();
 }

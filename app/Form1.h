@@ -4,11 +4,14 @@
 // between screen-wide and its normal size and hide it into the tray; a left
 // press on the caption bar or the bare form moves it.
 
+#include "Command.h"
 #include "ControlArray.h"
 #include "Form.h"
 #include "Image.h"
 #include "Label.h"
 #include "WBControl.h"
+
+#include <memory>
 
 class Form1 : public tk::Form {
 public:
@@ -51,6 +54,7 @@ public:
     tk::Image Image1;
     tk::Label Label1;
     WBControl WBControl1;
+    std::unique_ptr<command::Command> CommandOpenURL;
 
 private:
     using ButtonHandler = void (Form1::*)(int16_t, int16_t, int16_t, float, float);

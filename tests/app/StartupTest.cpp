@@ -234,3 +234,30 @@ TEST(TabControl, TakingTheFocusHandsItToTheSelectedPage)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainWindow, TheAddressButtonStandsAtItsSavedPlace)
+{
+    FakeBrowser::install();
+    NotificationArea::simulate(true);
+    Form1 &f = *forms::Form1;
+    ASSERT_TRUE(f.CommandOpenURL);
+    command::Command &b = *f.CommandOpenURL;
+    EXPECT_EQ(b.Left(), 1560);
+    EXPECT_EQ(b.Top(), 75);
+    EXPECT_EQ(b.Width(), 735);
+    EXPECT_EQ(b.Height(), 255);
+    EXPECT_EQ(b.ButtonType(), 5);
+    EXPECT_EQ(b.Caption(), QStringLiteral("打开网址"));
+    EXPECT_EQ(b.ForeColor(), 0x808080);
+    EXPECT_EQ(b.OfficeXpFillColor(), 0xFFF1E1);
+    EXPECT_TRUE(b.Visible());
+    // A window of its own: above the caption bar's pictures.
+    const QObjectList &children = f.peer()->children();
+    EXPECT_GT(children.indexOf(b.peer()), children.indexOf(f.Label1.peer()));
+    forms::Form1.Unload();
+    FormInstanceBase::flushUnloaded();
+}
+
+} // namespace
