@@ -24,6 +24,7 @@ constexpr float kIconLeft = 60;
 constexpr float kCloseRightMargin = 60;
 constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is laid out
 const QString kBlankPage = QStringLiteral("About:Blank");
+constexpr qsizetype kMaxKeptWidths = 4096;
 
 Picture skin(const char *name)
 {
@@ -277,15 +278,26 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
     MTab(Index).setTag(title);
     // LabelTest and Tstr share one font: what is measured is what shows.
     const QString caption = tabstrip::fitCaption(title, MTab(Index).Width() - kCaptionMargins,
-                                                 [this](const QString &candidate) {
-                                                     LabelTest.setCaption(candidate);
-                                                     return double(LabelTest.Width());
-                                                 });
+                                                 [this](const QString &c) { return captionWidth(c); });
     Label &label = Tstr(Index);
     if (label.Caption() == caption)
         return;
     label.setCaption(caption);
     label.Move(kCaptionLeft, (MTab(Index).Height() - label.Height()) / 2);
+}
+
+double WBControl::captionWidth(const QString &candidate)
+{
+    // Measuring is text shaping, nearly all of a layout's time, and every
+    // layout measures the same titles again: keep what LabelTest measured.
+    if (LabelTest.font() != m_measuredFont || m_captionWidths.size() >= kMaxKeptWidths) {
+        m_captionWidths.clear();
+        m_measuredFont = LabelTest.font();
+    }
+    if (auto kept = m_captionWidths.constFind(candidate); kept != m_captionWidths.cend())
+        return *kept;
+    LabelTest.setCaption(candidate);
+    return *m_captionWidths.insert(candidate, LabelTest.Width());
 }
 
 void WBControl::applySkin(int16_t i, Skin skin)

@@ -13,6 +13,8 @@
 #include "PictureBox.h"
 #include "UserControl.h"
 
+#include <QFont>
+#include <QHash>
 #include <QVariant>
 
 #include <array>
@@ -88,6 +90,7 @@ private:
 
     void CloseTab(int16_t Index);
     void SetTabCaption(int16_t Index, const QString &Text);
+    double captionWidth(const QString &candidate);
 
     // The three looks of a tab: selected, normal, under the pointer.
     enum class Skin { Selected = 0, Normal = 1, Hover = 2 };
@@ -109,4 +112,8 @@ private:
     void WB_WindowClosing(int16_t Index, bool IsChildWindow, bool &Cancel);
 
     void layoutTab(int16_t index, int position, int16_t width);
+
+    // LabelTest's measured widths, for the font they were measured in.
+    QHash<QString, double> m_captionWidths;
+    QFont m_measuredFont;
 };
