@@ -128,6 +128,9 @@ WBControl::WBControl(Control *container)
     Line3.setBorderColor(light);
     Line4.setBorderColor(light);
     Line5.setBorderColor(dark);
+    // Tabs lie over the lines, as every tab opened later does: the selected
+    // tab's open bottom then meets the page, tab 0 included.
+    MTab(0).ZOrder(0);
 
     wireEvents();
     wireStripEvents();

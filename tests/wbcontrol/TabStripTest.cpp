@@ -3,6 +3,8 @@
 // character and 12 (180 twips) for a Chinese one, 12 pixels high.
 #include "TabFixture.h"
 
+#include <QWidget>
+
 using namespace tk;
 
 namespace {
@@ -80,6 +82,10 @@ TEST_F(Layout, LinesAndThePageFillTheControlBelowTheStripWhenItIsTallEnough)
     EXPECT_EQ(rect(w().WBCnt(0)), "0 480 9000 4520");
     EXPECT_EQ(rect(w().WB(0)), "-20 -20 9040 4560");
     open(2);
+    // Every tab lies over the lines, so the selected one opens onto the page.
+    const QObjectList stack = w().peer()->children();
+    for (int16_t i : openTabs())
+        EXPECT_GT(stack.indexOf(w().MTab(i).peer()), stack.indexOf(w().Line1.peer())) << i;
 
     // 600 high: lines and page stay, the strip is still laid out.
     w().Move(0, 0, 7000, 600);
