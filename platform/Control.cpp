@@ -278,8 +278,12 @@ Control::Control(QWidget *peer, Control *container) : m_peer(peer), m_container(
 {
     if (container && peer)
         peer->setParent(container->clientWidget());
-    if (peer)
+    if (peer) {
         m_bridge = new EventBridge(this, peer);
+        // Controls hear the pointer move over them with no button held, as
+        // hover pictures need.
+        peer->setMouseTracking(true);
+    }
 }
 
 Control::~Control()

@@ -2,9 +2,13 @@
 
 #include "Color.h"
 #include "Screen.h"
+#include "TabLayout.h"
 #include "TkError.h"
+#include "Win32.h"
 
 #include <QUrl>
+
+#include <limits>
 
 using namespace tk;
 
@@ -13,6 +17,14 @@ namespace {
 constexpr uint32_t kBackColor = 0x00FFF1E1;
 constexpr float kTabHeight = 420;
 constexpr float kStripHeight = 480;
+constexpr float kSkinEnd = 120;       // width of a tab's left and right skin pieces
+constexpr float kCaptionLeft = 320;
+constexpr float kCaptionMargins = 600; // what a tab's width leaves for its caption
+constexpr float kIconLeft = 60;
+constexpr float kCloseRightMargin = 60;
+constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is laid out
+const QString kBlankPage = QStringLiteral("About:Blank");
+constexpr qsizetype kMaxKeptWidths = 4096;
 
 Picture skin(const char *name)
 {
@@ -30,6 +42,26 @@ void setSource(Image &image, const char *name)
 {
     image.setVisible(false);
     image.setPicture(skin(name));
+}
+
+// Runs each step with errors ignored: a failing step is skipped, the next runs.
+template <class... Steps>
+void eachIgnoringErrors(Steps &&...steps)
+{
+    (ignoreErrors(std::forward<Steps>(steps)), ...);
+}
+
+// The tab index held by a list item (decimal text).
+int16_t indexAt(const ListBox &list, int item)
+{
+    return int16_t(list.List(item).toInt());
+}
+
+template <class T>
+void loadIfMissing(ControlArray<T> &array, int16_t index)
+{
+    if (!array.exists(index))
+        array.Load(index);
 }
 
 } // namespace
@@ -96,8 +128,12 @@ WBControl::WBControl(Control *container)
     Line3.setBorderColor(light);
     Line4.setBorderColor(light);
     Line5.setBorderColor(dark);
+    // Tabs lie over the lines, as every tab opened later does: the selected
+    // tab's open bottom then meets the page, tab 0 included.
+    MTab(0).ZOrder(0);
 
     wireEvents();
+    wireStripEvents();
     Resize = [this] { ignoreErrors([this] { UserControl_Resize(); }); };
     GotFocus = [this] { UserControl_GotFocus(); };
     UserControl_Initialize();
@@ -123,6 +159,53 @@ void WBControl::wireEvents()
         e.PropertyChange = [this, i](const QString &p) { WB_PropertyChange(i, p); };
         e.BeforeNavigate2 = [this, i](const QString &u, bool &c) { WB_BeforeNavigate2(i, u, c); };
         e.NavigateComplete2 = [this, i](WebBrowser *d, const QString &u) { WB_NavigateComplete2(i, d, u); };
+        e.NewWindow2 = [this, i](WebBrowser *&d, bool &c) { WB_NewWindow2(i, d, c); };
+        e.WindowClosing = [this, i](bool child, bool &c) { WB_WindowClosing(i, child, c); };
+    });
+}
+
+void WBControl::wireStripEvents()
+{
+    MTab.setWiring([this](int16_t i, PictureBox &tab) {
+        tab.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        tab.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
+        // The classic runtime ends a capture when the button comes up; a Qt
+        // grab would outlive the click that selects a hovered tab.
+        tab.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
+    });
+    // Movement over the skin goes to the mouse-down handling: dragging over a
+    // tab with the left button held selects it.
+    auto wireSkinPiece = [this](int16_t i, Image &piece) {
+        piece.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+    };
+    bgLeft.setWiring(wireSkinPiece);
+    bgCenter.setWiring(wireSkinPiece);
+    bgRight.setWiring(wireSkinPiece);
+    // The icon and the caption pass their events on in the tab body's terms.
+    TIcon.setWiring([this](int16_t i, Image &icon) {
+        icon.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+        };
+        icon.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+        };
+    });
+    Tstr.setWiring([this](int16_t i, Label &caption) {
+        caption.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
+        };
+        caption.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
+        };
+    });
+    Tcbt.setWiring([this](int16_t i, PictureBox &button) {
+        button.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
+        button.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
+        button.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
+            ReleaseCapture();
+            Tcbt_MouseUp(i, b, s, x, y);
+        };
     });
 }
 
@@ -166,22 +249,283 @@ void WBControl::UserControl_Resize()
 
 void WBControl::TabResize()
 {
-    const int open = List1.ListCount() + 1;
-    float w = std::nearbyint(Width() / float(open));
-    w = std::clamp(w, 1000.0f, 2700.0f);
+    const int n = List1.ListCount();
+    const int16_t w = tabstrip::tabWidth(Width(), n + 1);
     layoutTab(0, 0, w);
-    for (int k = 0; k < List1.ListCount(); ++k)
-        layoutTab(int16_t(List1.List(k).toInt()), k + 1, w);
+    SetTabCaption(0, MTab(0).Tag());
+    for (int k = 0; k <= n - 1; ++k) {
+        const int16_t i = indexAt(List1, k);
+        layoutTab(i, k + 1, w);
+        SetTabCaption(i, MTab(i).Tag());
+    }
 }
 
-void WBControl::layoutTab(int16_t i, int position, float w)
+void WBControl::layoutTab(int16_t i, int position, int16_t w)
 {
-    MTab(i).Move(float(position) * w, 0, w);
-    TIcon(i).Move(60, (MTab(i).Height() - TIcon(i).Height()) / 2);
-    Tcbt(i).Move(MTab(i).Width() - Tcbt(i).Width() - 60, (MTab(i).Height() - Tcbt(i).Height()) / 2);
-    bgLeft(i).Move(0, 0, 120, kTabHeight);
-    bgCenter(i).Move(120, 0, MTab(i).Width() - 240, kTabHeight);
-    bgRight(i).Move(MTab(i).Width() - 120, 0, 120, kTabHeight);
+    PictureBox &tab = MTab(i);
+    tab.Move(float(tabstrip::tabLeft(position, w)), 0, w);
+    TIcon(i).Move(kIconLeft, (tab.Height() - TIcon(i).Height()) / 2);
+    Tcbt(i).Move(tab.Width() - Tcbt(i).Width() - kCloseRightMargin, (tab.Height() - Tcbt(i).Height()) / 2);
+    bgLeft(i).Move(0, 0, kSkinEnd, kTabHeight);
+    bgCenter(i).Move(kSkinEnd, 0, tab.Width() - 2 * kSkinEnd, kTabHeight);
+    bgRight(i).Move(tab.Width() - kSkinEnd, 0, kSkinEnd, kTabHeight);
+}
+
+void WBControl::SetTabCaption(int16_t Index, const QString &Text)
+{
+    if (Text.isEmpty())
+        return;
+    const QString title = WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK")
+        ? QStringLiteral("空白页")
+        : Text;
+    MTab(Index).setTag(title);
+    // LabelTest and Tstr share one font: what is measured is what shows.
+    const QString caption = tabstrip::fitCaption(title, MTab(Index).Width() - kCaptionMargins,
+                                                 [this](const QString &c) { return captionWidth(c); });
+    Label &label = Tstr(Index);
+    if (label.Caption() == caption)
+        return;
+    label.setCaption(caption);
+    label.Move(kCaptionLeft, (MTab(Index).Height() - label.Height()) / 2);
+}
+
+double WBControl::captionWidth(const QString &candidate)
+{
+    // Measuring is text shaping, nearly all of a layout's time, and every
+    // layout measures the same titles again: keep what LabelTest measured.
+    if (LabelTest.font() != m_measuredFont || m_captionWidths.size() >= kMaxKeptWidths) {
+        m_captionWidths.clear();
+        m_measuredFont = LabelTest.font();
+    }
+    if (auto kept = m_captionWidths.constFind(candidate); kept != m_captionWidths.cend())
+        return *kept;
+    LabelTest.setCaption(candidate);
+    return *m_captionWidths.insert(candidate, LabelTest.Width());
+}
+
+void WBControl::applySkin(int16_t i, Skin skin)
+{
+    const std::array<const Image *, 3> left{&TLeft0, &TLeft1, &TLeft2};
+    const std::array<const Image *, 3> center{&TCenter0, &TCenter1, &TCenter2};
+    const std::array<const Image *, 3> right{&TRight0, &TRight1, &TRight2};
+    const size_t s = size_t(skin);
+    const float w = MTab(i).Width();
+    bgLeft(i).setPicture(left[s]->picture());
+    bgLeft(i).Move(0, 0, kSkinEnd, kTabHeight);
+    bgCenter(i).setPicture(center[s]->picture());
+    bgCenter(i).Move(kSkinEnd, 0, w - 2 * kSkinEnd, kTabHeight);
+    bgRight(i).setPicture(right[s]->picture());
+    bgRight(i).Move(w - kSkinEnd, 0, kSkinEnd, kTabHeight);
+}
+
+void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
+{
+    if (Button == kLeftButton && Index != CurrentTab) {
+        const int16_t c = CurrentTab;
+        eachIgnoringErrors([&] { applySkin(c, Skin::Normal); },
+                           [&] { Tcbt(c).setVisible(false); },
+                           [&] { WBCnt(c).setVisible(false); },
+                           [&] { applySkin(Index, Skin::Selected); },
+                           [&] { WBCnt(Index).setVisible(true); },
+                           [&] {
+                               if (Index != 0)
+                                   Tcbt(Index).setVisible(true);
+                           },
+                           [&] { MTab(Index).setTop(0); });
+        CurrentTab = Index;
+        ignoreErrors([this] { UserControl_Resize(); });
+    }
+    if (Button == kLeftButton && SelectTab)
+        ignoreErrors([this] { SelectTab(); });
+}
+
+void WBControl::MTab_MouseMove(int16_t Index, int16_t, int16_t, float X, float Y)
+{
+    if (Index == CurrentTab)
+        return;
+    const float w = MTab(Index).Width();
+    const float h = MTab(Index).Height();
+    if (X < 0 || Y < 0 || X > w || Y > h) {
+        ReleaseCapture();
+        if (bgLeft(Index).picture() != TLeft1.picture())
+            applySkin(Index, Skin::Normal);
+    } else {
+        // Captured, the tab hears the pointer leave and can turn back.
+        SetCapture(MTab(Index).hWnd());
+        if (bgLeft(Index).picture() != TLeft2.picture())
+            applySkin(Index, Skin::Hover);
+    }
+}
+
+void WBControl::Tcbt_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
+{
+    if (Button == kLeftButton && Tcbt(Index).picture() != tc2.picture())
+        Tcbt(Index).setPicture(tc2.picture());
+}
+
+void WBControl::Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t, float X, float Y)
+{
+    PictureBox &button = Tcbt(Index);
+    if (X < 0 || Y < 0 || X > button.Width() || Y > button.Height()) {
+        ReleaseCapture();
+        if (button.picture() != tc0.picture())
+            button.setPicture(tc0.picture());
+        return;
+    }
+    SetCapture(button.hWnd());
+    const Image &look = Button == kLeftButton ? tc2 : tc1;
+    if (button.picture() != look.picture())
+        button.setPicture(look.picture());
+}
+
+void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, float Y)
+{
+    const PictureBox &button = Tcbt(Index);
+    if (Button == kLeftButton && X >= 0 && X <= button.Width() && Y >= 0 && Y <= button.Height())
+        CloseTab(Index);
+}
+
+void WBControl::CloseTab(int16_t Index)
+{
+    // Tab 0 stays, and a tab that is not open has nothing to close: going on
+    // would take another tab out of List1 and lose it.
+    int k = 0;
+    while (k < List1.ListCount() && indexAt(List1, k) != Index)
+        ++k;
+    if (Index == 0 || k == List1.ListCount())
+        return;
+
+    MTab(Index).setVisible(false);
+    WBCnt(Index).setVisible(false);
+    WB(Index)->Navigate(kBlankPage);
+    const QString closed = QString::number(Index);
+    if (List1.ListCount() == 1) {
+        List1.RemoveItem(0);
+        MTab_MouseDown(0, kLeftButton, 0, 0, 0);
+        List2.AddItem(closed);
+        return;
+    }
+    if (k == List1.ListCount() - 1) {
+        List1.RemoveItem(k);
+        MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
+        List2.AddItem(closed);
+    } else {
+        List2.AddItem(closed);
+        List1.RemoveItem(k);
+    }
+    // Close the gap: every tab directly right of its predecessor.
+    for (int j = 0; j < List1.ListCount(); ++j) {
+        const int16_t t = indexAt(List1, j);
+        const int16_t q = j == 0 ? 0 : indexAt(List1, j - 1);
+        MTab(t).setLeft(MTab(q).Left() + MTab(t).Width());
+    }
+    MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
+}
+
+std::optional<int16_t> WBControl::nextNewIndex() const
+{
+    int largest = 0;
+    for (int k = 0; k < List1.ListCount(); ++k)
+        largest = std::max(largest, List1.List(k).toInt());
+    if (largest >= std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return int16_t(largest + 1);
+}
+
+bool WBControl::loadTab(int16_t n)
+{
+    // Elements left by an earlier attempt whose browser could not be made
+    // are taken as they are.
+    return ignoreErrors([&] {
+        loadIfMissing(MTab, n);
+        loadIfMissing(Tstr, n);
+        loadIfMissing(TIcon, n);
+        loadIfMissing(Tcbt, n);
+        loadIfMissing(WBCnt, n);
+        loadIfMissing(WB, n);
+        loadIfMissing(bgLeft, n);
+        loadIfMissing(bgCenter, n);
+        loadIfMissing(bgRight, n);
+    });
+}
+
+void WBControl::placeProvisionally(int16_t n)
+{
+    const int16_t p = List1.ListCount() > 0 ? indexAt(List1, List1.ListCount() - 1) : 0;
+    eachIgnoringErrors([&] { MTab(n).setLeft(MTab(p).Left() + kProvisionalStep); },
+                       [&] { MTab(n).setVisible(true); });
+}
+
+void WBControl::placePage(int16_t n)
+{
+    eachIgnoringErrors(
+        [&] { WBCnt(n).Move(0, kStripHeight, Width(), Height() - kStripHeight); },
+        [&] { WB(n).Move(-20, -20, WBCnt(n).Width() + 40, WBCnt(n).Height() + 40); });
+}
+
+std::optional<int16_t> WBControl::NewWindow(const QString &url)
+{
+    if (List2.ListCount() > 0) {
+        const int16_t n = indexAt(List2, 0);
+        eachIgnoringErrors([&] { Tcbt(n).setPicture(tc0.picture()); },
+                           [&] { placeProvisionally(n); },
+                           [&] { WB(n)->Navigate(url); },
+                           [&] { WBCnt(n).setVisible(true); });
+        MTab_MouseDown(n, kLeftButton, 0, 0, 0);
+        placePage(n);
+        List1.AddItem(List2.List(0));
+        List2.RemoveItem(0);
+        return n;
+    }
+
+    const bool hadTabs = List1.ListCount() > 0;
+    const std::optional<int16_t> next = nextNewIndex();
+    if (!next || !loadTab(*next))
+        return std::nullopt;
+    const int16_t n = *next;
+    PictureBox &tab = MTab(n);
+    placeProvisionally(n);
+    eachIgnoringErrors(
+        [&] { Tstr(n).setContainer(tab); },
+        [&] { Tstr(n).Move((tab.Width() - Tstr(n).Width()) / 2, (tab.Height() - Tstr(n).Height()) / 2); },
+        [&] { Tstr(n).setVisible(true); },
+        [&] { TIcon(n).setContainer(tab); },
+        [&] { TIcon(n).setPicture(Icon1.picture()); },
+        [&] { TIcon(n).Move(kIconLeft, (tab.Height() - TIcon(n).Height()) / 2); },
+        [&] { TIcon(n).setVisible(true); },
+        [&] { Tcbt(n).setContainer(tab); },
+        [&] { Tcbt(n).setPicture(tc0.picture()); },
+        [&] { Tcbt(n).Move(tab.Width() - Tcbt(n).Width() - kCloseRightMargin, (tab.Height() - Tcbt(n).Height()) / 2); },
+        [&] { Tcbt(n).setVisible(true); },
+        [&] { WB(n).setContainer(WBCnt(n)); },
+        [&] { WB(n).setVisible(true); },
+        [&] { WBCnt(n).Move(0, kStripHeight, Width(), Height() - kStripHeight); },
+        [&] { WBCnt(n).setVisible(true); },
+        [&] { WB(n)->Navigate(url); },
+        [&] { WB(n).Move(-20, -20, WBCnt(n).Width() + 40, WBCnt(n).Height() + 40); },
+        [&] { WB(n).setVisible(true); },
+        [&] { bgLeft(n).setContainer(tab); },
+        [&] { bgLeft(n).setPicture(TLeft0.picture()); },
+        [&] { bgLeft(n).Move(0, 0, kSkinEnd, kTabHeight); },
+        [&] { bgLeft(n).setVisible(true); },
+        [&] { bgCenter(n).setContainer(tab); },
+        [&] { bgCenter(n).setPicture(TCenter0.picture()); },
+        [&] { bgCenter(n).Move(kSkinEnd, 0, tab.Width() - 2 * kSkinEnd, kTabHeight); },
+        [&] { bgCenter(n).setVisible(true); },
+        [&] { bgRight(n).setContainer(tab); },
+        [&] { bgRight(n).setPicture(TRight0.picture()); },
+        [&] { bgRight(n).Move(tab.Width() - kSkinEnd, 0, kSkinEnd, kTabHeight); },
+        [&] { bgRight(n).setVisible(true); },
+        // The skin came in on top; icon, caption and close button go over it.
+        [&] { TIcon(n).ZOrder(0); },
+        [&] { Tstr(n).ZOrder(0); },
+        [&] { Tcbt(n).ZOrder(0); });
+    MTab_MouseDown(n, kLeftButton, 0, 0, 0);
+    placePage(n);
+    List1.AddItem(QString::number(n));
+    if (hadTabs)
+        ignoreErrors([this] { UserControl_Resize(); });
+    return n;
 }
 
 void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax)
@@ -207,6 +551,7 @@ void WBControl::WB_DownloadComplete(int16_t Index)
 
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
 {
+    SetTabCaption(Index, Text);
     if (!WB(Index)->Busy()) {
         QString url = WB(Index)->LocationURL();
         if (URLChang)
@@ -235,4 +580,22 @@ void WBControl::WB_NavigateComplete2(int16_t Index, WebBrowser *pDisp, const QSt
     QVariant url = URL;
     if (NavigateComplete2)
         NavigateComplete2(Index, pDisp, url);
+}
+
+void WBControl::WB_NewWindow2(int16_t, WebBrowser *&ppDisp, bool &)
+{
+    // The page goes to the tab just opened; with none opened, the request is
+    // refused rather than handed to another tab.
+    const std::optional<int16_t> j = NewWindow(kBlankPage);
+    if (!j)
+        return;
+    ppDisp = WB(*j)->Application();
+    WB(*j).ZOrder(0);
+}
+
+void WBControl::WB_WindowClosing(int16_t Index, bool, bool &Cancel)
+{
+    // The component never closes itself; its tab closes instead.
+    Cancel = true;
+    CloseTab(Index);
 }

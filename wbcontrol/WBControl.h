@@ -13,11 +13,14 @@
 #include "PictureBox.h"
 #include "UserControl.h"
 
+#include <QFont>
+#include <QHash>
 #include <QVariant>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class WBControl : public tk::UserControl {
 public:
@@ -26,6 +29,11 @@ public:
 
     // Public operations.
     void TabResize();
+    // Opens a tab at the right end of the strip, navigates it to url as given
+    // and selects it. Returns the tab opened; none when no index is left or
+    // the tab's controls or browser could not be made, and then the lists and
+    // the selection are as they were.
+    std::optional<int16_t> NewWindow(const QString &url);
 
     // Events raised to the host, in their order of declaration.
     std::function<void()> SelectTab;
@@ -68,9 +76,29 @@ public:
 
 private:
     void wireEvents();
+    void wireStripEvents();
     void UserControl_Initialize();
     void UserControl_Resize();
     void UserControl_GotFocus();
+
+    // The tab strip's mouse handling, each with the index of the tab.
+    void MTab_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void MTab_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void Tcbt_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+
+    void CloseTab(int16_t Index);
+    void SetTabCaption(int16_t Index, const QString &Text);
+    double captionWidth(const QString &candidate);
+
+    // The three looks of a tab: selected, normal, under the pointer.
+    enum class Skin { Selected = 0, Normal = 1, Hover = 2 };
+    void applySkin(int16_t index, Skin skin);
+    void placePage(int16_t index);
+    void placeProvisionally(int16_t index);
+    std::optional<int16_t> nextNewIndex() const;
+    bool loadTab(int16_t index);
 
     // Browser events, each with the index of the tab whose browser fired.
     void WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax);
@@ -80,6 +108,12 @@ private:
     void WB_PropertyChange(int16_t Index, const QString &szProperty);
     void WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &Cancel);
     void WB_NavigateComplete2(int16_t Index, tk::WebBrowser *pDisp, const QString &URL);
+    void WB_NewWindow2(int16_t Index, tk::WebBrowser *&ppDisp, bool &Cancel);
+    void WB_WindowClosing(int16_t Index, bool IsChildWindow, bool &Cancel);
 
-    void layoutTab(int16_t index, int position, float width);
+    void layoutTab(int16_t index, int position, int16_t width);
+
+    // LabelTest's measured widths, for the font they were measured in.
+    QHash<QString, double> m_captionWidths;
+    QFont m_measuredFont;
 };

@@ -1,0 +1,89 @@
+#pragma once
+// A WBControl on the fake browser, with the host's view of its strip:
+// rows of numbers as text, the events it raised, each tab's browser.
+
+#include "FakeBrowser.h"
+#include "WBControl.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class TabFixture : public ::testing::Test {
+protected:
+    void SetUp() override { make(); }
+
+    void make(int failAfter = -1)
+    {
+        control.reset();
+        tk::FakeBrowser::install(failAfter);
+        control = std::make_unique<WBControl>(nullptr);
+        control->SelectTab = [this] { ++selections; };
+    }
+
+    WBControl &w() { return *control; }
+    tk::FakeBrowser &browser(int16_t i) { return static_cast<tk::FakeBrowser &>(w().WB(i).browser()); }
+
+    // Opens count tabs, each on its own address; returns the last index.
+    int16_t open(int count = 1)
+    {
+        int16_t last = -1;
+        for (int k = 0; k < count; ++k) {
+            const std::optional<int16_t> n = w().NewWindow(QStringLiteral("http://example.test/%1").arg(k));
+            EXPECT_TRUE(n.has_value());
+            last = n.value_or(-1);
+        }
+        return last;
+    }
+
+    // Tab 0 and then List1, in strip order.
+    std::vector<int16_t> openTabs()
+    {
+        std::vector<int16_t> tabs{0};
+        for (const QString &item : w().List1.items())
+            tabs.push_back(int16_t(item.toInt()));
+        return tabs;
+    }
+
+    // The left edges of the open tabs in strip order: "0 1500 3000".
+    std::string strip()
+    {
+        QStringList row;
+        for (int16_t i : openTabs())
+            row << QString::number(w().MTab(i).Left());
+        return row.join(' ').toStdString();
+    }
+
+    static std::string items(const tk::ListBox &list) { return list.items().join(' ').toStdString(); }
+
+    static std::string rect(const tk::Control &c)
+    {
+        return QStringLiteral("%1 %2 %3 %4").arg(c.Left()).arg(c.Top()).arg(c.Width()).arg(c.Height()).toStdString();
+    }
+
+    // Which of the three looks a tab wears: 0 selected, 1 normal, 2 hover.
+    int skinOf(int16_t i)
+    {
+        const std::array<const tk::Image *, 9> sources{&w().TLeft0, &w().TCenter0, &w().TRight0,
+                                                       &w().TLeft1, &w().TCenter1, &w().TRight1,
+                                                       &w().TLeft2, &w().TCenter2, &w().TRight2};
+        for (size_t state = 0; state < 3; ++state)
+            if (w().bgLeft(i).picture() == sources[3 * state]->picture()
+                && w().bgCenter(i).picture() == sources[3 * state + 1]->picture()
+                && w().bgRight(i).picture() == sources[3 * state + 2]->picture())
+                return int(state);
+        return -1;
+    }
+
+    // Which close-button picture a tab shows: 0, 1, 2, or -1 for another.
+    int closeButtonOf(int16_t i)
+    {
+        const tk::Picture &p = w().Tcbt(i).picture();
+        return p == w().tc0.picture() ? 0 : p == w().tc1.picture() ? 1 : p == w().tc2.picture() ? 2 : -1;
+    }
+
+    std::unique_ptr<WBControl> control;
+    int selections = 0;
+};

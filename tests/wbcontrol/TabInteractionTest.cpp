@@ -1,0 +1,213 @@
+// Selection, hover, the close button and closing tabs.
+#include "TabFixture.h"
+
+#include "Win32.h"
+
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+using namespace tk;
+
+namespace {
+
+// Four tabs of 1500 twips (100 pixels) on a 6000 × 5000 control; tab 3,
+// the last opened, is selected.
+class Strip : public TabFixture {
+protected:
+    void SetUp() override
+    {
+        TabFixture::SetUp();
+        w().Move(0, 0, 6000, 5000);
+        open(3);
+        selections = 0;
+    }
+    void TearDown() override { ReleaseCapture(); }
+
+    // Real pointer input through the window, so that capture is honoured.
+    QWindow *show()
+    {
+        w().peer()->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w().peer()));
+        return w().peer()->windowHandle();
+    }
+    // A window point (pixels) at x, y inside tab i.
+    QPoint in(int16_t i, int x, int y) { return QPoint(int(w().MTab(i).Left()) / 15 + x, y); }
+    static QWidget *grabber() { return QWidget::mouseGrabber(); }
+
+    void expectOnlySelected(int16_t selected)
+    {
+        EXPECT_EQ(w().CurrentTab, selected);
+        for (int16_t i : openTabs()) {
+            EXPECT_EQ(skinOf(i), i == selected ? 0 : 1) << "tab " << i;
+            EXPECT_EQ(w().WBCnt(i).Visible(), i == selected) << "tab " << i;
+            EXPECT_EQ(w().Tcbt(i).Visible(), i == selected && i != 0) << "tab " << i;
+        }
+    }
+    void closeWithButton(int16_t i) { w().Tcbt(i).MouseUp(kLeftButton, 0, 0, 0); }
+};
+
+using Selection = Strip;
+using Hover = Strip;
+using Closing = Strip;
+
+TEST_F(Selection, ALeftPressSelectsATabAndShowsOnlyItsPageAndCloseButton)
+{
+    expectOnlySelected(3);
+    w().bgCenter(1).MouseDown(kLeftButton, 0, 500, 200);
+    expectOnlySelected(1);
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(rect(w().WBCnt(1)), "0 480 6000 4520");
+    // Tab 0 never shows a close button.
+    w().TIcon(0).MouseDown(kLeftButton, 0, 10, 10);
+    expectOnlySelected(0);
+    w().Tstr(2).MouseDown(kLeftButton, 0, 10, 10);
+    expectOnlySelected(2);
+    EXPECT_EQ(selections, 3);
+}
+
+TEST_F(Selection, ThePressedSelectedTabOnlyRaisesSelectTabAndOtherButtonsDoNothing)
+{
+    w().MTab(2).setLeft(12345); // would move back with a layout
+    w().MTab(3).MouseDown(kLeftButton, 0, 0, 0);
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(w().MTab(2).Left(), 12345);
+    for (int16_t button : {kRightButton, kMiddleButton})
+        w().bgLeft(1).MouseDown(button, 0, 10, 10);
+    expectOnlySelected(3);
+    EXPECT_EQ(selections, 1);
+
+    // Moving over a tab's skin with only the left button held selects it.
+    w().bgRight(1).MouseMove(0, 0, 10, 10);
+    w().bgRight(1).MouseMove(kLeftButton | kRightButton, 0, 10, 10);
+    expectOnlySelected(3);
+    w().bgRight(1).MouseMove(kLeftButton, 0, 10, 10);
+    w().bgCenter(1).MouseMove(kLeftButton, 0, 20, 10);
+    expectOnlySelected(1);
+    EXPECT_EQ(selections, 3) << "SelectTab at every movement";
+}
+
+TEST_F(Hover, AnUnselectedTabLightsUpUnderThePointerAndTurnsBackWhenItLeaves)
+{
+    QWindow *window = show();
+    QTest::mouseMove(window, in(1, 12, 14)); // the icon
+    EXPECT_EQ(skinOf(1), 2);
+    EXPECT_EQ(grabber(), w().MTab(1).peer());
+    QTest::mouseMove(window, in(1, 50, 25)); // its skin, heard by the captured body
+    EXPECT_EQ(skinOf(1), 2);
+    QTest::mouseMove(window, in(2, 50, 25)); // the next tab
+    EXPECT_EQ(skinOf(1), 1);
+    EXPECT_EQ(grabber(), nullptr);
+    QTest::mouseMove(window, in(2, 55, 25));
+    EXPECT_EQ(skinOf(2), 1) << "the skin alone does not light a tab up";
+    QTest::mouseMove(window, in(3, 12, 14));
+    EXPECT_EQ(skinOf(3), 0) << "the selected tab never changes";
+    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(selections, 0);
+}
+
+TEST_F(Hover, ClickingALitTabSelectsItAndLetsThePointerGo)
+{
+    QWindow *window = show();
+    QTest::mouseMove(window, in(1, 12, 14));
+    ASSERT_EQ(skinOf(1), 2);
+    QTest::mouseClick(window, Qt::LeftButton, {}, in(1, 12, 14));
+    expectOnlySelected(1);
+    EXPECT_EQ(grabber(), nullptr);
+    // The pointer is free: a click on another tab reaches that tab.
+    QTest::mouseClick(window, Qt::LeftButton, {}, in(2, 50, 25));
+    expectOnlySelected(2);
+}
+
+TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
+{
+    QWindow *window = show();
+    const QPoint button = in(3, 88, 14); // 15 × 14 pixels from 81, 7
+    QTest::mouseMove(window, button);
+    EXPECT_EQ(closeButtonOf(3), 1);
+    QTest::mousePress(window, Qt::LeftButton, {}, button);
+    EXPECT_EQ(closeButtonOf(3), 2);
+    QTest::mouseMove(window, in(3, 40, 20));
+    EXPECT_EQ(closeButtonOf(3), 0);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, in(3, 40, 20));
+    EXPECT_EQ(items(w().List1), "1 2 3") << "released off the button";
+    EXPECT_EQ(grabber(), nullptr);
+
+    QTest::mouseMove(window, button);
+    QTest::mouseClick(window, Qt::RightButton, {}, button);
+    EXPECT_EQ(items(w().List1), "1 2 3") << "not with the right button";
+    QTest::mousePress(window, Qt::LeftButton, {}, button);
+    QTest::mouseMove(window, button + QPoint(1, 1));
+    EXPECT_EQ(closeButtonOf(3), 2);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, button + QPoint(1, 1));
+    EXPECT_EQ(items(w().List1), "1 2");
+    EXPECT_EQ(items(w().List2), "3");
+    expectOnlySelected(2);
+    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(closeButtonOf(3), 2) << "until the tab is opened again";
+    EXPECT_EQ(w().NewWindow(QStringLiteral("x")), 3);
+    EXPECT_EQ(closeButtonOf(3), 0);
+}
+
+TEST_F(Closing, AMiddleTabSelectsTheRightmostAndIsKeptForReuse)
+{
+    w().MTab(1).MouseDown(kLeftButton, 0, 0, 0);
+    closeWithButton(1);
+    EXPECT_EQ(items(w().List1), "2 3");
+    EXPECT_EQ(items(w().List2), "1");
+    expectOnlySelected(3);
+    EXPECT_EQ(selections, 2);
+    EXPECT_FALSE(w().MTab(1).Visible());
+    EXPECT_EQ(browser(1).navigations.last(), "About:Blank");
+    EXPECT_EQ(strip(), "0 2000 4000") << "selecting tab 3 laid the strip out";
+}
+
+TEST_F(Closing, WithTheRightmostAlreadySelectedTheGapClosesWithoutALayout)
+{
+    closeWithButton(1);
+    EXPECT_EQ(items(w().List1), "2 3");
+    EXPECT_EQ(strip(), "0 1500 3000");
+    EXPECT_EQ(w().MTab(3).Width(), 1500);
+    EXPECT_EQ(selections, 1);
+}
+
+TEST_F(Closing, TheRightmostSelectsItsNeighbourTwiceAndTheLastSelectsTabZero)
+{
+    closeWithButton(3);
+    expectOnlySelected(2);
+    EXPECT_EQ(selections, 2);
+    EXPECT_EQ(items(w().List1), "1 2");
+    closeWithButton(1);
+    closeWithButton(2);
+    expectOnlySelected(0);
+    EXPECT_EQ(items(w().List1), "");
+    EXPECT_EQ(items(w().List2), "3 1 2");
+    EXPECT_EQ(strip(), "0");
+}
+
+TEST_F(Closing, RequestsToCloseTabZeroOrATabNotOpenChangeNothing)
+{
+    closeWithButton(2);
+    selections = 0;
+    const QStringList tab0Navigations = browser(0).navigations;
+    const std::string before = strip();
+    for (int16_t i : {0, 2}) {
+        EXPECT_TRUE(browser(i).fireWindowClosing(false)) << "the component never closes itself";
+        closeWithButton(i);
+    }
+    EXPECT_EQ(items(w().List1), "1 3");
+    EXPECT_EQ(items(w().List2), "2");
+    EXPECT_EQ(strip(), before);
+    EXPECT_EQ(selections, 0);
+    // With one other tab left, or none, tab 0 stays too and loses no tab.
+    for (int16_t other : {1, 3}) {
+        closeWithButton(other);
+        browser(0).fireWindowClosing(false);
+    }
+    EXPECT_EQ(items(w().List2), "2 1 3");
+    expectOnlySelected(0);
+    EXPECT_TRUE(w().MTab(0).Visible());
+    EXPECT_EQ(browser(0).navigations, tab0Navigations);
+}
+
+} // namespace
