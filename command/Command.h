@@ -177,6 +177,7 @@ private:
     bool defaultFrame() const;
     void paintStyle1(uint8_t state);
     void paintStyle2(uint8_t state);
+    void drawStyle2Bevel();
     void paintStyle3(uint8_t state);
     void paintStyle4(uint8_t state);
     void paintStyle5(uint8_t state);

@@ -244,29 +244,7 @@ void Command::paintDisabled()
             s.DrawTextA(m_Caption, m_TextRect, 0x65);
         const Palette &p = m_Palette;
         // The normal bevel (steps 2 to 8).
-        DrawLine(2, 0, W - 2, 0, p.DarkShadow);
-        DrawLine(2, H - 1, W - 2, H - 1, p.DarkShadow);
-        DrawLine(0, 2, 0, H - 2, p.DarkShadow);
-        DrawLine(W - 1, 2, W - 1, H - 2, p.DarkShadow);
-        PutPixel(1, 1, p.DarkShadow);
-        PutPixel(1, H - 2, p.DarkShadow);
-        PutPixel(W - 2, 1, p.DarkShadow);
-        PutPixel(W - 2, H - 2, p.DarkShadow);
-        PutPixel(1, 2, p.Face);
-        PutPixel(2, 1, p.Face);
-        DrawLine(3, 2, W - 3, 2, p.Highlight);
-        DrawLine(2, 2, 2, H - 3, p.Highlight);
-        PutPixel(3, 3, p.Highlight);
-        DrawLine(W - 3, 1, W - 3, H - 3, p.Face);
-        DrawLine(1, H - 3, W - 3, H - 3, p.Face);
-        PutPixel(W - 4, H - 4, p.Face);
-        DrawLine(W - 2, 3, W - 2, H - 2, p.Shadow);
-        DrawLine(3, H - 2, W - 2, H - 2, p.Shadow);
-        PutPixel(W - 3, H - 3, p.Shadow);
-        PutPixel(2, H - 2, p.Face);
-        PutPixel(2, H - 3, p.Light);
-        PutPixel(W - 2, 2, p.Face);
-        PutPixel(W - 3, 2, p.Light);
+        drawStyle2Bevel();
         drawCaption(p.Highlight, true);
         break;
     }
@@ -362,35 +340,44 @@ void Command::paintStyle1(uint8_t state)
     }
 }
 
+// The bevel of style 2's normal look, without its face (also under the
+// disabled look's captions).
+void Command::drawStyle2Bevel()
+{
+    const int W = m_W, H = m_H;
+    const Palette &p = m_Palette;
+    DrawLine(2, 0, W - 2, 0, p.DarkShadow);
+    DrawLine(2, H - 1, W - 2, H - 1, p.DarkShadow);
+    DrawLine(0, 2, 0, H - 2, p.DarkShadow);
+    DrawLine(W - 1, 2, W - 1, H - 2, p.DarkShadow);
+    PutPixel(1, 1, p.DarkShadow);
+    PutPixel(1, H - 2, p.DarkShadow);
+    PutPixel(W - 2, 1, p.DarkShadow);
+    PutPixel(W - 2, H - 2, p.DarkShadow);
+    PutPixel(1, 2, p.Face);
+    PutPixel(2, 1, p.Face);
+    DrawLine(3, 2, W - 3, 2, p.Highlight);
+    DrawLine(2, 2, 2, H - 3, p.Highlight);
+    PutPixel(3, 3, p.Highlight);
+    DrawLine(W - 3, 1, W - 3, H - 3, p.Face);
+    DrawLine(1, H - 3, W - 3, H - 3, p.Face);
+    PutPixel(W - 4, H - 4, p.Face);
+    DrawLine(W - 2, 3, W - 2, H - 2, p.Shadow);
+    DrawLine(3, H - 2, W - 2, H - 2, p.Shadow);
+    PutPixel(W - 3, H - 3, p.Shadow);
+    PutPixel(2, H - 2, p.Face);
+    PutPixel(2, H - 3, p.Light);
+    PutPixel(W - 2, 2, p.Face);
+    PutPixel(W - 3, 2, p.Light);
+}
+
 void Command::paintStyle2(uint8_t state)
 {
     const int W = m_W, H = m_H;
     const Palette &p = m_Palette;
     if (state == kNormalLook) {
         DrawBox(1, 1, W - 2, H - 2, p.Light, false);
-        DrawLine(2, 0, W - 2, 0, p.DarkShadow);
-        DrawLine(2, H - 1, W - 2, H - 1, p.DarkShadow);
-        DrawLine(0, 2, 0, H - 2, p.DarkShadow);
-        DrawLine(W - 1, 2, W - 1, H - 2, p.DarkShadow);
-        PutPixel(1, 1, p.DarkShadow);
-        PutPixel(1, H - 2, p.DarkShadow);
-        PutPixel(W - 2, 1, p.DarkShadow);
-        PutPixel(W - 2, H - 2, p.DarkShadow);
-        PutPixel(1, 2, p.Face);
-        PutPixel(2, 1, p.Face);
-        DrawLine(3, 2, W - 3, 2, p.Highlight);
-        DrawLine(2, 2, 2, H - 3, p.Highlight);
-        PutPixel(3, 3, p.Highlight);
-        DrawLine(W - 3, 1, W - 3, H - 3, p.Face);
-        DrawLine(1, H - 3, W - 3, H - 3, p.Face);
-        PutPixel(W - 4, H - 4, p.Face);
-        DrawLine(W - 2, 3, W - 2, H - 2, p.Shadow);
-        DrawLine(3, H - 2, W - 2, H - 2, p.Shadow);
-        PutPixel(W - 3, H - 3, p.Shadow);
-        PutPixel(2, H - 2, p.Face);
-        PutPixel(2, H - 3, p.Light);
-        PutPixel(W - 2, 2, p.Face);
-        PutPixel(W - 3, 2, p.Light);
+        drawStyle2Bevel();
         if (defaultFrame() && !m_IsHover) {
             DrawBox(1, 2, W - 2, H - 4, RGB(140, 174, 231), true);
             DrawLine(2, H - 2, W - 2, H - 2, RGB(107, 130, 239));
