@@ -1,0 +1,126 @@
+// The tabbed control on the real engine: the start page's title in tab 0's
+// caption, a page that opens a window getting a new tab with the page loaded
+// there, and a page that closes itself closing its tab.
+
+#include "Fonts.h"
+#include "Form.h"
+#include "QtWebBrowser.h"
+#include "WBControl.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+QTemporaryDir *g_pages = nullptr;
+
+QString writePage(const QString &name, const QString &html)
+{
+    QFile file(g_pages->filePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(html.toUtf8());
+    return QUrl::fromLocalFile(g_pages->filePath(name)).toString();
+}
+
+// Spins the event loop until cond() holds; the bound only turns a broken
+// engine into a failure instead of a hang.
+template <class Cond>
+bool waitUntil(Cond cond)
+{
+    QDeadlineTimer deadline(60000);
+    while (!cond()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class ShellOnEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host.Move(0, 0, 12000, 8000);
+        tabs.Move(0, 0, 12000, 8000);
+        host.Show();
+    }
+    QStringList list1() const { return tabs.List1.items(); }
+
+    tk::Form host;
+    WBControl tabs{&host};
+};
+
+TEST_F(ShellOnEngine, TheStartPagesTitleBecomesTabZerosCaption)
+{
+    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(0).Tag() == QStringLiteral("Tavrin"); }));
+    EXPECT_EQ(tabs.Tstr(0).Caption(), QStringLiteral("Tavrin"));
+    EXPECT_TRUE(tabs.WB(0)->LocationURL().endsWith(QStringLiteral("/start.html")));
+}
+
+TEST_F(ShellOnEngine, APageOpeningAWindowGetsANewTabWithThePageInIt)
+{
+    const QString popup = writePage(QStringLiteral("popup.html"),
+                                    QStringLiteral("<title>Popup</title><body>popup</body>"));
+    const QString opener = writePage(
+        QStringLiteral("opener.html"),
+        QStringLiteral("<title>Opener</title><script>window.open('popup.html', '_blank');</script>"));
+    ASSERT_EQ(tabs.NewWindow(opener), std::optional<int16_t>(1));
+    ASSERT_TRUE(waitUntil([&] { return tabs.List1.ListCount() == 2; }));
+    EXPECT_EQ(list1(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(tabs.CurrentTab, 2);
+    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Popup"); }));
+    EXPECT_EQ(tabs.WB(2)->LocationURL(), popup);
+    EXPECT_TRUE(tabs.WBCnt(2).peer()->isVisible());
+    EXPECT_FALSE(tabs.WBCnt(1).peer()->isVisible());
+}
+
+TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
+{
+    writePage(QStringLiteral("closes.html"),
+              QStringLiteral("<title>Closes</title><script>"
+                             "setTimeout(function () { window.close(); }, 50);</script>"));
+    const QString opener = writePage(
+        QStringLiteral("opens-closer.html"),
+        QStringLiteral("<title>Opener</title><script>window.open('closes.html', '_blank');</script>"));
+    tabs.NewWindow(opener);
+    ASSERT_TRUE(waitUntil([&] { return tabs.List2.ListCount() == 1; }));
+    EXPECT_EQ(list1(), QStringList{QStringLiteral("1")});
+    EXPECT_EQ(tabs.List2.items(), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(tabs.CurrentTab, 1);
+    EXPECT_FALSE(tabs.MTab(2).Visible());
+    // The closed tab's browser goes to the blank page and can be used again.
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(2)->LocationURL() == QStringLiteral("about:blank"); }));
+    ASSERT_EQ(tabs.NewWindow(writePage(QStringLiteral("again.html"), QStringLiteral("<title>Again</title>"))),
+              std::optional<int16_t>(2));
+    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Again"); }));
+    EXPECT_EQ(list1(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home, runtime, pages;
+    if (!home.isValid() || !runtime.isValid() || !pages.isValid())
+        return 2;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // Tests run as root in CI, where Chromium refuses its sandbox.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    tk::setUpFonts();
+    tk::registerQtWebBrowserFactory();
+    g_pages = &pages;
+    return RUN_ALL_TESTS();
+}
