@@ -18,6 +18,9 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	@if [ "$$(id -u)" -eq 0 ] && [ -z "$$QTWEBENGINE_DISABLE_SANDBOX" ]; then \
+		echo "note: as root the web engine will not start with its sandbox;" \
+		     "run as a normal user, or set QTWEBENGINE_DISABLE_SANDBOX=1 yourself"; fi
 	cd $(BUILD) && ./tavrin
 
 test: build
