@@ -390,6 +390,12 @@ void Control::SetFocus()
         m_peer->setFocus(Qt::OtherFocusReason);
 }
 
+bool Control::containsFocus() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    return m_peer && focus && (focus == m_peer || m_peer->isAncestorOf(focus));
+}
+
 int32_t Control::hWnd() const
 {
     if (!m_hWnd && m_peer)

@@ -58,6 +58,8 @@ public:
     // 0 brings the control to the front of its siblings, 1 sends it to the back.
     void ZOrder(int position = 0);
     virtual void SetFocus();
+    // Whether the keyboard focus is in this control or in one inside it.
+    bool containsFocus() const;
     // The window handle of the peer, registered on first use.
     int32_t hWnd() const;
 

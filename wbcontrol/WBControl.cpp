@@ -322,6 +322,10 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
 {
     if (Button == kLeftButton && Index != CurrentTab) {
         const int16_t c = CurrentTab;
+        // A page that had the keyboard focus hands it to the page shown in
+        // its place, not to whatever control comes next.
+        bool pageHadFocus = false;
+        ignoreErrors([&] { pageHadFocus = WBCnt(c).containsFocus(); });
         eachIgnoringErrors([&] { applySkin(c, Skin::Normal); },
                            [&] { Tcbt(c).setVisible(false); },
                            [&] { WBCnt(c).setVisible(false); },
@@ -334,6 +338,8 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
                            [&] { MTab(Index).setTop(0); });
         CurrentTab = Index;
         ignoreErrors([this] { UserControl_Resize(); });
+        if (pageHadFocus)
+            ignoreErrors([this, Index] { WB(Index).SetFocus(); });
     }
     if (Button == kLeftButton && SelectTab)
         ignoreErrors([this] { SelectTab(); });
@@ -395,6 +401,13 @@ void WBControl::CloseTab(int16_t Index)
     if (Index == 0 || k == List1.ListCount())
         return;
 
+    // A closing page that had the keyboard focus hands it to the page
+    // selected next.
+    const bool pageHadFocus = WBCnt(Index).containsFocus();
+    const auto handOnFocus = [this, pageHadFocus] {
+        if (pageHadFocus)
+            ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
+    };
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
@@ -403,6 +416,7 @@ void WBControl::CloseTab(int16_t Index)
         List1.RemoveItem(0);
         MTab_MouseDown(0, kLeftButton, 0, 0, 0);
         List2.AddItem(closed);
+        handOnFocus();
         return;
     }
     if (k == List1.ListCount() - 1) {
@@ -420,6 +434,7 @@ void WBControl::CloseTab(int16_t Index)
         MTab(t).setLeft(MTab(q).Left() + MTab(t).Width());
     }
     MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
+    handOnFocus();
 }
 
 std::optional<int16_t> WBControl::nextNewIndex() const

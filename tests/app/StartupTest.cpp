@@ -4,6 +4,7 @@
 #include "ModuleSubClass.h"
 #include "Screen.h"
 #include "Win32.h"
+#include "Wait.h"
 
 #include <QAction>
 #include <QMenu>
@@ -161,7 +162,7 @@ TEST_F(Shell, ClosedByTheSystemTheProgramEndsWithoutItsIcon)
     forms::Form1->Show();
     forms::FormMenu.get();
     forms::Form1->peer()->close();
-    QTRY_VERIFY(!forms::Form1.isLoaded());
+    ASSERT_TRUE(waitFor([&] { return !forms::Form1.isLoaded(); }));
     EXPECT_FALSE(forms::FormMenu.isLoaded());
     EXPECT_TRUE(NotificationArea::icons().empty());
     EXPECT_EQ(programEnds, 1);

@@ -2,7 +2,9 @@
 // font the test set-up installs: 6 pixels (90 twips) for every Latin
 // character and 12 (180 twips) for a Chinese one, 12 pixels high.
 #include "TabFixture.h"
+#include "Wait.h"
 
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
 
@@ -59,7 +61,25 @@ TEST_F(Layout, TakingTheFocusHandsItToTheSelectedPage)
     w().peer()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w().peer()));
     w().SetFocus();
-    QTRY_VERIFY(w().WB(0).peer()->hasFocus());
+    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
+
+    // A page that closes with the focus hands it to the page selected next,
+    // not to the next control that takes the focus.
+    QLineEdit elsewhere(w().peer());
+    elsewhere.show();
+    open(1);
+    w().WB(1).SetFocus();
+    ASSERT_TRUE(waitFor([&] { return w().WB(1).peer()->hasFocus(); }));
+    browser(1).fireWindowClosing(true);
+    EXPECT_EQ(w().CurrentTab, 0);
+    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
+    // So does a page whose tab is left for another one.
+    open(1);
+    w().WB(1).SetFocus();
+    ASSERT_TRUE(waitFor([&] { return w().WB(1).peer()->hasFocus(); }));
+    QTest::mouseClick(w().MTab(0).peer(), Qt::LeftButton);
+    EXPECT_EQ(w().CurrentTab, 0);
+    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
 }
 
 TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
