@@ -178,6 +178,7 @@ private:
     void paintStyle1(uint8_t state);
     void paintStyle2(uint8_t state);
     void drawStyle2Bevel();
+    void drawHoverOutline(int32_t color);
     void paintStyle3(uint8_t state);
     void paintStyle4(uint8_t state);
     void paintStyle5(uint8_t state);

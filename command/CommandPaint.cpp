@@ -313,14 +313,8 @@ void Command::paintStyle1(uint8_t state)
             }
             DrawFocus();
         }
-        if (m_IsHover) {
-            const int32_t c = m_XpType == 2 ? RGB(228, 144, 80) : m_rectcolor;
-            DrawBox(2, 1, W - 4, H - 2, c, true);
-            DrawLine(1, 2, 1, H - 2, c);
-            DrawLine(3, 2, W - 3, 2, c);
-            DrawLine(W - 2, 2, W - 2, H - 2, c);
-            DrawLine(3, H - 3, W - 3, H - 3, c);
-        }
+        if (m_IsHover)
+            drawHoverOutline(m_XpType == 2 ? RGB(228, 144, 80) : m_rectcolor);
         drawCaption(m_Palette.Text, false);
     } else if (state == kPressedLook) {
         if (m_XpType == 1) {
@@ -338,6 +332,17 @@ void Command::paintStyle1(uint8_t state)
         if (m_focusFlag)
             DrawFocus();
     }
+}
+
+// The outline that marks a style-1 or style-2 button under the pointer.
+void Command::drawHoverOutline(int32_t color)
+{
+    const int W = m_W, H = m_H;
+    DrawBox(2, 1, W - 4, H - 2, color, true);
+    DrawLine(1, 2, 1, H - 2, color);
+    DrawLine(3, 2, W - 3, 2, color);
+    DrawLine(W - 2, 2, W - 2, H - 2, color);
+    DrawLine(3, H - 3, W - 3, H - 3, color);
 }
 
 // The bevel of style 2's normal look, without its face (also under the
@@ -386,13 +391,8 @@ void Command::paintStyle2(uint8_t state)
             DrawLine(2, 3, 2, H - 3, RGB(181, 209, 240));
             DrawLine(W - 3, 3, W - 3, H - 3, RGB(181, 209, 240));
         }
-        if (m_IsHover) {
-            DrawBox(2, 1, W - 4, H - 2, m_rectcolor, true);
-            DrawLine(1, 2, 1, H - 2, m_rectcolor);
-            DrawLine(3, 2, W - 3, 2, m_rectcolor);
-            DrawLine(W - 2, 2, W - 2, H - 2, m_rectcolor);
-            DrawLine(3, H - 3, W - 3, H - 3, m_rectcolor);
-        }
+        if (m_IsHover)
+            drawHoverOutline(m_rectcolor);
         drawCaption(p.Text, false);
     } else if (state == kPressedLook) {
         const auto S = [&p](int n) { return ShadeColor(p.Shadow, n, false); };
