@@ -1,9 +1,7 @@
-#include "FakeBrowser.h"
-#include "Forms.h"
-#include "NotifyIcon.h"
+#include "Geometry.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
-#include "Screen.h"
+#include "ShellFixture.h"
 #include "Win32.h"
 
 #include <QCursor>
@@ -26,15 +24,7 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-std::string geometry(const Control &c)
-{
-    return QStringLiteral("%1 %2 %3 %4")
-        .arg(c.Left())
-        .arg(c.Top())
-        .arg(c.Width())
-        .arg(c.Height())
-        .toStdString();
-}
+using ::geometry;
 
 // One row per array when its three pictures lie at one place, as they must.
 std::string geometry(const ControlArray<Image> &button)
@@ -86,23 +76,8 @@ int32_t Recorder(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
     return CallWindowProcA(chained, hWnd, uMsg, wParam, lParam);
 }
 
-// A 1280 × 1024 screen: 19200 × 15360 twips.
-class Frame : public ::testing::Test {
+class Frame : public ShellFixture {
 protected:
-    void SetUp() override
-    {
-        FakeBrowser::install();
-        NotificationArea::simulate(true);
-        Screen::setOverrideSize(QSize(1280, 1024));
-        messages.clear();
-    }
-    void TearDown() override
-    {
-        forms::Form1.Unload();
-        forms::FormMenu.Unload();
-        FormInstanceBase::flushUnloaded();
-    }
-
     Form1 &shown()
     {
         Form1 &f = *forms::Form1;
@@ -120,8 +95,10 @@ protected:
     {
         QTest::mouseClick(window(), button, {}, centreOf(c));
     }
+    // Every message from here on, ahead of the shell's procedure.
     static void recordMessages()
     {
+        messages.clear();
         chained = SetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC, AddressOf(&Recorder));
     }
     static bool sawMessage(int32_t uMsg, int32_t wParam)
@@ -164,17 +141,6 @@ TEST_F(Frame, TheLayoutPlacesEveryPieceFromTheWindowsSize)
                              "WBControl1 60 380 13425 8590",
                          }));
 
-}
-
-TEST_F(Frame, TheStackingPutsTheSizeButtonOverTheMinimiseButtonAndTheCornerOverTheBar)
-{
-    Form1 &f = shown();
-    // The minimise button's last pixel column lies under the size button.
-    EXPECT_EQ(f.peer()->childAt(838, 5), f.ImageMin(0).peer());
-    EXPECT_EQ(f.peer()->childAt(839, 5), f.ImageSize(0).peer());
-    EXPECT_EQ(f.peer()->childAt(901, 5), f.ImageTopRight.peer());
-    EXPECT_EQ(f.peer()->childAt(40, 12), f.Label1.peer());
-    EXPECT_EQ(f.peer()->childAt(20, 12), f.Image1.peer());
 }
 
 TEST_F(Frame, AWindowNarrowerThanItsCornersKeepsTheLastGoodSizesAndPlacesTheRest)
@@ -327,7 +293,6 @@ TEST_F(Frame, OnlyALeftPressOnTheCaptionBarOrBareFormMovesTheWindowWithThePointe
                           Case{Qt::LeftButton, {1, 300}, false}}) { // the caption text, the left edge
         SCOPED_TRACE(testing::Message() << c.button << " at " << c.at.x() << "," << c.at.y());
         f.Move(1500, 1500);
-        messages.clear();
         recordMessages();
         drag(c.button, c.at, {QPoint(30, 20), QPoint(-10, 5)});
         EXPECT_EQ(sawMessage(WM_NCLBUTTONDOWN, HTCAPTION), c.moves);

@@ -3,8 +3,8 @@
 
 #include "ColorMath.h"
 #include "Command.h"
+#include "ErrorOf.h"
 #include "Form.h"
-#include "TkError.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -17,16 +17,6 @@ namespace command_test {
 
 using command::Command;
 using command::RGB;
-
-inline int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const tk::TkError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // A new instance placed on a form at W × H pixels.
 inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t buttonType,
@@ -53,10 +43,11 @@ inline int countPixels(const Command &c, int32_t colour)
     return n;
 }
 
-// The pointer moved onto the button, or the left button pressed on it, at 3, 3.
-inline void hover(Command &c)
+// The pointer moved to a point of the button (held: the buttons down), or
+// the left button pressed on it at 3, 3.
+inline void mouseMove(Command &c, QPointF at = QPointF(3, 3), Qt::MouseButtons held = Qt::NoButton)
 {
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, at, c.peer()->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
     QApplication::sendEvent(c.peer(), &move);
 }
 

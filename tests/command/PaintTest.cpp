@@ -67,20 +67,6 @@ TEST_F(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
                       {0, 1, face}});
 }
 
-TEST_F(CommandPaint, StyleThreePressedWithSchemeTwoIsFlat)
-{
-    auto c = newButton(form, 30, 20, 3);
-    c->setColorScheme(2);
-    c->setMouseDownMidColor(RGB(1, 2, 3));
-    press(*c);
-    for (int y = 2; y <= 17; ++y)
-        expectRow(*c, y, 1, 29, RGB(1, 2, 3));
-    expectRow(*c, 1, 2, 28, RGB(1, 2, 3));
-    const int32_t frame = RGB(84, 157, 84);
-    expectRow(*c, 0, 2, 28, frame);
-    expectPixels(*c, {{1, 1, frame}, {28, 18, frame}, {0, 5, frame}});
-}
-
 TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
 {
     auto c = newButton(form, 30, 20, 1);
@@ -97,7 +83,7 @@ TEST_F(CommandPaint, StyleFiveHoverAndPressedDarkenTheMouseMoveFill)
 {
     auto c = newButton(form, 30, 20, 5);
     expectPixels(*c, {{0, 0, c->OfficeXpFrameColor()}, {15, 10, c->OfficeXpFillColor()}});
-    hover(*c);
+    mouseMove(*c);
     expectPixels(*c, {{29, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(220, 220, 186)}});
     press(*c);
     expectPixels(*c, {{0, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(190, 190, 126)}});
@@ -164,74 +150,3 @@ TEST_F(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
     }
 }
 
-TEST_F(CommandPaint, LongCaptionsWrapAndTheTopStaysForLaterSingleLines)
-{
-    // 11 half-width characters are 66 pixels: two lines of 12 in a 40 × 60 button.
-    auto c = newButton(form, 40, 60, 5, QStringLiteral("ab cd ef hk"));
-    EXPECT_EQ(c->TextRect().top, 18);
-    const auto inkRows = [&c] {
-        std::vector<int> rows;
-        for (int y = 0; y < c->H(); ++y)
-            for (int x = 0; x < c->W(); ++x)
-                if (pixel(*c, x, y) == c->palette().Text) {
-                    rows.push_back(y);
-                    break;
-                }
-        return std::pair(rows.front(), rows.back());
-    };
-    auto [first, last] = inkRows();
-    EXPECT_GE(first, 18);
-    EXPECT_GT(last - first, 12); // more than one line
-    EXPECT_LT(last, 18 + 24);
-    press(*c);
-    EXPECT_EQ(c->PressedTextRect().top, 20);
-    // A short caption is centred between the kept top and the bottom: around line 39.
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::NoButton,
-                   Qt::NoModifier);
-    QApplication::sendEvent(c->peer(), &up);
-    c->setCaption(QStringLiteral("ab"));
-    EXPECT_EQ(c->TextRect().top, 18);
-    std::tie(first, last) = inkRows();
-    EXPECT_GE(first, 33);
-    EXPECT_LE(last, 45);
-}
-
-TEST_F(CommandPaint, StyleFourBandsIgnoreTheEndColours)
-{
-    auto c = newButton(form, 40, 30, 4);
-    const QImage before = c->surface().image().copy();
-    c->setEndColor(0x123456);
-    c->setMouseMoveEndColor(0x123456);
-    c->setMouseDownEndColor(0x123456);
-    EXPECT_EQ(c->surface().image(), before);
-    // The flat band below the split shows MidColor; the frame is the style's blue-grey.
-    expectPixels(*c, {{10, 17, c->MidColor()}, {10, 0, RGB(81, 107, 148)}, {10, 1, RGB(211, 229, 255)},
-                      {10, 2, RGB(201, 216, 255)}, {10, 27, RGB(207, 234, 255)}});
-}
-
-TEST_F(CommandPaint, ZeroHeightPaintsNothingAndDisabledStyleOneUsesItsGreys)
-{
-    auto c = newButton(form, 30, 0, 1);
-    EXPECT_TRUE(c->surface().image().isNull());
-    c->PaintButton(command::kPressedLook, true);
-    EXPECT_EQ(c->DrawState(), command::kNormalLook);
-    c->setHeight(20 * 15);
-    c->setEnabled(false);
-    expectPixels(*c, {{10, 10, RGB(244, 244, 234)}, {10, 0, RGB(201, 199, 186)}});
-}
-
-TEST_F(CommandPaint, DefaultFrameFollowsTheHostsDefaultButtonExceptInStyleFive)
-{
-    auto c = newButton(form, 30, 20, 1);
-    const int32_t plain = pixel(*c, 1, 5);
-    tk::AmbientProperties ambient;
-    ambient.DisplayAsDefault = true;
-    c->setAmbient(ambient);
-    // The frame, and the focus rectangle over it.
-    expectPixels(*c, {{1, 5, RGB(140, 174, 231)}, {5, 1, RGB(206, 231, 255)}, {2, 2, RGB(189, 215, 247) ^ 0xFFFFFF}});
-    c->setShowFocusRect(false);
-    EXPECT_EQ(pixel(*c, 1, 5), plain);
-    c->setShowFocusRect(true);
-    c->setButtonType(5);
-    EXPECT_EQ(pixel(*c, 2, 2), c->OfficeXpFillColor());
-}

@@ -1,13 +1,10 @@
-// The drawing surface's coordinate rules, the property store and the fonts
-// the captions are measured in.
-#include "ColorMath.h"
+// The drawing surface's coordinate rules and the fonts the captions are
+// measured in.
 #include "DrawSurface.h"
-#include "PropertyBag.h"
 
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
@@ -60,17 +57,6 @@ TEST(DrawSurface, LinesLeaveTheirEndPointUndrawnInEveryDirection)
     EXPECT_EQ(rows(s, kRed), QStringList({".###..", "#.....", "#.###.", "##...#", "..#..#", ".....#"}));
 }
 
-TEST(DrawSurface, FocusRectangleInvertsEveryOtherBorderPixelAndUndoesItself)
-{
-    DrawSurface s = blank(7, 6, 0x102030);
-    const QImage before = s.image().copy();
-    s.DrawFocusRect({1, 1, 6, 5});
-    EXPECT_EQ(rows(s, 0x102030 ^ 0xFFFFFF),
-              QStringList({".......", ".#.#.#.", ".......", ".#...#.", "..#.#..", "......."}));
-    s.DrawFocusRect({1, 1, 6, 5});
-    EXPECT_EQ(s.image(), before);
-}
-
 TEST(DrawSurface, SongFaceResolvesWithSimSunCellMetrics)
 {
     const QFont song(QStringLiteral("宋体"), 9);
@@ -107,40 +93,3 @@ TEST(DrawSurface, TextShowsTheAccessKeyMarkAndExpandsCentredTabs)
     EXPECT_GE(inkWidth(), 48);
 }
 
-TEST(PropertyBag, KeysMatchWithoutCaseDefaultsAreNotStoredAndJsonKeepsTypes)
-{
-    PropertyBag bag;
-    const StdFont font{QStringLiteral("宋体"), 10.5, true, false, 134};
-    bag.WriteProperty(QStringLiteral("ButtonType"), 5, 1);
-    bag.WriteProperty(QStringLiteral("Percent"), 16, 16);
-    bag.WriteProperty(QStringLiteral("Negative"), int32_t(0x8000000F));
-    bag.WriteProperty(QStringLiteral("Enabled"), false);
-    bag.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(font));
-    EXPECT_EQ(bag.keys(), QStringList({"ButtonType", "Negative", "Enabled", "Font"}));
-    EXPECT_EQ(bag.ReadProperty(QStringLiteral("buttontype"), 1).toInt(), 5);
-    bag.WriteProperty(QStringLiteral("buttonTYPE"), 1, 1); // the default again removes the value
-    EXPECT_EQ(bag.keys(), QStringList({"Negative", "Enabled", "Font"}));
-
-    const QByteArray json = QJsonDocument(bag.toJson()).toJson();
-    PropertyBag back = PropertyBag::fromJson(QJsonDocument::fromJson(json).object());
-    EXPECT_EQ(back.ReadProperty(QStringLiteral("negative")).typeId(), QMetaType::Int);
-    EXPECT_EQ(back.ReadProperty(QStringLiteral("negative")).toInt(), int32_t(0x8000000F));
-    EXPECT_EQ(back.ReadProperty(QStringLiteral("enabled")), QVariant(false));
-    EXPECT_EQ(back.ReadProperty(QStringLiteral("font")).value<StdFont>(), font);
-    back.WriteProperty(QStringLiteral("Negative"), int32_t(0x8000000F), int32_t(0x8000000F));
-    EXPECT_FALSE(back.contains(QStringLiteral("negative"))) << "a value read from JSON still counts as its default";
-}
-
-TEST(ColorMath, ChannelsClampAndProportionalShadeMovesBlueByItsShare)
-{
-    using namespace command;
-    EXPECT_EQ(ShadeColor(RGB(250, 5, 96), 10, false), RGB(255, 15, 106));
-    EXPECT_EQ(ShadeColor(RGB(250, 5, 96), -10, true), RGB(240, 0, 91)); // 96 × -10 ÷ 192 = -5
-    EXPECT_EQ(ShadeColor(RGB(0, 0, 100), -1, true), RGB(0, 0, 100));  // -0.52 truncates to 0
-    // A system-colour reference splits into red 15 and negative green/blue, clamped.
-    EXPECT_EQ(ShadeColor(int32_t(0x8000000F), 0, false), RGB(15, 0, 0));
-    const int32_t limit = RGB(250, 250, 250);
-    EXPECT_EQ(ShiftColorLimited(RGB(255, 255, 10), 0, -2, -30, limit), RGB(250, 250, 0));
-    EXPECT_EQ(roundEven(2.5), 2);
-    EXPECT_EQ(roundEven(3.5), 4);
-}

@@ -2,46 +2,13 @@
 // caption, a page that opens a window getting a new tab with the page loaded
 // there, and a page that closes itself closing its tab.
 
+#include "EngineSupport.h"
 #include "Fonts.h"
 #include "Form.h"
 #include "QtWebBrowser.h"
 #include "WBControl.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
-
 namespace {
-
-QTemporaryDir *g_pages = nullptr;
-
-QString writePage(const QString &name, const QString &html)
-{
-    QFile file(g_pages->filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(html.toUtf8());
-    return QUrl::fromLocalFile(g_pages->filePath(name)).toString();
-}
-
-// Spins the event loop until cond() holds; the bound only turns a broken
-// engine into a failure instead of a hang.
-template <class Cond>
-bool waitUntil(Cond cond)
-{
-    QDeadlineTimer deadline(60000);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 class ShellOnEngine : public ::testing::Test {
 protected:
@@ -51,7 +18,6 @@ protected:
         tabs.Move(0, 0, 12000, 8000);
         host.Show();
     }
-    QStringList list1() const { return tabs.List1.items(); }
 
     tk::Form host;
     WBControl tabs{&host};
@@ -73,7 +39,7 @@ TEST_F(ShellOnEngine, APageOpeningAWindowGetsANewTabWithThePageInIt)
         QStringLiteral("<title>Opener</title><script>window.open('popup.html', '_blank');</script>"));
     ASSERT_EQ(tabs.NewWindow(opener), std::optional<int16_t>(1));
     ASSERT_TRUE(waitUntil([&] { return tabs.List1.ListCount() == 2; }));
-    EXPECT_EQ(list1(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(tabs.List1.items(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
     EXPECT_EQ(tabs.CurrentTab, 2);
     ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Popup"); }));
     EXPECT_EQ(tabs.WB(2)->LocationURL(), popup);
@@ -91,7 +57,7 @@ TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
         QStringLiteral("<title>Opener</title><script>window.open('closes.html', '_blank');</script>"));
     tabs.NewWindow(opener);
     ASSERT_TRUE(waitUntil([&] { return tabs.List2.ListCount() == 1; }));
-    EXPECT_EQ(list1(), QStringList{QStringLiteral("1")});
+    EXPECT_EQ(tabs.List1.items(), QStringList{QStringLiteral("1")});
     EXPECT_EQ(tabs.List2.items(), QStringList{QStringLiteral("2")});
     EXPECT_EQ(tabs.CurrentTab, 1);
     EXPECT_FALSE(tabs.MTab(2).Visible());
@@ -100,27 +66,16 @@ TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
     ASSERT_EQ(tabs.NewWindow(writePage(QStringLiteral("again.html"), QStringLiteral("<title>Again</title>"))),
               std::optional<int16_t>(2));
     ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Again"); }));
-    EXPECT_EQ(list1(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(tabs.List1.items(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home, runtime, pages;
-    if (!home.isValid() || !runtime.isValid() || !pages.isValid())
-        return 2;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    // Tests run as root in CI, where Chromium refuses its sandbox.
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    tk::setUpFonts();
-    tk::registerQtWebBrowserFactory();
-    g_pages = &pages;
-    return RUN_ALL_TESTS();
+    return runEngineTests(argc, argv, [] {
+        tk::setUpFonts();
+        tk::registerQtWebBrowserFactory();
+        return true;
+    });
 }

@@ -1,9 +1,8 @@
 #include "ControlArray.h"
+#include "ErrorOf.h"
 #include "Form.h"
 #include "Image.h"
-#include "ListBox.h"
 #include "PictureBox.h"
-#include "TkError.h"
 
 #include <QPixmap>
 #include <QTest>
@@ -14,16 +13,6 @@
 using namespace tk;
 
 namespace {
-
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const TkError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 struct Host {
     Form form;
@@ -55,19 +44,6 @@ TEST(Geometry, TwipsAreKeptAsSetPushedRoundedToPixelsAndNeverNegative)
     EXPECT_EQ(img.Width(), 0);
 }
 
-TEST(Geometry, ResizeIsRaisedOnlyWhenTheSizeChanges)
-{
-    Host h;
-    int resizes = 0;
-    h.box.Resize = [&] { ++resizes; };
-    h.box.Move(0, 0, 100, 100);
-    h.box.Move(50, 50);
-    h.box.setWidth(100);
-    EXPECT_EQ(resizes, 1);
-    h.box.setHeight(90);
-    EXPECT_EQ(resizes, 2);
-}
-
 TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
 {
     Host h;
@@ -97,18 +73,6 @@ TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
 
     EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
     EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
-}
-
-TEST(ListBoxes, ItemsAddRemoveAndReadAsText)
-{
-    ListBox l;
-    l.AddItem(QStringLiteral("1"));
-    l.AddItem(QStringLiteral("3"));
-    l.RemoveItem(0);
-    EXPECT_EQ(l.ListCount(), 1);
-    EXPECT_EQ(l.List(0), QStringLiteral("3"));
-    EXPECT_EQ(l.List(1), QString());
-    EXPECT_EQ(errorOf([&] { l.RemoveItem(1); }), kInvalidArgument);
 }
 
 TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)

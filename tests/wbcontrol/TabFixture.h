@@ -2,6 +2,7 @@
 // A WBControl on the fake browser, with the host's view of its strip as text.
 
 #include "FakeBrowser.h"
+#include "Geometry.h"
 #include "WBControl.h"
 
 #include <gtest/gtest.h>
@@ -62,11 +63,6 @@ protected:
     {
         return "open " + items(w().List1) + " | closed " + items(w().List2) + " | tab "
                + std::to_string(w().CurrentTab);
-    }
-
-    static std::string rect(const tk::Control &c)
-    {
-        return QStringLiteral("%1 %2 %3 %4").arg(c.Left()).arg(c.Top()).arg(c.Width()).arg(c.Height()).toStdString();
     }
 
     // Which of the three looks a tab wears: 0 selected, 1 normal, 2 hover.

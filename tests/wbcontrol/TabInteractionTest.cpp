@@ -48,7 +48,7 @@ TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndClose
     w().bgCenter(1).MouseDown(kLeftButton, 0, 500, 200);
     expectOnlySelected(1);
     EXPECT_EQ(selections, 1);
-    EXPECT_EQ(rect(w().WBCnt(1)), "0 480 6000 4520");
+    EXPECT_EQ(geometry(w().WBCnt(1)), "0 480 6000 4520");
     // Tab 0 never shows a close button.
     w().TIcon(0).MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(0);
