@@ -1,10 +1,8 @@
 // A forced repaint of the gradient button in each style, beside Qt's own push
 // button painted into an image of the same size, in the same run.
 #include "Command.h"
-#include "Fonts.h"
 #include "Form.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPushButton>
 
@@ -48,17 +46,3 @@ void QtPushButton(benchmark::State &state)
 BENCHMARK(PaintButton)->ArgNames({"style", "w", "h"})->ArgsProduct({{1, 2, 3, 4, 5}, {100}, {30}});
 BENCHMARK(PaintButton)->ArgNames({"style", "w", "h"})->ArgsProduct({{1, 2, 3, 4, 5}, {300}, {60}});
 BENCHMARK(QtPushButton)->ArgNames({"w", "h"})->Args({100, 30})->Args({300, 60});
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    tk::setUpFonts();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

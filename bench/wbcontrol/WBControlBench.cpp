@@ -1,10 +1,8 @@
 // The tab strip's layout with many titled tabs, fitting new titles, and
 // opening and closing tabs, on the fake browser.
 #include "FakeBrowser.h"
-#include "Fonts.h"
 #include "WBControl.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -99,17 +97,3 @@ BENCHMARK(TabResize33)->ArgName("width")->Arg(13425)->Arg(60000)->Arg(0)->Unit(b
 BENCHMARK(FitNewTitles33)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OpenCloseCycle)->ArgName("open")->Arg(0)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OpenTenNewTabs)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    tk::setUpFonts();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
