@@ -1,13 +1,13 @@
 #include "Form1.h"
 
-#include "Color.h"
+#include "toolkit/Color.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
-#include "Screen.h"
-#include "TkError.h"
-#include "Win32.h"
+#include "toolkit/Screen.h"
+#include "toolkit/TkError.h"
+#include "win32/Win32.h"
 
 using namespace tk;
 

@@ -5,10 +5,10 @@
 // press on the caption bar or the bare form moves it.
 
 #include "Command.h"
-#include "ControlArray.h"
-#include "Form.h"
-#include "Image.h"
-#include "Label.h"
+#include "toolkit/ControlArray.h"
+#include "toolkit/Form.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
 #include "WBControl.h"
 
 #include <memory>

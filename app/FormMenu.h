@@ -1,8 +1,8 @@
 #pragma once
 // A form that is never shown: it owns the menu the tray icon pops up.
 
-#include "Form.h"
-#include "Menu.h"
+#include "toolkit/Form.h"
+#include "toolkit/Menu.h"
 
 class FormMenu : public tk::Form {
 public:

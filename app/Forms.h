@@ -2,7 +2,7 @@
 // The program's forms, one application-wide instance each: created on first
 // reference, destroyed by unloading.
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 class Form1;
 class FormMenu;

@@ -1,7 +1,7 @@
 #pragma once
 // Application-wide state shared by the modules: declarations only.
 
-#include "NotifyIcon.h"
+#include "win32/NotifyIcon.h"
 
 #include <cstdint>
 

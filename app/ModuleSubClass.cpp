@@ -2,9 +2,9 @@
 
 #include "Forms.h"
 #include "ModulePublicVariables.h"
-#include "Screen.h"
-#include "TkError.h"
-#include "Win32.h"
+#include "toolkit/Screen.h"
+#include "toolkit/TkError.h"
+#include "win32/Win32.h"
 
 using namespace tk;
 

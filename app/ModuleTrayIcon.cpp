@@ -2,8 +2,8 @@
 
 #include "Forms.h"
 #include "ModulePublicVariables.h"
-#include "Screen.h"
-#include "Win32.h"
+#include "toolkit/Screen.h"
+#include "win32/Win32.h"
 
 #include <cstring>
 

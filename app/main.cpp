@@ -1,7 +1,7 @@
 // Tavrin starts its start-up form and runs until the last form is unloaded.
-#include "Fonts.h"
+#include "toolkit/Fonts.h"
 #include "Forms.h"
-#include "QtWebBrowser.h"
+#include "browser/webengine/QtWebBrowser.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 #include "Command.h"
 
 #include "ColorMath.h"
-#include "TkError.h"
-#include "Twips.h"
-#include "Win32.h"
+#include "toolkit/TkError.h"
+#include "toolkit/Twips.h"
+#include "win32/Win32.h"
 
 #include <QKeySequence>
 #include <QShortcut>

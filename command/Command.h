@@ -4,11 +4,11 @@
 // properties. It draws itself into a pixel surface and raises its eight
 // events to the host.
 
-#include "Ambient.h"
-#include "Control.h"
-#include "DrawSurface.h"
-#include "PropertyBag.h"
-#include "Timer.h"
+#include "toolkit/Ambient.h"
+#include "toolkit/Control.h"
+#include "surface/DrawSurface.h"
+#include "toolkit/PropertyBag.h"
+#include "toolkit/Timer.h"
 
 #include <QString>
 

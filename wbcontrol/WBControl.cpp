@@ -1,10 +1,10 @@
 #include "WBControl.h"
 
-#include "Color.h"
-#include "Screen.h"
+#include "toolkit/Color.h"
+#include "toolkit/Screen.h"
 #include "TabLayout.h"
-#include "TkError.h"
-#include "Win32.h"
+#include "toolkit/TkError.h"
+#include "win32/Win32.h"
 
 #include <QUrl>
 

@@ -4,14 +4,14 @@
 // arrays; List1 holds the open tabs other than tab 0 in strip order, List2
 // the closed tabs kept for reuse, CurrentTab the selected one.
 
-#include "BrowserControl.h"
-#include "ControlArray.h"
-#include "Image.h"
-#include "Label.h"
-#include "Line.h"
-#include "ListBox.h"
-#include "PictureBox.h"
-#include "UserControl.h"
+#include "browser/BrowserControl.h"
+#include "toolkit/ControlArray.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/Line.h"
+#include "toolkit/ListBox.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/UserControl.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,7 +1,7 @@
 // A forced repaint of the gradient button in each style, beside Qt's own push
 // button painted into an image of the same size, in the same run.
 #include "Command.h"
-#include "Form.h"
+#include "toolkit/Form.h"
 
 #include <QImage>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 // One QApplication on the offscreen platform (unless told otherwise), the
 // fonts the forms ask for, then every benchmark of the binary.
-#include "Fonts.h"
+#include "toolkit/Fonts.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 // The tab strip's layout with many titled tabs, fitting new titles, and
 // opening and closing tabs, on the fake browser.
-#include "FakeBrowser.h"
+#include "browser/fake/FakeBrowser.h"
 #include "WBControl.h"
 
 

@@ -2,7 +2,7 @@
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ShellFixture.h"
-#include "Win32.h"
+#include "win32/Win32.h"
 
 #include <QCursor>
 #include <QTest>

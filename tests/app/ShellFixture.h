@@ -3,10 +3,10 @@
 // screen (19200 × 15360 twips). Afterwards the forms are unloaded and any
 // hook a test set is cleared.
 
-#include "FakeBrowser.h"
+#include "browser/fake/FakeBrowser.h"
 #include "Forms.h"
-#include "NotifyIcon.h"
-#include "Screen.h"
+#include "win32/NotifyIcon.h"
+#include "toolkit/Screen.h"
 
 #include <gtest/gtest.h>
 

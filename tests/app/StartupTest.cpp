@@ -2,7 +2,7 @@
 #include "ModuleSubClass.h"
 #include "ShellFixture.h"
 #include "Wait.h"
-#include "Win32.h"
+#include "win32/Win32.h"
 
 #include <QAction>
 #include <QMenu>

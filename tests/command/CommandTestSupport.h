@@ -4,7 +4,7 @@
 #include "ColorMath.h"
 #include "Command.h"
 #include "ErrorOf.h"
-#include "Form.h"
+#include "toolkit/Form.h"
 
 #include <QApplication>
 #include <QMouseEvent>

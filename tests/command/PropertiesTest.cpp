@@ -1,9 +1,9 @@
 // Properties, their side effects, and the saved design-time data.
 #include "CommandTestSupport.h"
 
-#include "DrawSurface.h"
-#include "PropertyBag.h"
-#include "Win32.h"
+#include "surface/DrawSurface.h"
+#include "toolkit/PropertyBag.h"
+#include "win32/Win32.h"
 
 #include <QJsonDocument>
 

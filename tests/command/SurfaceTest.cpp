@@ -1,6 +1,6 @@
 // The drawing surface's coordinate rules and the fonts the captions are
 // measured in.
-#include "DrawSurface.h"
+#include "surface/DrawSurface.h"
 
 #include <QFont>
 #include <QFontInfo>

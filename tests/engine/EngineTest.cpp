@@ -2,7 +2,7 @@
 
 #include "EngineSupport.h"
 #include "ErrorOf.h"
-#include "QtWebBrowser.h"
+#include "browser/webengine/QtWebBrowser.h"
 
 #include <QDialog>
 #include <QRegularExpression>

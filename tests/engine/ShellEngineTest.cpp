@@ -3,9 +3,9 @@
 // there, and a page that closes itself closing its tab.
 
 #include "EngineSupport.h"
-#include "Fonts.h"
-#include "Form.h"
-#include "QtWebBrowser.h"
+#include "toolkit/Fonts.h"
+#include "toolkit/Form.h"
+#include "browser/webengine/QtWebBrowser.h"
 #include "WBControl.h"
 
 namespace {

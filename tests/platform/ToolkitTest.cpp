@@ -1,8 +1,8 @@
-#include "ControlArray.h"
+#include "toolkit/ControlArray.h"
 #include "ErrorOf.h"
-#include "Form.h"
-#include "Image.h"
-#include "PictureBox.h"
+#include "toolkit/Form.h"
+#include "toolkit/Image.h"
+#include "toolkit/PictureBox.h"
 
 #include <QPixmap>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "Form.h"
-#include "NotifyIcon.h"
-#include "Win32.h"
+#include "toolkit/Form.h"
+#include "win32/NotifyIcon.h"
+#include "win32/Win32.h"
 
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The error number a call fails with, or 0 when it returns normally.
 
-#include "TkError.h"
+#include "toolkit/TkError.h"
 
 #include <functional>
 

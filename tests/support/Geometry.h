@@ -1,7 +1,7 @@
 #pragma once
 // A control's place and size in twips as one line: "60 380 13425 8590".
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // One QApplication per test binary, on the offscreen platform, with a
 // private HOME so nothing a test does reaches the user's files.
-#include "Fonts.h"
+#include "toolkit/Fonts.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

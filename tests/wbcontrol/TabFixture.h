@@ -1,7 +1,7 @@
 #pragma once
 // A WBControl on the fake browser, with the host's view of its strip as text.
 
-#include "FakeBrowser.h"
+#include "browser/fake/FakeBrowser.h"
 #include "Geometry.h"
 #include "WBControl.h"
 

@@ -1,6 +1,6 @@
 #include "TabFixture.h"
 
-#include "Win32.h"
+#include "win32/Win32.h"
 
 #include <QTest>
 #include <QWidget>

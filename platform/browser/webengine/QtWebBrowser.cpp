@@ -1,0 +1,357 @@
+#include "browser/webengine/QtWebBrowser.h"
+
+#include "toolkit/TkError.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+#include <QWebEngineCertificateError>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace tk {
+
+// The engine asks its questions through these virtuals; the browser answers.
+class BrowserPage : public QWebEnginePage {
+public:
+    BrowserPage(QtWebBrowser *browser, QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent), m_browser(browser)
+    {
+    }
+
+    // The browser is going away; the page answers alone until it follows.
+    void detach() { m_browser = nullptr; }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        if (!m_browser || !isMainFrame)
+            return true;
+        // Reloads (the user's, a crash recovery, a discarded tab waking up) and
+        // server redirects are not new navigations: one BeforeNavigate2 each.
+        const bool reported = type != NavigationTypeReload && type != NavigationTypeRedirect;
+        return m_browser->onNavigationRequest(url, reported);
+    }
+
+    QWebEnginePage *createWindow(WebWindowType) override
+    {
+        return m_browser ? m_browser->onNewWindow() : nullptr;
+    }
+
+    void javaScriptAlert(const QUrl &origin, const QString &msg) override
+    {
+        if (!silenced())
+            QWebEnginePage::javaScriptAlert(origin, msg);
+    }
+
+    bool javaScriptConfirm(const QUrl &origin, const QString &msg) override
+    {
+        if (!silenced())
+            return QWebEnginePage::javaScriptConfirm(origin, msg);
+        // beforeunload reaches us as a confirm carrying Qt's fixed text: let the
+        // page go, as nobody can be asked.
+        return msg.startsWith(QLatin1String("Are you sure you want to leave this page"));
+    }
+
+    bool javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &defaultValue,
+                          QString *result) override
+    {
+        if (!silenced())
+            return QWebEnginePage::javaScriptPrompt(origin, msg, defaultValue, result);
+        return false; // prompt() returns null
+    }
+
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override
+    {
+        if (!silenced())
+            return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
+        return {};
+    }
+
+private:
+    // Whether a dialog must stay hidden; counts the ones that do.
+    bool silenced()
+    {
+        if (!m_browser)
+            return true; // being destroyed: nobody to show it to
+        if (!m_browser->m_silent)
+            return false;
+        ++m_browser->m_suppressedDialogs;
+        return true;
+    }
+
+    QtWebBrowser *m_browser;
+};
+
+QWebEngineProfile *QtWebBrowser::sharedProfile()
+{
+    // Named, so cookies and cache persist (the default profile is off the
+    // record). Owned by the application object: pages live in widgets, which
+    // are all gone before ~QApplication runs, so the pages die first. The
+    // engine's shutdown, a post-routine of that destructor, then releases the
+    // profile's storage, and this QObject goes last with qApp's children.
+    static QPointer<QWebEngineProfile> profile;
+    if (!profile)
+        profile = new QWebEngineProfile(QStringLiteral("Tavrin"), QCoreApplication::instance());
+    return profile;
+}
+
+QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
+{
+    // Owned by this browser (deleted in the destructor); the control parents it.
+    m_view = new QWebEngineView;
+    m_page = new BrowserPage(this, sharedProfile(), m_view);
+    m_view->setPage(m_page);
+
+    QObject *ctx = m_context.get();
+    QWebEnginePage *p = m_page;
+    QObject::connect(p, &QWebEnginePage::loadStarted, ctx, [this] { onLoadStarted(); });
+    QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
+    QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool ok) { onLoadFinished(ok); });
+    QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
+    QObject::connect(p, &QWebEnginePage::titleChanged, ctx, [this](const QString &title) {
+        if (events.TitleChange)
+            events.TitleChange(title);
+    });
+    QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
+    QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
+                     [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                         // Normal termination also comes when pages close or are discarded.
+                         onRendererGone(status != QWebEnginePage::NormalTerminationStatus);
+                     });
+
+    // Silent: no certificate exceptions and no permissions. Authentication
+    // requests are left unanswered, which cancels them, silent or not (Qt has
+    // no default dialog for them).
+    QObject::connect(p, &QWebEnginePage::certificateError, ctx,
+                     [this](const QWebEngineCertificateError &error) {
+                         if (m_silent) {
+                             QWebEngineCertificateError e = error;
+                             e.rejectCertificate();
+                         }
+                     });
+    QObject::connect(p, &QWebEnginePage::featurePermissionRequested, ctx,
+                     [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+                         if (m_silent && m_page)
+                             m_page->setFeaturePermission(origin, feature,
+                                                          QWebEnginePage::PermissionDeniedByUser);
+                     });
+}
+
+QtWebBrowser::~QtWebBrowser()
+{
+    m_context.reset(); // disconnects every event first
+    if (m_page)
+        m_page->detach();
+    delete m_view.data(); // null if the control deleted it already; takes the page along
+}
+
+QWidget *QtWebBrowser::widget()
+{
+    return m_view;
+}
+
+QWebEnginePage *QtWebBrowser::page() const
+{
+    return m_page;
+}
+
+BrowserPage &QtWebBrowser::livePage() const
+{
+    if (!m_page)
+        throw TkError(kComponentError, "the web browser's view is gone");
+    return *m_page;
+}
+
+void QtWebBrowser::Navigate(const QString &address)
+{
+    BrowserPage &page = livePage();
+    QString text = address.trimmed();
+    // Chromium blocks about: URLs that are not lower case ("about:Blank" ends
+    // as about:blank#blocked).
+    if (text.startsWith(QLatin1String("about:"), Qt::CaseInsensitive))
+        text = text.toLower();
+    QUrl url = QUrl::fromUserInput(text);
+    if (url.isEmpty() || !url.isValid())
+        url = QUrl(QStringLiteral("about:blank"));
+    if (url.scheme() == QLatin1String("about") && url.path() == QLatin1String("blank")) {
+        // The engine loads about:blank without asking acceptNavigationRequest,
+        // so ask here; cancelled, nothing is loaded at all.
+        const bool go = onNavigationRequest(url, true);
+        m_swallowNext = false;
+        if (!go)
+            return;
+    }
+    // The engine starts asynchronously; the caller sees Busy at once. A
+    // javascript: address runs in the page and starts no load at all.
+    if (url.scheme() != QLatin1String("javascript"))
+        m_busy = true;
+    ++m_requests;
+    page.load(url);
+}
+
+void QtWebBrowser::Refresh()
+{
+    BrowserPage &page = livePage();
+    ++m_requests;
+    page.triggerAction(QWebEnginePage::Reload);
+}
+
+void QtWebBrowser::Stop()
+{
+    livePage().triggerAction(QWebEnginePage::Stop);
+    // A started load still ends with its DownloadComplete; one that never
+    // started is gone.
+    m_busy = m_loadActive;
+}
+
+void QtWebBrowser::GoBack()
+{
+    BrowserPage &page = livePage();
+    if (!page.history()->canGoBack())
+        throw TkError(kComponentError, "no page to go back to");
+    // Busy is left to the engine: Chromium may skip the step entirely
+    // (entries a script added without a user gesture).
+    ++m_requests;
+    page.triggerAction(QWebEnginePage::Back);
+}
+
+void QtWebBrowser::GoForward()
+{
+    BrowserPage &page = livePage();
+    if (!page.history()->canGoForward())
+        throw TkError(kComponentError, "no page to go forward to");
+    ++m_requests;
+    page.triggerAction(QWebEnginePage::Forward);
+}
+
+QString QtWebBrowser::LocationURL() const
+{
+    return m_page ? m_page->url().toString() : QString();
+}
+
+QString QtWebBrowser::LocationName() const
+{
+    return m_page ? m_page->title() : QString();
+}
+
+bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
+{
+    // The engine emits loadStarted/loadFinished even for a rejected
+    // navigation; that pair comes next and is not reported. Any other main
+    // frame navigation supersedes a stale mark.
+    m_swallowNext = false;
+    if (!reported)
+        return true;
+    const unsigned request = ++m_requests;
+    bool cancel = false;
+    if (events.BeforeNavigate2)
+        events.BeforeNavigate2(url.toString(), cancel);
+    // A handler that navigated elsewhere (cancel, then Navigate) replaced
+    // this navigation: the engine then runs one load pair, started under the
+    // old address and finished under the new one, and it is reported.
+    if (request != m_requests)
+        return false;
+    if (cancel) {
+        m_swallowNext = true;
+        m_busy = m_loadActive;
+        return false;
+    }
+    m_busy = true;
+    return true;
+}
+
+QWebEnginePage *QtWebBrowser::onNewWindow()
+{
+    WebBrowser *target = nullptr;
+    bool cancel = false;
+    if (events.NewWindow2)
+        events.NewWindow2(target, cancel);
+    auto *browser = dynamic_cast<QtWebBrowser *>(target);
+    if (cancel || !browser || browser == this || !browser->m_page)
+        return nullptr; // refused: the engine drops the window
+    browser->m_isChild = true;
+    return browser->m_page; // the engine loads the target there
+}
+
+void QtWebBrowser::onLoadStarted()
+{
+    if (m_swallowNext) {
+        m_swallowNext = false;
+        m_swallowing = true;
+        return;
+    }
+    m_loadActive = true;
+    m_busy = true;
+    if (events.DownloadBegin)
+        events.DownloadBegin();
+}
+
+void QtWebBrowser::onLoadProgress(int progress)
+{
+    if (!m_swallowing && events.ProgressChange)
+        events.ProgressChange(progress, 100);
+}
+
+void QtWebBrowser::onLoadFinished(bool ok)
+{
+    if (m_swallowing) {
+        m_swallowing = false;
+        return;
+    }
+    m_loadActive = false;
+    m_busy = false;
+    if (ok)
+        m_crashReloaded = false;
+    // The classic component reports -1 when it is done.
+    if (events.ProgressChange)
+        events.ProgressChange(-1, 100);
+    if (events.DownloadComplete)
+        events.DownloadComplete();
+}
+
+void QtWebBrowser::onUrlChanged(const QUrl &url)
+{
+    // Commits without a load around them (#fragment, pushState, a new
+    // window's first URL) must not leave Busy set by Navigate.
+    if (!m_loadActive)
+        m_busy = false;
+    // Error pages commit too and are reported with the address that failed,
+    // which is what the address bar should keep showing.
+    if (events.NavigateComplete2)
+        events.NavigateComplete2(this, url.toString());
+}
+
+void QtWebBrowser::onCloseRequested()
+{
+    // Closing is the owner's business: whatever the answer, the view stays.
+    bool cancel = false;
+    if (events.WindowClosing)
+        events.WindowClosing(m_isChild, cancel);
+}
+
+void QtWebBrowser::onRendererGone(bool crashed)
+{
+    // Reload once to keep the tab usable; a page that crashes again before
+    // loading is left alone rather than reloaded in a loop.
+    if (!crashed || m_crashReloaded)
+        return;
+    m_crashReloaded = true;
+    // Queued: the page is still handling the dead renderer here.
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this] {
+            if (m_page)
+                m_page->triggerAction(QWebEnginePage::Reload);
+        },
+        Qt::QueuedConnection);
+}
+
+void registerQtWebBrowserFactory()
+{
+    setBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
+}
+
+} // namespace tk

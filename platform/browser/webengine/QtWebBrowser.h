@@ -1,0 +1,87 @@
+#pragma once
+// The production web browser component: a QWebEngineView whose page reports
+// the engine's signals as the classic component's events.
+//
+// Lifetime: the browser owns its view (and the view its page) unless the
+// owning control deletes the view first. Every browser must be destroyed
+// before the QApplication, and not from inside one of its own event handlers
+// (defer that, e.g. with a queued call), because the engine is still on the
+// stack of the page that raised the event.
+
+#include "browser/WebBrowser.h"
+
+#include <QPointer>
+
+#include <memory>
+
+class QObject;
+class QUrl;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace tk {
+
+class BrowserPage;
+
+class QtWebBrowser : public WebBrowser {
+public:
+    QtWebBrowser();
+    ~QtWebBrowser() override;
+    QtWebBrowser(const QtWebBrowser &) = delete;
+    QtWebBrowser &operator=(const QtWebBrowser &) = delete;
+
+    QWidget *widget() override;
+    void Navigate(const QString &url) override;
+    void Refresh() override;
+    void Stop() override;
+    void GoBack() override;
+    void GoForward() override;
+    QString LocationURL() const override;
+    QString LocationName() const override;
+    bool Busy() const override { return m_busy; }
+    bool Silent() const override { return m_silent; }
+    void setSilent(bool silent) override { m_silent = silent; }
+
+    // The engine page, for what the contract does not carry (find, zoom,
+    // downloads); null once the view is gone.
+    QWebEnginePage *page() const;
+    // How many dialogs Silent has kept from the user so far.
+    int suppressedDialogs() const { return m_suppressedDialogs; }
+    // The persistent profile every browser of the process shares.
+    static QWebEngineProfile *sharedProfile();
+
+private:
+    friend class BrowserPage;
+
+    BrowserPage &livePage() const; // throws TkError(kComponentError) without a view
+    bool onNavigationRequest(const QUrl &url, bool reported);
+    QWebEnginePage *onNewWindow();
+    void onLoadStarted();
+    void onLoadProgress(int progress);
+    void onLoadFinished(bool ok);
+    void onUrlChanged(const QUrl &url);
+    void onCloseRequested();
+    void onRendererGone(bool crashed);
+
+    // Context of every signal connection: dropped first on destruction so no
+    // event reaches a browser being torn down.
+    std::unique_ptr<QObject> m_context;
+    QPointer<QWebEngineView> m_view;
+    QPointer<BrowserPage> m_page; // a child of m_view
+
+    bool m_silent = false;
+    bool m_busy = false;
+    bool m_loadActive = false;    // between a reported DownloadBegin and its DownloadComplete
+    bool m_swallowNext = false;   // a navigation was cancelled; its load pair is not reported
+    bool m_swallowing = false;    // inside that cancelled load pair
+    bool m_isChild = false;       // the page was created for another page's window.open
+    bool m_crashReloaded = false; // reloaded after a renderer crash, not yet loaded since
+    unsigned m_requests = 0;      // navigations begun: by the caller or the engine
+    int m_suppressedDialogs = 0;
+};
+
+// Makes tk::createBrowser() hand out QtWebBrowsers.
+void registerQtWebBrowserFactory();
+
+} // namespace tk

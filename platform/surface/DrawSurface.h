@@ -1,0 +1,136 @@
+#pragma once
+// A drawing surface with the classic device-context operations, in pixels:
+// rectangles are left, top, right, bottom with right and bottom exclusive, a
+// line leaves out its end point, the focus rectangle is an XOR of every other
+// pixel. Colours are 0x00BBGGRR. Every operation writes the image directly and
+// clips to it, so callers may draw partly or wholly outside.
+
+#include "toolkit/Ambient.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace tk {
+
+struct RECT {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+constexpr uint32_t DT_CENTER = 0x1;
+constexpr uint32_t DT_VCENTER = 0x4;
+constexpr uint32_t DT_WORDBREAK = 0x10;
+constexpr uint32_t DT_SINGLELINE = 0x20;
+constexpr uint32_t DT_EXPANDTABS = 0x40;
+constexpr int32_t CLR_INVALID = -1;
+
+// The system colours the controls ask for, from the classic default scheme
+// (fixed, so a button looks the same on every desktop).
+int32_t GetSysColor(int index);
+
+QRgb toQRgb(int32_t colour);
+int32_t fromQRgb(QRgb rgb);
+// The Qt font for a saved font at 96 dots per inch (9 points = 12 pixels).
+QFont toQFont(const StdFont &font);
+
+class DrawSurface {
+public:
+    DrawSurface();
+
+    // A new size clears the image.
+    void setSize(int width, int height);
+    int width() const { return m_image.width(); }
+    int height() const { return m_image.height(); }
+    const QImage &image() const { return m_image; }
+
+    void setBackColor(int32_t colour) { m_backColor = colour; }
+    // Fills the whole surface with the background colour.
+    void Cls();
+
+    void FillRect(const RECT &rect, int32_t colour);
+    void FrameRect(const RECT &rect, int32_t colour);
+
+    // The pen of MoveToEx/LineTo.
+    void setForeColor(int32_t colour) { m_foreColor = colour; }
+    void MoveToEx(int32_t x, int32_t y);
+    void LineTo(int32_t x, int32_t y);
+
+    void SetPixelV(int32_t x, int32_t y, int32_t colour);
+    int32_t GetPixel(int32_t x, int32_t y) const;
+
+    void DrawFocusRect(const RECT &rect);
+
+    void SetTextColor(int32_t colour) { m_textColor = colour; }
+    int32_t textColor() const { return m_textColor; }
+    void setFont(const StdFont &font);
+    const StdFont &font() const { return m_font; }
+    // Draws with the flags CENTER, VCENTER, SINGLELINE, EXPANDTABS and
+    // WORDBREAK, "&" marking the access key; returns the text's height.
+    int DrawTextA(const QString &text, const RECT &rect, uint32_t flags);
+    // The text's extent in the surface's font: the widest line and the
+    // height of all lines.
+    int TextWidth(const QString &text) const;
+    int TextHeight(const QString &text) const;
+
+private:
+    // A laid-out text as the pixels it covers, relative to its rectangle:
+    // captions are drawn again on every paint, so each is laid out once.
+    struct InkRun {
+        int y, x0, x1; // x1 exclusive
+        uint8_t alpha; // 255 for glyph pixels; less only for smoothed edges
+    };
+    struct TextInk {
+        QString text;
+        uint32_t flags = 0;
+        QSize size;
+        int height = 0;
+        std::vector<InkRun> runs;
+    };
+    const TextInk &inkFor(const QString &text, uint32_t flags, QSize size);
+
+    void plot(int32_t x, int32_t y, QRgb rgb);
+    void fillSpan(int32_t y, int32_t x0, int32_t x1, QRgb rgb); // x1 exclusive
+    QString expandTabs(const QString &text) const;
+
+    QImage m_image;
+    QFont m_qfont;
+    QFontMetrics m_metrics{QFont()};
+    StdFont m_font;
+    std::deque<TextInk> m_inks; // most recent first
+    int32_t m_backColor;
+    int32_t m_foreColor = 0;
+    int32_t m_textColor = 0;
+    int32_t m_penX = 0;
+    int32_t m_penY = 0;
+};
+
+// The widget that shows a drawing surface, clipped to its window region.
+class SurfaceWidget : public QWidget {
+public:
+    explicit SurfaceWidget(QWidget *parent = nullptr);
+    DrawSurface &surface() { return m_surface; }
+    const DrawSurface &surface() const { return m_surface; }
+    // The window region; pixels outside it are transparent.
+    void setRegion(const QRegion &region);
+    // Shows the surface now rather than at the next paint.
+    void Refresh();
+    // Moves the focus as Tab (next) or Shift+Tab would from the focused widget.
+    void moveFocus(bool next);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    DrawSurface m_surface;
+};
+
+} // namespace tk

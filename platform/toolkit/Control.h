@@ -1,0 +1,108 @@
+#pragma once
+// The base of every control and form: geometry in twips kept as set (single
+// precision) and pushed to a Qt peer widget in pixels, visibility, Tag,
+// container, z-order, focus, and the classic mouse, key, focus and drop events.
+
+#include "toolkit/DataObject.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+namespace tk {
+
+// Mouse buttons and shift state as the events carry them.
+enum MouseButton : int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+enum ShiftState : int16_t { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
+
+using MouseHandler = std::function<void(int16_t button, int16_t shift, float x, float y)>;
+using KeyHandler = std::function<void(int16_t &keyCode, int16_t &shift)>;
+using KeyPressHandler = std::function<void(int16_t &keyAscii)>;
+using DropHandler = std::function<void(DataObject &data, int32_t &effect, int16_t button,
+                                       int16_t shift, float x, float y)>;
+using Handler = std::function<void()>;
+
+class Control {
+public:
+    // The peer becomes a child of the container's client widget (none for a form).
+    Control(QWidget *peer, Control *container);
+    virtual ~Control();
+    Control(const Control &) = delete;
+    Control &operator=(const Control &) = delete;
+
+    float Left() const { return m_left; }
+    float Top() const { return m_top; }
+    float Width() const { return m_width; }
+    float Height() const { return m_height; }
+    void setLeft(float left);
+    void setTop(float top);
+    void setWidth(float width);   // negative: error 380, nothing changes
+    void setHeight(float height); // likewise
+    void Move(float left);
+    void Move(float left, float top);
+    void Move(float left, float top, float width);
+    void Move(float left, float top, float width, float height);
+
+    bool Visible() const { return m_visible; }
+    virtual void setVisible(bool visible);
+    bool Enabled() const { return m_enabled; }
+    virtual void setEnabled(bool enabled);
+    const QString &Tag() const { return m_tag; }
+    void setTag(const QString &tag) { m_tag = tag; }
+
+    Control *Container() const { return m_container; }
+    void setContainer(Control &container);
+    // 0 brings the control to the front of its siblings, 1 sends it to the back.
+    void ZOrder(int position = 0);
+    virtual void SetFocus();
+    // Whether the keyboard focus is in this control or in one inside it.
+    bool containsFocus() const;
+    // The window handle of the peer, registered on first use.
+    int32_t hWnd() const;
+
+    QWidget *peer() const { return m_peer; }
+    // Where child controls live; the peer itself unless a kind says otherwise.
+    virtual QWidget *clientWidget() const { return m_peer; }
+
+    // Events. X and Y are twips relative to the control.
+    MouseHandler MouseDown, MouseMove, MouseUp;
+    Handler Click, DblClick, GotFocus, LostFocus, Resize;
+    KeyHandler KeyDown, KeyUp;
+    KeyPressHandler KeyPress;
+    DropHandler OLEDragDrop;
+
+    // Turns on drop handling (the classic "manual" drop mode).
+    void setOLEDropMode(bool manual);
+    // Whether mouse events stop at this control (true for drawn controls) or
+    // go on to the peer's own handling (text boxes, browsers).
+    void setConsumesMouse(bool consume) { m_consumesMouse = consume; }
+    bool consumesMouse() const { return m_consumesMouse; }
+
+protected:
+    // Copies what a control-array Load copies from element 0: geometry,
+    // Tag, enabled state and container. The copy stays hidden.
+    void copyBaseFrom(const Control &source);
+    // Pushes the twips geometry to the peer in pixels.
+    virtual void applyGeometry();
+    // Called after a size change through the setters, before Resize is raised.
+    virtual void sizeChanged() {}
+    void setGeometryTwips(float left, float top, float width, float height);
+
+    float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    bool m_visible = true;
+
+private:
+    friend class EventBridge;
+    QPointer<QWidget> m_peer;
+    Control *m_container = nullptr;
+    bool m_enabled = true;
+    bool m_consumesMouse = true;
+    QString m_tag;
+    mutable int32_t m_hWnd = 0;
+    class EventBridge *m_bridge = nullptr;
+};
+
+} // namespace tk

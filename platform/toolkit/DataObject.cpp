@@ -1,0 +1,47 @@
+#include "toolkit/DataObject.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+namespace tk {
+
+bool DataObject::GetFormat(int16_t format) const
+{
+    if (!m_mime)
+        return false;
+    switch (format) {
+    case kCfText:
+        return m_mime->hasText();
+    case kCfBitmap:
+        return m_mime->hasImage();
+    case kCfFiles:
+        return m_mime->hasUrls()
+            && std::any_of(m_mime->urls().cbegin(), m_mime->urls().cend(),
+                           [](const QUrl &u) { return u.isLocalFile(); });
+    default:
+        return false;
+    }
+}
+
+QVariant DataObject::GetData(int16_t format) const
+{
+    if (!GetFormat(format))
+        return {};
+    switch (format) {
+    case kCfText:
+        return m_mime->text();
+    case kCfBitmap:
+        return m_mime->imageData();
+    case kCfFiles: {
+        QStringList files;
+        for (const QUrl &u : m_mime->urls())
+            if (u.isLocalFile())
+                files << u.toLocalFile();
+        return files;
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace tk

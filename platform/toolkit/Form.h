@@ -1,0 +1,110 @@
+#pragma once
+// A form: a top-level window whose Left, Top, Width and Height are twips on
+// the screen. Forms come into being on first reference and go away when
+// unloaded (FormInstance below).
+
+#include "toolkit/Control.h"
+#include "toolkit/Menu.h"
+
+#include <QColor>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace tk {
+
+class Form : public Control {
+public:
+    Form();
+    ~Form() override;
+
+    QString Caption() const;
+    void setCaption(const QString &caption);
+    QColor BackColor() const { return m_backColor; }
+    void setBackColor(const QColor &color);
+    // A form without the system's border and caption bar.
+    void setBorderless(bool borderless);
+
+    void Show();
+    void Hide();
+    bool isShown() const;
+    // Shows a menu's items as a popup at the pointer and runs the chosen one.
+    void PopupMenu(const Menu &menu);
+
+    // Tests look at a popup instead of running it: the hook gets the filled
+    // menu and may trigger an action; the call then returns.
+    static void setPopupHook(std::function<void(QMenu &)> hook);
+
+    // The handlers a form's class overrides.
+    virtual void Form_Load() {}
+    virtual void Form_Unload(int16_t &cancel) { (void)cancel; }
+    virtual void Form_Resize() {}
+
+    // Raised when the system closes the window (window manager, session end).
+    std::function<void()> onSystemClose;
+
+    // Called by FormInstance: Form_Load on load; Form_Unload, then the window
+    // goes away, on unload.
+    void loadForm();
+    void unloadForm();
+
+protected:
+    void applyGeometry() override;
+
+private:
+    friend class FormWidget;
+    void systemResized(const QSize &pixels);
+    void systemMoved(const QPoint &pixels);
+    bool m_shownOnce = false;
+    QColor m_backColor{Qt::lightGray};
+};
+
+// The one application-wide instance of a form class: created and loaded on
+// first reference, destroyed by Unload; unloading an unloaded form does nothing.
+class FormInstanceBase {
+public:
+    static int loadedCount();
+    // What happens when the last loaded form is unloaded (the program ends).
+    static void setLastFormUnloadedHandler(std::function<void()> handler);
+    // Destroys the forms unloaded since control last returned to the loop.
+    static void flushUnloaded();
+
+protected:
+    static void formLoaded();
+    static void formUnloaded(std::unique_ptr<Form> form);
+};
+
+template <class T>
+class FormInstance : public FormInstanceBase {
+public:
+    T &get()
+    {
+        if (!m_form) {
+            m_form = std::make_unique<T>();
+            m_form->onSystemClose = [this] { Unload(); };
+            formLoaded();
+            m_form->loadForm();
+        }
+        return *m_form;
+    }
+    T *operator->() { return &get(); }
+    T &operator*() { return get(); }
+    bool isLoaded() const { return bool(m_form); }
+    void Unload()
+    {
+        if (!m_form || m_unloading)
+            return;
+        m_unloading = true;
+        m_form->unloadForm();
+        m_unloading = false;
+        formUnloaded(std::move(m_form));
+    }
+
+private:
+    std::unique_ptr<T> m_form;
+    bool m_unloading = false;
+};
+
+} // namespace tk

@@ -1,0 +1,75 @@
+#include "toolkit/Label.h"
+
+#include "toolkit/PaintedWidget.h"
+#include "toolkit/Twips.h"
+
+#include <QFontMetrics>
+
+namespace tk {
+
+Label::Label(Control *container) : Control(new PaintedWidget, container)
+{
+    static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &r) {
+        if (m_backColor.isValid())
+            p.fillRect(r, m_backColor);
+        p.setFont(m_font);
+        p.setPen(m_foreColor);
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    });
+}
+
+void Label::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    fitToCaption();
+    peer()->update();
+}
+
+void Label::setAutoSize(bool autoSize)
+{
+    m_autoSize = autoSize;
+    fitToCaption();
+}
+
+void Label::setFont(const QFont &font)
+{
+    m_font = font;
+    peer()->setFont(font);
+    fitToCaption();
+    peer()->update();
+}
+
+void Label::setForeColor(const QColor &color)
+{
+    m_foreColor = color;
+    peer()->update();
+}
+
+void Label::setBackColor(const QColor &color)
+{
+    m_backColor = color;
+    peer()->update();
+}
+
+void Label::fitToCaption()
+{
+    if (!m_autoSize)
+        return;
+    const QFontMetrics fm(m_font);
+    Move(Left(), Top(), toTwips(fm.horizontalAdvance(m_caption)), toTwips(fm.height()));
+}
+
+std::unique_ptr<Label> Label::cloneHidden() const
+{
+    auto copy = std::make_unique<Label>(Container());
+    copy->copyBaseFrom(*this);
+    copy->m_font = m_font;
+    copy->peer()->setFont(m_font);
+    copy->m_foreColor = m_foreColor;
+    copy->m_backColor = m_backColor;
+    copy->m_caption = m_caption;
+    copy->m_autoSize = m_autoSize;
+    return copy;
+}
+
+} // namespace tk

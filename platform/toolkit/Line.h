@@ -1,0 +1,32 @@
+#pragma once
+// A line drawn on its container from (X1, Y1) to (X2, Y2), in twips. It takes
+// no mouse input.
+
+#include "toolkit/Control.h"
+
+#include <QColor>
+
+namespace tk {
+
+class Line : public Control {
+public:
+    explicit Line(Control *container);
+
+    float X1() const { return m_x1; }
+    float Y1() const { return m_y1; }
+    float X2() const { return m_x2; }
+    float Y2() const { return m_y2; }
+    void setX1(float v);
+    void setY1(float v);
+    void setX2(float v);
+    void setY2(float v);
+    QColor BorderColor() const { return m_color; }
+    void setBorderColor(const QColor &color);
+
+private:
+    void place();
+    float m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
+    QColor m_color{Qt::black};
+};
+
+} // namespace tk

@@ -1,0 +1,32 @@
+#include "toolkit/Menu.h"
+
+#include "toolkit/TkError.h"
+
+#include <QMenu>
+
+namespace tk {
+
+Menu &Menu::addItem(const QString &name, const QString &caption)
+{
+    m_items.push_back(std::make_unique<Menu>(name, caption));
+    return *m_items.back();
+}
+
+void Menu::fill(QMenu &menu) const
+{
+    for (const auto &item : m_items) {
+        if (item->isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction *action = menu.addAction(item->Caption());
+        action->setObjectName(item->Name());
+        const Menu *target = item.get();
+        QObject::connect(action, &QAction::triggered, &menu, [target] {
+            if (target->Click)
+                ignoreErrors([target] { target->Click(); });
+        });
+    }
+}
+
+} // namespace tk

@@ -1,0 +1,33 @@
+#pragma once
+// A picture box: a container control with a background colour and an
+// optional picture drawn at its top-left corner.
+
+#include "toolkit/Control.h"
+#include "toolkit/Picture.h"
+
+#include <QColor>
+
+#include <memory>
+
+namespace tk {
+
+class PictureBox : public Control {
+public:
+    explicit PictureBox(Control *container);
+
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
+    QColor BackColor() const { return m_backColor; }
+    void setBackColor(const QColor &color);
+    // A picture box without a background shows what lies behind it.
+    void setTransparent(bool transparent);
+
+    std::unique_ptr<PictureBox> cloneHidden() const;
+
+private:
+    Picture m_picture;
+    QColor m_backColor{Qt::white};
+    bool m_transparent = false;
+};
+
+} // namespace tk

@@ -1,0 +1,26 @@
+#include "toolkit/TextBox.h"
+
+#include <QLineEdit>
+
+namespace tk {
+
+TextBox::TextBox(Control *container) : Control(new QLineEdit, container)
+{
+    setConsumesMouse(false);
+    edit()->setFrame(false);
+}
+
+QLineEdit *TextBox::edit() const { return static_cast<QLineEdit *>(peer()); }
+QString TextBox::Text() const { return edit()->text(); }
+void TextBox::setText(const QString &text) { edit()->setText(text); }
+
+void TextBox::setBackColor(const QColor &color)
+{
+    QPalette pal = edit()->palette();
+    pal.setColor(QPalette::Base, color);
+    edit()->setPalette(pal);
+}
+
+void TextBox::setFont(const QFont &font) { edit()->setFont(font); }
+
+} // namespace tk

@@ -1,0 +1,152 @@
+#include "win32/NotifyIcon.h"
+
+#include "win32/Win32.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QIcon>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tk {
+
+namespace {
+
+struct State {
+    std::optional<bool> simulated; // set by tests
+    std::vector<NotificationArea::Icon> icons;
+    std::map<std::pair<int32_t, int32_t>, std::unique_ptr<QSystemTrayIcon>> trays;
+    std::function<void(const NOTIFYICONDATA &)> addHook;
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+QString tipOf(const NOTIFYICONDATA &data)
+{
+    const char *end = static_cast<const char *>(memchr(data.szTip, 0, sizeof data.szTip));
+    const qsizetype len = end ? end - data.szTip : qsizetype(sizeof data.szTip);
+    return QString::fromLocal8Bit(data.szTip, len);
+}
+
+// A StatusNotifierItem host reports one "activate" and never a double click.
+bool hostReportsNoDoubleClick()
+{
+    static const bool sni = [] {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected() || !bus.interface())
+            return false;
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        if (!bus.interface()->isServiceRegistered(watcher))
+            return false;
+        QDBusInterface iface(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+        return iface.property("IsStatusNotifierHostRegistered").toBool();
+    }();
+    return sni;
+}
+
+QIcon shownIcon(int32_t hIcon)
+{
+    QIcon icon = iconFromHandle(hIcon);
+    if (icon.isNull()) {
+        // No picture: still show the icon (with its tip), as a blank square.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        icon = QIcon(blank);
+    }
+    return icon;
+}
+
+bool addReal(const NOTIFYICONDATA &data)
+{
+    auto tray = std::make_unique<QSystemTrayIcon>();
+    tray->setIcon(shownIcon(data.uFlags & NIF_ICON ? data.hIcon : 0));
+    if (data.uFlags & NIF_TIP)
+        tray->setToolTip(tipOf(data));
+    const int32_t hWnd = data.hWnd;
+    const int32_t uID = data.uID;
+    const int32_t message = data.uFlags & NIF_MESSAGE ? data.uCallbackMessage : 0;
+    QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
+                     [hWnd, uID, message](QSystemTrayIcon::ActivationReason reason) {
+                         if (!message)
+                             return;
+                         if (reason == QSystemTrayIcon::DoubleClick
+                             || (reason == QSystemTrayIcon::Trigger && hostReportsNoDoubleClick()))
+                             SendMessageA(hWnd, message, uID, WM_LBUTTONDBLCLK);
+                         else if (reason == QSystemTrayIcon::Context)
+                             SendMessageA(hWnd, message, uID, WM_RBUTTONDOWN);
+                     });
+    tray->show();
+    state().trays[{hWnd, uID}] = std::move(tray);
+    return true;
+}
+
+} // namespace
+
+bool NotificationArea::isAvailable()
+{
+    if (state().simulated)
+        return *state().simulated;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+const std::vector<NotificationArea::Icon> &NotificationArea::icons() { return state().icons; }
+
+void NotificationArea::simulate(bool available)
+{
+    state().simulated = available;
+    state().icons.clear();
+    state().trays.clear();
+}
+
+void NotificationArea::setAddHook(std::function<void(const NOTIFYICONDATA &)> hook)
+{
+    state().addHook = std::move(hook);
+}
+
+void NotificationArea::activate(int32_t hWnd, int32_t uID, int32_t mouseMessage)
+{
+    for (const Icon &icon : state().icons)
+        if (icon.record.hWnd == hWnd && icon.record.uID == uID && (icon.record.uFlags & NIF_MESSAGE))
+            SendMessageA(hWnd, icon.record.uCallbackMessage, uID, mouseMessage);
+}
+
+bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
+{
+    auto &icons = state().icons;
+    auto same = [&data](const NotificationArea::Icon &i) {
+        return i.record.hWnd == data.hWnd && i.record.uID == data.uID;
+    };
+    auto it = std::find_if(icons.begin(), icons.end(), same);
+    switch (dwMessage) {
+    case NIM_ADD:
+        if (data.cbSize != int32_t(sizeof(NOTIFYICONDATA)) || it != icons.end()
+            || !NotificationArea::isAvailable())
+            return false;
+        if (!state().simulated && !addReal(data))
+            return false;
+        icons.push_back({data, tipOf(data)});
+        if (state().addHook)
+            state().addHook(data);
+        return true;
+    case NIM_DELETE:
+        if (it == icons.end())
+            return false;
+        icons.erase(it);
+        state().trays.erase({data.hWnd, data.uID});
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace tk
