@@ -118,15 +118,13 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
                               ButtonHandler up)
 {
     button.setWiring([this, move, down, up](int16_t index, Image &element) {
-        // The hover picture needs moves with no button held.
-        element.peer()->setMouseTracking(true);
-        element.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
+            element.events.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
             (this->*move)(index, b, s, x, y);
         };
-        element.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
+        element.events.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
             (this->*down)(index, b, s, x, y);
         };
-        element.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
+        element.events.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
             (this->*up)(index, b, s, x, y);
         };
     });
@@ -141,31 +139,29 @@ void Form1::wireEvents()
     wireCaptionButton(ImageExit, &Form1::ImageExit_MouseMove, &Form1::ImageExit_MouseDown,
                       &Form1::ImageExit_MouseUp);
 
-    peer()->setMouseTracking(true);
-    MouseMove = [this](int16_t b, int16_t s, float x, float y) { Form_MouseMove(b, s, x, y); };
-    MouseDown = [this](int16_t b, int16_t s, float x, float y) { Form_MouseDown(b, s, x, y); };
-    ImageTopMiddle.peer()->setMouseTracking(true);
-    ImageTopMiddle.MouseMove = [this](int16_t b, int16_t s, float x, float y) {
+    ImageTopMiddle.events.MouseMove = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseMove(b, s, x, y);
     };
-    ImageTopMiddle.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
+    ImageTopMiddle.events.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseDown(b, s, x, y);
     };
 }
 
 void Form1::Form_Load()
 {
-    // Closed by the system (window manager, session end): the program ends,
-    // the tray icon removed by this form's unload.
-    onSystemClose = [] {
-        forms::Form1.Unload();
-        forms::FormMenu.Unload();
-    };
     setTop(0);
     setLeft(0);
     AddTrayIcon();
     OldWindowProc = GetWindowLongA(hWnd(), GWL_WNDPROC);
     SetWindowLongA(hWnd(), GWL_WNDPROC, AddressOf(&WindowProc));
+}
+
+// Closed by the system (window manager, session end): the program ends, the
+// tray icon removed by this form's unload.
+void Form1::onSystemClose()
+{
+    forms::Form1.Unload();
+    forms::FormMenu.Unload();
 }
 
 void Form1::Form_Unload(int16_t &)

@@ -134,8 +134,6 @@ WBControl::WBControl(Control *container)
 
     wireEvents();
     wireStripEvents();
-    Resize = [this] { ignoreErrors([this] { UserControl_Resize(); }); };
-    GotFocus = [this] { UserControl_GotFocus(); };
     UserControl_Initialize();
 }
 
@@ -167,42 +165,42 @@ void WBControl::wireEvents()
 void WBControl::wireStripEvents()
 {
     MTab.setWiring([this](int16_t i, PictureBox &tab) {
-        tab.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        tab.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
+        tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
         // The classic runtime ends a capture when the button comes up; a Qt
         // grab would outlive the click that selects a hovered tab.
-        tab.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
+        tab.events.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
     });
     // Movement over the skin goes to the mouse-down handling: dragging over a
     // tab with the left button held selects it.
     auto wireSkinPiece = [this](int16_t i, Image &piece) {
-        piece.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        piece.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
     };
     bgLeft.setWiring(wireSkinPiece);
     bgCenter.setWiring(wireSkinPiece);
     bgRight.setWiring(wireSkinPiece);
     // The icon and the caption pass their events on in the tab body's terms.
     TIcon.setWiring([this](int16_t i, Image &icon) {
-        icon.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+        icon.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
-        icon.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+        icon.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
     });
     Tstr.setWiring([this](int16_t i, Label &caption) {
-        caption.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+        caption.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
-        caption.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+        caption.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
     });
     Tcbt.setWiring([this](int16_t i, PictureBox &button) {
-        button.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
-        button.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
-        button.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
+        button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
+        button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
+        button.events.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
             ReleaseCapture();
             Tcbt_MouseUp(i, b, s, x, y);
         };
@@ -223,6 +221,11 @@ void WBControl::UserControl_Initialize()
     bgRight(0).setPicture(TRight0.picture());
     bgRight(0).Move(MTab(0).Width() - 120, 0, 120, kTabHeight);
     WB(0)->Navigate(startPage());
+}
+
+void WBControl::onResize()
+{
+    ignoreErrors([this] { UserControl_Resize(); });
 }
 
 void WBControl::UserControl_GotFocus()
@@ -341,8 +344,8 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         if (pageHadFocus)
             ignoreErrors([this, Index] { WB(Index).SetFocus(); });
     }
-    if (Button == kLeftButton && SelectTab)
-        ignoreErrors([this] { SelectTab(); });
+    if (Button == kLeftButton)
+        ignoreErrors([this] { raise(events.SelectTab); });
 }
 
 void WBControl::MTab_MouseMove(int16_t Index, int16_t, int16_t, float X, float Y)
@@ -545,21 +548,18 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
 
 void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax)
 {
-    if (ProgressChange)
-        ProgressChange(Index, Progress, ProgressMax);
+    raise(events.ProgressChange, Index, Progress, ProgressMax);
 }
 
 void WBControl::WB_DownloadBegin(int16_t Index)
 {
     QVariant url = WB(Index)->LocationURL();
-    if (DownloadBegin)
-        DownloadBegin(Index, url);
+    raise(events.DownloadBegin, Index, url);
 }
 
 void WBControl::WB_DownloadComplete(int16_t Index)
 {
-    if (DownloadComplete)
-        DownloadComplete(Index);
+    raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
     WB(CurrentTab).Move(-20, -20, page.Width() + 45, page.Height() + 20);
 }
@@ -569,32 +569,27 @@ void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
     SetTabCaption(Index, Text);
     if (!WB(Index)->Busy()) {
         QString url = WB(Index)->LocationURL();
-        if (URLChang)
-            URLChang(Index, url);
+        raise(events.URLChang, Index, url);
     }
-    if (TitleChange)
-        TitleChange(Index, Text);
+    raise(events.TitleChange, Index, Text);
 }
 
 void WBControl::WB_PropertyChange(int16_t Index, const QString &szProperty)
 {
-    if (PropertyChange)
-        PropertyChange(Index, szProperty);
+    raise(events.PropertyChange, Index, szProperty);
 }
 
 void WBControl::WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &)
 {
     WB(Index)->setSilent(true);
     QVariant url = URL;
-    if (BeforeNavigate2)
-        BeforeNavigate2(Index, url);
+    raise(events.BeforeNavigate2, Index, url);
 }
 
 void WBControl::WB_NavigateComplete2(int16_t Index, WebBrowser *pDisp, const QString &URL)
 {
     QVariant url = URL;
-    if (NavigateComplete2)
-        NavigateComplete2(Index, pDisp, url);
+    raise(events.NavigateComplete2, Index, pDisp, url);
 }
 
 void WBControl::WB_NewWindow2(int16_t, WebBrowser *&ppDisp, bool &)

@@ -36,15 +36,17 @@ public:
     std::optional<int16_t> NewWindow(const QString &url);
 
     // Events raised to the host, in their order of declaration.
-    std::function<void()> SelectTab;
-    std::function<void(int16_t &Index, QString &url)> URLChang;
-    std::function<void(int16_t &Index, int32_t Progress, int32_t ProgressMax)> ProgressChange;
-    std::function<void(int16_t &Index)> DownloadComplete;
-    std::function<void(int16_t &Index, const QString &szProperty)> PropertyChange;
-    std::function<void(int16_t &Index, QVariant &url)> DownloadBegin;
-    std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
-    std::function<void(int16_t &Index, const QString &Text)> TitleChange;
-    std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+    struct Events {
+        std::function<void()> SelectTab;
+        std::function<void(int16_t &Index, QString &url)> URLChang;
+        std::function<void(int16_t &Index, int32_t Progress, int32_t ProgressMax)> ProgressChange;
+        std::function<void(int16_t &Index)> DownloadComplete;
+        std::function<void(int16_t &Index, const QString &szProperty)> PropertyChange;
+        std::function<void(int16_t &Index, QVariant &url)> DownloadBegin;
+        std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
+        std::function<void(int16_t &Index, const QString &Text)> TitleChange;
+        std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+    } events;
 
     // The address tab 0 opens at start: the page shipped beside the program.
     static QString startPage();
@@ -73,6 +75,10 @@ public:
     tk::Line Line1, Line2, Line3, Line4, Line5;
 
     int16_t CurrentTab = 0;
+
+protected:
+    void onResize() override;
+    void onGotFocus() override { UserControl_GotFocus(); }
 
 private:
     void wireEvents();

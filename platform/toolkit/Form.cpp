@@ -25,8 +25,8 @@ protected:
     {
         // The form decides: closing by the system unloads it.
         event->ignore();
-        if (m_form && m_form->onSystemClose)
-            QTimer::singleShot(0, this, [f = m_form] { f->onSystemClose(); });
+        if (m_form)
+            QTimer::singleShot(0, this, [f = m_form] { ignoreErrors([f] { f->onSystemClose(); }); });
     }
     void resizeEvent(QResizeEvent *) override
     {
@@ -37,10 +37,10 @@ protected:
     {
         // Minimised and restored, the window changes size as the system sees
         // it: the form lays itself out again, as after any resize.
-        if (event->type() == QEvent::WindowStateChange && m_form && m_form->Resize) {
+        if (event->type() == QEvent::WindowStateChange && m_form) {
             const auto old = static_cast<QWindowStateChangeEvent *>(event)->oldState();
             if ((old ^ windowState()) & Qt::WindowMinimized)
-                ignoreErrors([this] { m_form->Resize(); });
+                ignoreErrors([this] { m_form->onResize(); });
         }
         QWidget::changeEvent(event);
     }
@@ -65,7 +65,6 @@ std::function<void(QMenu &)> &popupHook()
 Form::Form() : Control(new FormWidget(this), nullptr)
 {
     peer()->setAttribute(Qt::WA_DeleteOnClose, false);
-    Resize = [this] { Form_Resize(); };
     setBackColor(m_backColor);
     m_visible = false;
 }
@@ -98,8 +97,8 @@ void Form::Show()
     m_shownOnce = true;
     m_visible = true;
     peer()->show();
-    if (first && Resize)
-        Resize();
+    if (first)
+        onResize();
 }
 
 void Form::Hide()
@@ -125,6 +124,12 @@ void Form::setPopupHook(std::function<void(QMenu &)> hook) { popupHook() = std::
 
 void Form::loadForm() { Form_Load(); }
 
+void Form::onSystemClose()
+{
+    if (m_unload)
+        m_unload();
+}
+
 void Form::unloadForm()
 {
     int16_t cancel = 0;
@@ -145,8 +150,7 @@ void Form::systemResized(const QSize &pixels)
         return;
     m_width = toTwips(pixels.width());
     m_height = toTwips(pixels.height());
-    if (Resize)
-        Resize();
+    onResize();
 }
 
 void Form::systemMoved(const QPoint &pixels)

@@ -42,9 +42,6 @@ public:
     virtual void Form_Unload(int16_t &cancel) { (void)cancel; }
     virtual void Form_Resize() {}
 
-    // Raised when the system closes the window (window manager, session end).
-    std::function<void()> onSystemClose;
-
     // Called by FormInstance: Form_Load on load; Form_Unload, then the window
     // goes away, on unload.
     void loadForm();
@@ -52,9 +49,16 @@ public:
 
 protected:
     void applyGeometry() override;
+    void onResize() override { Form_Resize(); }
+    // The system closes the window (window manager, session end): by default
+    // the form is unloaded.
+    virtual void onSystemClose();
 
 private:
     friend class FormWidget;
+    template <class T>
+    friend class FormInstance;
+    std::function<void()> m_unload; // set by the form's instance
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
     bool m_shownOnce = false;
@@ -83,7 +87,7 @@ public:
     {
         if (!m_form) {
             m_form = std::make_unique<T>();
-            m_form->onSystemClose = [this] { Unload(); };
+            m_form->m_unload = [this] { Unload(); };
             formLoaded();
             m_form->loadForm();
         }

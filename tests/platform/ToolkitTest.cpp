@@ -82,12 +82,12 @@ TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
     PictureBox box(&form);
     box.Move(300, 300, 1500, 1500);
     QStringList seen;
-    box.MouseDown = [&](int16_t b, int16_t, float x, float y) {
+    box.events.MouseDown = [&](int16_t b, int16_t, float x, float y) {
         seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y);
     };
-    box.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
-    box.Click = [&] { seen << QStringLiteral("click"); };
-    box.DblClick = [&] { seen << QStringLiteral("dblclick"); };
+    box.events.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
+    box.events.Click = [&] { seen << QStringLiteral("click"); };
+    box.events.DblClick = [&] { seen << QStringLiteral("dblclick"); };
     form.Show();
     QWindow *window = form.peer()->windowHandle();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -100,3 +100,4 @@ TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
     QTest::mouseClick(window, Qt::RightButton, {}, QPoint(30, 40));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("down 2 150 300"), QStringLiteral("up 2")}));
 }
+
