@@ -7,7 +7,6 @@
 #include "win32/Win32.h"
 
 #include <QKeySequence>
-#include <QShortcut>
 
 #include <limits>
 
@@ -111,7 +110,11 @@ QString accessKeyOf(const QString &caption)
 
 Command::Command(tk::Control *container, const QString &name, const tk::AmbientProperties &ambient)
     : tk::Control(new tk::SurfaceWidget, container), m_name(name), m_ambient(ambient),
-      m_Font(ambient.Font)
+      m_Font(ambient.Font),
+      m_accessKey(*this, [this] {
+          const QString key = m_accessKeys;
+          AccessKeyPress(key.isEmpty() ? 0 : int16_t(key.at(0).unicode()));
+      })
 {
     // A user control starts with its host's font.
     drawSurface().setFont(ambient.Font);
@@ -119,16 +122,6 @@ Command::Command(tk::Control *container, const QString &name, const tk::AmbientP
     m_Timer1.setEnabled(false);
     m_Timer1.setInterval(10);
     m_Timer1.onTimer = [this] { Timer1_Timer(); };
-
-    m_shortcut = new QShortcut(peer());
-    m_shortcut->setContext(Qt::WindowShortcut);
-    m_shortcut->setEnabled(false);
-    QObject::connect(m_shortcut, &QShortcut::activated, m_shortcut, [this] {
-        tk::ignoreErrors([this] {
-            const QString key = m_accessKeys;
-            AccessKeyPress(key.isEmpty() ? 0 : int16_t(key.at(0).unicode()));
-        });
-    });
 
     Initialize();
 }
@@ -353,10 +346,9 @@ void Command::LoadSchemeColors()
 void Command::UpdateAccessKey()
 {
     m_accessKeys = accessKeyOf(m_Caption);
-    m_shortcut->setEnabled(!m_accessKeys.isEmpty());
-    m_shortcut->setKey(m_accessKeys.isEmpty()
-                           ? QKeySequence()
-                           : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));
+    m_accessKey.setKeys(m_accessKeys.isEmpty()
+                            ? QKeySequence()
+                            : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));
 }
 
 // ---- Life cycle -------------------------------------------------------------

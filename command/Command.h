@@ -7,6 +7,7 @@
 #include "toolkit/Ambient.h"
 #include "toolkit/Control.h"
 #include "surface/DrawSurface.h"
+#include "toolkit/Shortcut.h"
 #include "toolkit/PropertyBag.h"
 #include "toolkit/Timer.h"
 
@@ -15,8 +16,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-class QShortcut;
 
 namespace command {
 
@@ -245,7 +244,7 @@ private:
     tk::RECT m_FocusRect;
 
     tk::Timer m_Timer1;
-    QShortcut *m_shortcut = nullptr; // Alt + the access key; owned by the surface
+    tk::Shortcut m_accessKey; // Alt + the access key
 };
 
 } // namespace command

@@ -120,6 +120,11 @@ void Form::PopupMenu(const Menu &menu)
     popup.exec(QCursor::pos());
 }
 
+void Form::bindShortcut(const QKeySequence &keys, std::function<void()> handler)
+{
+    m_shortcuts.push_back(std::make_unique<Shortcut>(*this, keys, std::move(handler)));
+}
+
 void Form::setPopupHook(std::function<void(QMenu &)> hook) { popupHook() = std::move(hook); }
 
 void Form::loadForm() { Form_Load(); }

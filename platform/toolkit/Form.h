@@ -5,11 +5,13 @@
 
 #include "toolkit/Control.h"
 #include "toolkit/Menu.h"
+#include "toolkit/Shortcut.h"
 
 #include <QColor>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QMenu;
 
@@ -32,6 +34,10 @@ public:
     bool isShown() const;
     // Shows a menu's items as a popup at the pointer and runs the chosen one.
     void PopupMenu(const Menu &menu);
+
+    // Binds keys to a handler that fires wherever the keyboard focus is inside
+    // the form, the web page included. The binding lives as long as the form.
+    void bindShortcut(const QKeySequence &keys, std::function<void()> handler);
 
     // Tests look at a popup instead of running it: the hook gets the filled
     // menu and may trigger an action; the call then returns.
@@ -61,6 +67,7 @@ private:
     std::function<void()> m_unload; // set by the form's instance
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
+    std::vector<std::unique_ptr<Shortcut>> m_shortcuts;
     bool m_shownOnce = false;
     QColor m_backColor{Qt::lightGray};
 };

@@ -69,6 +69,29 @@ TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
     EXPECT_EQ(tabs.List1.items(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
 }
 
+TEST_F(ShellOnEngine, AFormsShortcutFiresWhileTheFocusIsInThePageAndOtherKeysStayThePages)
+{
+    const QString page = writePage(
+        QStringLiteral("keys.html"),
+        QStringLiteral("<title>Keys</title><body><input id=i autofocus><script>"
+                       "document.getElementById('i').addEventListener('keydown',"
+                       " function (e) { document.title = 'key ' + e.key; });</script></body>"));
+    int fired = 0;
+    host.bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), [&] { ++fired; });
+    tabs.WB(0)->Navigate(page);
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(0)->LocationName() == QStringLiteral("Keys"); }));
+    QApplication::setActiveWindow(host.peer());
+    tabs.WB(0).SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(0).containsFocus(); }));
+    QWidget *focus = QApplication::focusWidget();
+
+    QTest::keyClick(focus, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(fired, 1);
+    QTest::keyClick(focus, Qt::Key_Q);
+    EXPECT_TRUE(waitUntil([&] { return tabs.WB(0)->LocationName() == QStringLiteral("key q"); }));
+    EXPECT_EQ(fired, 1);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
