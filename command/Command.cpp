@@ -4,6 +4,7 @@
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
+#include "win32/SysColors.h"
 #include "win32/Win32.h"
 
 #include <QKeySequence>
@@ -325,11 +326,11 @@ void Command::LoadSchemeColors()
         m_OfficeXpMousemoveFrameColor = RGB(49, 105, 198);
         break;
     default:
-        m_Palette.Face = tk::GetSysColor(15);
-        m_Palette.Shadow = tk::GetSysColor(16);
-        m_Palette.Light = tk::GetSysColor(22);
-        m_Palette.DarkShadow = tk::GetSysColor(21);
-        m_Palette.Highlight = tk::GetSysColor(20);
+        m_Palette.Face = tk::GetSysColor(tk::COLOR_BTNFACE);
+        m_Palette.Shadow = tk::GetSysColor(tk::COLOR_BTNSHADOW);
+        m_Palette.Light = tk::GetSysColor(tk::COLOR_3DLIGHT);
+        m_Palette.DarkShadow = tk::GetSysColor(tk::COLOR_3DDKSHADOW);
+        m_Palette.Highlight = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
         m_Palette.Text = m_ForeColor;
         if (m_ButtonType == 4) {
             m_MidColor = RGB(197, 197, 197);
@@ -363,8 +364,8 @@ void Command::Initialize()
 
 void Command::InitProperties()
 {
-    m_BackColor = tk::GetSysColor(15);
-    m_ForeColor = tk::GetSysColor(18);
+    m_BackColor = tk::GetSysColor(tk::COLOR_BTNFACE);
+    m_ForeColor = tk::GetSysColor(tk::COLOR_BTNTEXT);
     setSurfaceEnabled(true);
     m_Font = surface().font();
     m_hWnd = 0;
@@ -393,8 +394,8 @@ void Command::ReadProperties(const tk::PropertyBag &PropBag)
     const auto read = [&PropBag](const char *key, const QVariant &def) {
         return PropBag.ReadProperty(QLatin1String(key), def);
     };
-    m_BackColor = asInt32(read("BackColor", tk::GetSysColor(15)));
-    m_ForeColor = asInt32(read("ForeColor", tk::GetSysColor(18)));
+    m_BackColor = asInt32(read("BackColor", tk::GetSysColor(tk::COLOR_BTNFACE)));
+    m_ForeColor = asInt32(read("ForeColor", tk::GetSysColor(tk::COLOR_BTNTEXT)));
     const bool enabled = asBool(read("Enabled", true));
     m_Font = asFont(read("Font", fontValue(m_ambient.Font)));
     m_hWnd = asInt32(read("hWnd", 0));
@@ -429,8 +430,8 @@ void Command::WriteProperties(tk::PropertyBag &PropBag) const
     const auto write = [&PropBag](const char *key, const QVariant &value, const QVariant &def) {
         PropBag.WriteProperty(QLatin1String(key), value, def);
     };
-    write("BackColor", m_BackColor, tk::GetSysColor(15));
-    write("ForeColor", m_ForeColor, tk::GetSysColor(18));
+    write("BackColor", m_BackColor, tk::GetSysColor(tk::COLOR_BTNFACE));
+    write("ForeColor", m_ForeColor, tk::GetSysColor(tk::COLOR_BTNTEXT));
     write("Enabled", Enabled(), true);
     write("Font", fontValue(m_Font), fontValue(m_ambient.Font));
     write("hWnd", m_hWnd, 0);

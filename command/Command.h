@@ -7,6 +7,7 @@
 #include "toolkit/Ambient.h"
 #include "toolkit/Control.h"
 #include "surface/DrawSurface.h"
+#include "surface/SurfaceWidget.h"
 #include "toolkit/Shortcut.h"
 #include "toolkit/PropertyBag.h"
 #include "toolkit/Timer.h"
