@@ -5,6 +5,7 @@
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
+#include "Skin.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -12,8 +13,6 @@
 using namespace tk;
 
 namespace {
-
-constexpr uint32_t kBackColor = 0x00FFF1E1;
 
 // A caption button's pictures, by element index.
 constexpr int16_t kNormal = 0;
@@ -26,15 +25,10 @@ constexpr float kNormalWidth = 13000;
 constexpr float kNormalHeight = 9000;
 constexpr float kScreenWideShortfall = 500;
 
-Picture skin(const QString &name)
-{
-    return Picture::load(QStringLiteral(":/skin/%1.png").arg(name));
-}
-
 void setSkin(Image &image, const char *name, float left, float top, bool stretch)
 {
     image.setStretch(stretch);
-    image.setPicture(skin(QLatin1String(name)));
+    image.setPicture(skin::picture(QLatin1String(name)));
     image.Move(left, top);
 }
 
@@ -44,7 +38,7 @@ void makeCaptionButton(ControlArray<Image> &button, const char *name)
     for (int16_t i = 1; i <= 2; ++i)
         button.Load(i);
     for (int16_t i = 0; i <= 2; ++i) {
-        button(i).setPicture(skin(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
+        button(i).setPicture(skin::picture(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
         button(i).setVisible(i == 0);
     }
 }
@@ -66,8 +60,8 @@ Form1::Form1()
 {
     setCaption(QStringLiteral("Tavrin"));
     setBorderless(true);
-    setBackColor(colorFromBGR(kBackColor));
-    peer()->setWindowIcon(QIcon(QStringLiteral(":/skin/Image1.png")));
+    setBackColor(colorFromBGR(skin::kBackColor));
+    peer()->setWindowIcon(QIcon(skin::resource(QStringLiteral("Image1.png"))));
 
     // The design: sizes in twips, the scaled pieces stretched.
     setSkin(ImageTopLeft, "ImageTopLeft", 0, 0, false);
@@ -90,7 +84,7 @@ Form1::Form1()
         ImageSize(i).Move(12580, 0);
         ImageExit(i).Move(13015, 0);
     }
-    Image1.setPicture(skin(QStringLiteral("Image1")));
+    Image1.setPicture(skin::picture(QStringLiteral("Image1")));
     Image1.Move(120, 15, 345, 345);
     Label1.setCaption(QStringLiteral("Tavrin"));
     Label1.setFont(QFont(QStringLiteral("宋体"), 9));
@@ -108,7 +102,7 @@ Form1::Form1()
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
     // The address button, as the form's saved data describes it.
-    CommandOpenURL = command::Command::fromSaved(this, QStringLiteral(":/skin/Form1.buttons.json"),
+    CommandOpenURL = command::Command::fromSaved(this, skin::resource(QStringLiteral("Form1.buttons.json")),
                                         QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();

@@ -2,6 +2,7 @@
 
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
+#include "Skin.h"
 #include "TabLayout.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -14,7 +15,6 @@ using namespace tk;
 
 namespace {
 
-constexpr uint32_t kBackColor = 0x00FFF1E1;
 constexpr float kTabHeight = 420;
 constexpr float kStripHeight = 480;
 constexpr float kSkinEnd = 120;       // width of a tab's left and right skin pieces
@@ -26,11 +26,6 @@ constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is
 const QString kBlankPage = QStringLiteral("About:Blank");
 constexpr qsizetype kMaxKeptWidths = 4096;
 
-Picture skin(const char *name)
-{
-    return Picture::load(QStringLiteral(":/skin/%1.png").arg(QLatin1String(name)));
-}
-
 QFont captionFont()
 {
     QFont f(QStringLiteral("宋体"));
@@ -41,7 +36,7 @@ QFont captionFont()
 void setSource(Image &image, const char *name)
 {
     image.setVisible(false);
-    image.setPicture(skin(name));
+    image.setPicture(skin::picture(QLatin1String(name)));
 }
 
 // Runs each step with errors ignored: a failing step is skipped, the next runs.
@@ -86,7 +81,7 @@ WBControl::WBControl(Control *container)
       Line1(this), Line2(this), Line3(this), Line4(this), Line5(this)
 {
     // The design: what the control looks like before any code runs.
-    setBackColor(colorFromBGR(kBackColor));
+    setBackColor(colorFromBGR(skin::kBackColor));
     setSource(TLeft0, "TLeft0");
     setSource(TCenter0, "TCenter0");
     setSource(TRight0, "TRight0");
@@ -105,7 +100,7 @@ WBControl::WBControl(Control *container)
     LabelTest.setFont(captionFont());
     LabelTest.setAutoSize(true);
 
-    MTab(0).setBackColor(colorFromBGR(kBackColor));
+    MTab(0).setBackColor(colorFromBGR(skin::kBackColor));
     MTab(0).Move(60, 0, 2700, kTabHeight);
     for (auto *piece : {&bgLeft(0), &bgCenter(0), &bgRight(0)}) {
         piece->setStretch(true);
