@@ -2,6 +2,7 @@
 
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
+#include "TabClosing.h"
 #include "TabLayout.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -60,6 +61,15 @@ void place(Control &c, const tabstrip::Rect &r)
 int16_t indexAt(const ListBox &list, int item)
 {
     return int16_t(list.List(item).toInt());
+}
+
+std::vector<int16_t> indicesIn(const ListBox &list)
+{
+    std::vector<int16_t> indices;
+    indices.reserve(size_t(list.ListCount()));
+    for (int k = 0; k < list.ListCount(); ++k)
+        indices.push_back(indexAt(list, k));
+    return indices;
 }
 
 template <class T>
@@ -394,48 +404,42 @@ void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, fl
 
 void WBControl::CloseTab(int16_t Index)
 {
-    // Tab 0 stays, and a tab that is not open has nothing to close: going on
-    // would take another tab out of List1 and lose it.
-    int k = 0;
-    while (k < List1.ListCount() && indexAt(List1, k) != Index)
-        ++k;
-    if (Index == 0 || k == List1.ListCount())
+    const std::optional<tabstrip::TabClosing> closing = tabstrip::closeTab(indicesIn(List1), indicesIn(List2), Index);
+    if (!closing)
         return;
-
     // A closing page that had the keyboard focus hands it to the page
     // selected next.
     const bool pageHadFocus = WBCnt(Index).containsFocus();
-    const auto handOnFocus = [this, pageHadFocus] {
-        if (pageHadFocus)
-            ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
-    };
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
-    const QString closed = QString::number(Index);
-    if (List1.ListCount() == 1) {
-        List1.RemoveItem(0);
-        MTab_MouseDown(0, kLeftButton, 0, 0, 0);
-        List2.AddItem(closed);
-        handOnFocus();
-        return;
+    for (const tabstrip::CloseStep &step : closing->steps) {
+        switch (step.kind) {
+        case tabstrip::CloseStep::Kind::Unlist:
+            List1.RemoveItem(step.item);
+            break;
+        case tabstrip::CloseStep::Kind::KeepForReuse:
+            List2.AddItem(QString::number(step.tab));
+            break;
+        case tabstrip::CloseStep::Kind::CloseGap:
+            closeGap(closing->open);
+            break;
+        case tabstrip::CloseStep::Kind::Select:
+            MTab_MouseDown(step.tab, kLeftButton, 0, 0, 0);
+            break;
+        }
     }
-    if (k == List1.ListCount() - 1) {
-        List1.RemoveItem(k);
-        MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
-        List2.AddItem(closed);
-    } else {
-        List2.AddItem(closed);
-        List1.RemoveItem(k);
-    }
-    // Close the gap: every tab directly right of its predecessor.
-    for (int j = 0; j < List1.ListCount(); ++j) {
-        const int16_t t = indexAt(List1, j);
-        const int16_t q = j == 0 ? 0 : indexAt(List1, j - 1);
+    if (pageHadFocus)
+        ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
+}
+
+void WBControl::closeGap(const std::vector<int16_t> &open)
+{
+    for (size_t j = 0; j < open.size(); ++j) {
+        const int16_t t = open[j];
+        const int16_t q = j == 0 ? 0 : open[j - 1];
         MTab(t).setLeft(MTab(q).Left() + MTab(t).Width());
     }
-    MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
-    handOnFocus();
 }
 
 std::optional<int16_t> WBControl::nextNewIndex() const

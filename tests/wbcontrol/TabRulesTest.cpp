@@ -1,11 +1,14 @@
 // The tab strip's plain rules, each case one whole row.
+#include "TabClosing.h"
 #include "TabLayout.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 using namespace tabstrip;
 
@@ -66,6 +69,76 @@ TEST(TabPage, FillsTheControlBelowTheStripWithTheBrowserOverhangingIt)
         EXPECT_EQ(rowOf(page), c.page);
         EXPECT_EQ(rowOf(browserRect({page.width, page.height})), c.browser);
         EXPECT_EQ(rowOf(loadedBrowserRect({page.width, page.height})), c.loaded);
+    }
+}
+
+QString join(const std::vector<int16_t> &tabs)
+{
+    QStringList row;
+    for (int16_t t : tabs)
+        row << QString::number(t);
+    return row.join(' ');
+}
+
+// The steps in their order, then the lists they leave:
+// "keep 1 | unlist 1 at 0 | gap | select 3 => List1 2 3 | List2 1".
+std::string rowOf(const std::optional<TabClosing> &c)
+{
+    if (!c)
+        return "nothing";
+    QStringList steps;
+    for (const CloseStep &step : c->steps) {
+        switch (step.kind) {
+        case CloseStep::Kind::Unlist:
+            steps << QStringLiteral("unlist %1 at %2").arg(step.tab).arg(step.item);
+            break;
+        case CloseStep::Kind::KeepForReuse:
+            steps << QStringLiteral("keep %1").arg(step.tab);
+            break;
+        case CloseStep::Kind::CloseGap:
+            steps << QStringLiteral("gap");
+            break;
+        case CloseStep::Kind::Select:
+            steps << QStringLiteral("select %1").arg(step.tab);
+            break;
+        }
+    }
+    return (steps.join(QStringLiteral(" | ")) + " => List1 " + join(c->open) + " | List2 " + join(c->closed))
+        .toStdString();
+}
+
+TEST(TabClose, SelectsTheRightmostTabLeftAndKeepsTheClosedOneForReuse)
+{
+    struct Case {
+        std::vector<int16_t> open, closed;
+        int16_t index;
+        const char *row;
+    };
+    for (const Case &c : {
+             Case{{1, 2, 3}, {}, 1, "keep 1 | unlist 1 at 0 | gap | select 3 => List1 2 3 | List2 1"},
+             Case{{3, 5, 7}, {2}, 5, "keep 5 | unlist 5 at 1 | gap | select 7 => List1 3 7 | List2 2 5"},
+             // The rightmost: its neighbour is selected before List2 has it, and again at the end.
+             Case{{1, 2, 3}, {}, 3, "unlist 3 at 2 | select 2 | keep 3 | gap | select 2 => List1 1 2 | List2 3"},
+             Case{{4, 1}, {2, 3}, 1, "unlist 1 at 1 | select 4 | keep 1 | gap | select 4 => List1 4 | List2 2 3 1"},
+             // The only one: tab 0 is selected and no gap is left to close.
+             Case{{1}, {}, 1, "unlist 1 at 0 | select 0 | keep 1 => List1  | List2 1"},
+             Case{{6}, {1, 2}, 6, "unlist 6 at 0 | select 0 | keep 6 => List1  | List2 1 2 6"},
+         }) {
+        SCOPED_TRACE(c.row);
+        EXPECT_EQ(rowOf(closeTab(c.open, c.closed, c.index)), c.row);
+    }
+}
+
+TEST(TabClose, TabZeroAndTabsNotOpenCloseNothing)
+{
+    struct Case {
+        std::vector<int16_t> open, closed;
+        int16_t index;
+    };
+    for (const Case &c : {Case{{1, 3}, {2}, 0}, Case{{1, 3}, {2}, 2}, Case{{1}, {}, 0}, Case{{1}, {}, 3},
+                          Case{{}, {}, 0}, Case{{}, {2}, 2}}) {
+        SCOPED_TRACE(testing::Message() << "closing " << c.index << " with List1 " << join(c.open).toStdString());
+        EXPECT_EQ(rowOf(closeTab(c.open, c.closed, c.index)), "nothing");
     }
 }
 
