@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class WBControl : public tk::UserControl {
 public:
@@ -95,6 +96,7 @@ private:
     void Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
 
     void CloseTab(int16_t Index);
+    void closeGap(const std::vector<int16_t> &open);
     void SetTabCaption(int16_t Index, const QString &Text);
     double captionWidth(const QString &candidate);
 
