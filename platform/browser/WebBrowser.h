@@ -30,10 +30,6 @@ struct WebBrowserEvents {
     std::function<void(bool isChildWindow, bool &cancel)> WindowClosing;
 };
 
-// The component's own error (history exhausted and the like), raised as a
-// TkError with this number, as the classic component's "unspecified error".
-constexpr int kComponentError = -2147467259;
-
 class WebBrowser {
 public:
     virtual ~WebBrowser() = default;

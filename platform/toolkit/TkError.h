@@ -6,14 +6,22 @@
 
 namespace tk {
 
+// Every error number raised anywhere in the program: the toolkit's, the
+// controls' and the browser component's, the classic values throughout.
 enum ErrorNumber : int {
+    kInvalidArgument = 5,        // invalid procedure call or argument
+    kOverflow = 6,
     kSubscriptOutOfRange = 9,
-    kElementNotLoaded = 340,  // control array element does not exist
-    kAlreadyLoaded = 360,     // object already loaded
+    kTypeMismatch = 13,
+    kFileNotFound = 53,
+    kElementNotLoaded = 340,     // control array element does not exist
+    kAlreadyLoaded = 360,        // object already loaded
     kInvalidPropertyValue = 380,
     kReadOnlyAtRunTime = 382,
     kReadOnlyAtDesignTime = 387,
-    kInvalidArgument = 5,
+    // The browser component's own failure (history exhausted and the like):
+    // the classic component's "unspecified error".
+    kComponentError = -2147467259,
 };
 
 class TkError : public std::runtime_error {
