@@ -35,16 +35,23 @@ private:
     int m_number;
 };
 
-// Runs one step "with errors ignored": a step whose toolkit or component call
-// fails is skipped and the caller goes on. Returns whether the step completed.
-template <class F>
-bool ignoreErrors(F &&step) {
-    try {
-        step();
-        return true;
-    } catch (const TkError &) {
-        return false;
-    }
+// Runs steps "with errors ignored", in order: a step whose toolkit or
+// component call fails is skipped alone and the next one still runs. Returns
+// whether every step completed.
+template <class... Steps>
+    requires(sizeof...(Steps) > 0)
+bool ignoreErrors(Steps &&...steps) {
+    const auto completes = [](auto &step) {
+        try {
+            step();
+            return true;
+        } catch (const TkError &) {
+            return false;
+        }
+    };
+    bool all = true;
+    ((all = completes(steps) && all), ...);
+    return all;
 }
 
 } // namespace tk
