@@ -3,11 +3,14 @@
 // Production: QtWebBrowser (Qt WebEngine). Tests: FakeBrowser. Tabs get their
 // browsers from the factory below, so nothing above platform/ names an engine.
 
+#include "toolkit/TkError.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QWidget;
 
@@ -29,6 +32,18 @@ struct WebBrowserEvents {
     std::function<void(WebBrowser *pDisp, const QString &url)> NavigateComplete2;
     std::function<void(bool isChildWindow, bool &cancel)> WindowClosing;
 };
+
+// Every call from a component into the shell goes through here: the handler
+// runs if one is set, and a toolkit error it passes on stops here, as at the
+// toolkit's own event dispatch, because nothing may unwind through the
+// engine's frames. The fake raises its events the same way, so the shell's
+// tests see what the engine gives it. An answer set before the error stands.
+template <class Handler, class... Args>
+void raiseEvent(const Handler &handler, Args &&...args)
+{
+    if (handler)
+        ignoreErrors([&] { handler(std::forward<Args>(args)...); });
+}
 
 class WebBrowser {
 public:

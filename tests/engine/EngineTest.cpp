@@ -113,6 +113,18 @@ protected:
     }
 };
 
+// Makes a handler fail after it has run, as a shell routine without error
+// handling passes a toolkit error on.
+template <class... A>
+void failAfter(std::function<void(A...)> &handler)
+{
+    handler = [inner = std::move(handler)](A... args) {
+        if (inner)
+            inner(std::forward<A>(args)...);
+        throw tk::TkError(tk::kInvalidPropertyValue);
+    };
+}
+
 TEST(EngineNavigation, EventsArriveInTheClassicOrderAndPropertiesFollow)
 {
     QtWebBrowser b;
@@ -243,6 +255,41 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
     opener.page()->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") > 0; })) << r.log();
     EXPECT_EQ(r.args("WindowClosing"), QStringList{"top"});
+}
+
+TEST(EngineErrors, ToolkitErrorsFromHandlersStopAtTheEngineAndTheBrowserGoesOn)
+{
+    QtWebBrowser b;
+    Recorder r(b);
+    auto &e = b.events;
+    e.NewWindow2 = [&](tk::WebBrowser *&, bool &) { r.events << "NewWindow2"; };
+    failAfter(e.ProgressChange);
+    failAfter(e.DownloadBegin);
+    failAfter(e.DownloadComplete);
+    failAfter(e.TitleChange);
+    failAfter(e.PropertyChange);
+    failAfter(e.BeforeNavigate2);
+    failAfter(e.NewWindow2);
+    failAfter(e.NavigateComplete2);
+    failAfter(e.WindowClosing);
+
+    // The page's questions (may it navigate, where does its window go) and
+    // its signals all meet a failing handler; the answers given before the
+    // failure stand: go ahead, no window, keep the page.
+    ASSERT_TRUE(load(b, r, pageUrl("opener.html")));
+    ASSERT_TRUE(waitUntil([&] { return r.count("NewWindow2") == 1; })) << r.log();
+    b.page()->runJavaScript("window.close()");
+    ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") == 1; })) << r.log();
+    EXPECT_EQ(b.LocationName(), "Opener");
+
+    r.events.clear();
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+    EXPECT_EQ(b.LocationName(), "Page A");
+    EXPECT_EQ(r.events.value(0), "BeforeNavigate2 " + pageUrl("a.html")) << r.log();
+    EXPECT_EQ(r.count("DownloadBegin"), 1) << r.log();
+    EXPECT_EQ(r.args("NavigateComplete2"), QStringList{pageUrl("a.html")});
+    EXPECT_EQ(r.events.mid(r.events.size() - 2), (QStringList{"ProgressChange -1/100", "DownloadComplete"}));
 }
 
 TEST(EngineCrash, KilledRendererIsReloadedInPlace)

@@ -111,10 +111,8 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
     QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool ok) { onLoadFinished(ok); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
-    QObject::connect(p, &QWebEnginePage::titleChanged, ctx, [this](const QString &title) {
-        if (events.TitleChange)
-            events.TitleChange(title);
-    });
+    QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
+                     [this](const QString &title) { raiseEvent(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
@@ -247,8 +245,7 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
         return true;
     const unsigned request = ++m_requests;
     bool cancel = false;
-    if (events.BeforeNavigate2)
-        events.BeforeNavigate2(url.toString(), cancel);
+    raiseEvent(events.BeforeNavigate2, url.toString(), cancel);
     // A handler that navigated elsewhere (cancel, then Navigate) replaced
     // this navigation: the engine then runs one load pair, started under the
     // old address and finished under the new one, and it is reported.
@@ -267,8 +264,7 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
 {
     WebBrowser *target = nullptr;
     bool cancel = false;
-    if (events.NewWindow2)
-        events.NewWindow2(target, cancel);
+    raiseEvent(events.NewWindow2, target, cancel);
     auto *browser = dynamic_cast<QtWebBrowser *>(target);
     if (cancel || !browser || browser == this || !browser->m_page)
         return nullptr; // refused: the engine drops the window
@@ -285,14 +281,13 @@ void QtWebBrowser::onLoadStarted()
     }
     m_loadActive = true;
     m_busy = true;
-    if (events.DownloadBegin)
-        events.DownloadBegin();
+    raiseEvent(events.DownloadBegin);
 }
 
 void QtWebBrowser::onLoadProgress(int progress)
 {
-    if (!m_swallowing && events.ProgressChange)
-        events.ProgressChange(progress, 100);
+    if (!m_swallowing)
+        raiseEvent(events.ProgressChange, progress, 100);
 }
 
 void QtWebBrowser::onLoadFinished(bool ok)
@@ -306,10 +301,8 @@ void QtWebBrowser::onLoadFinished(bool ok)
     if (ok)
         m_crashReloaded = false;
     // The classic component reports -1 when it is done.
-    if (events.ProgressChange)
-        events.ProgressChange(-1, 100);
-    if (events.DownloadComplete)
-        events.DownloadComplete();
+    raiseEvent(events.ProgressChange, -1, 100);
+    raiseEvent(events.DownloadComplete);
 }
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
@@ -320,16 +313,14 @@ void QtWebBrowser::onUrlChanged(const QUrl &url)
         m_busy = false;
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
-    if (events.NavigateComplete2)
-        events.NavigateComplete2(this, url.toString());
+    raiseEvent(events.NavigateComplete2, this, url.toString());
 }
 
 void QtWebBrowser::onCloseRequested()
 {
     // Closing is the owner's business: whatever the answer, the view stays.
     bool cancel = false;
-    if (events.WindowClosing)
-        events.WindowClosing(m_isChild, cancel);
+    raiseEvent(events.WindowClosing, m_isChild, cancel);
 }
 
 void QtWebBrowser::onRendererGone(bool crashed)
