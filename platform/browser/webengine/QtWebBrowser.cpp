@@ -1,13 +1,12 @@
 #include "browser/webengine/QtWebBrowser.h"
 
+#include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
-#include <QCoreApplication>
 #include <QUrl>
 #include <QWebEngineCertificateError>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace tk {
@@ -85,24 +84,11 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QWebEngineProfile *QtWebBrowser::sharedProfile()
-{
-    // Named, so cookies and cache persist (the default profile is off the
-    // record). Owned by the application object: pages live in widgets, which
-    // are all gone before ~QApplication runs, so the pages die first. The
-    // engine's shutdown, a post-routine of that destructor, then releases the
-    // profile's storage, and this QObject goes last with qApp's children.
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile)
-        profile = new QWebEngineProfile(QStringLiteral("Tavrin"), QCoreApplication::instance());
-    return profile;
-}
-
 QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 {
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
-    m_page = new BrowserPage(this, sharedProfile(), m_view);
+    m_page = new BrowserPage(this, EngineProfile::instance().profile(), m_view);
     m_view->setPage(m_page);
 
     QObject *ctx = m_context.get();

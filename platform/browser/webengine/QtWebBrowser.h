@@ -17,7 +17,6 @@
 class QObject;
 class QUrl;
 class QWebEnginePage;
-class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tk {
@@ -48,8 +47,6 @@ public:
     QWebEnginePage *page() const;
     // How many dialogs Silent has kept from the user so far.
     int suppressedDialogs() const { return m_suppressedDialogs; }
-    // The persistent profile every browser of the process shares.
-    static QWebEngineProfile *sharedProfile();
 
 private:
     friend class BrowserPage;
