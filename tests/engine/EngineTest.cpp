@@ -2,7 +2,7 @@
 
 #include "EngineSupport.h"
 #include "ErrorOf.h"
-#include "browser/webengine/QtWebBrowser.h"
+#include "QtWebBrowserTestAccess.h"
 
 #include <QDialog>
 #include <QRegularExpression>
@@ -14,6 +14,7 @@
 #include <utility>
 
 using tk::QtWebBrowser;
+using Access = tk::QtWebBrowserTestAccess;
 
 namespace {
 
@@ -178,7 +179,7 @@ TEST(EngineNavigation, CancelledNavigationKeepsThePage)
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
     r.events.clear();
     r.cancelSuffix = "b.html";
-    QSignalSpy engineFinished(b.page(), &QWebEnginePage::loadFinished);
+    QSignalSpy engineFinished(Access::page(b), &QWebEnginePage::loadFinished);
     b.Navigate(pageUrl("b.html"));
     // The engine still runs a load pair for the rejected navigation; wait for its end.
     ASSERT_TRUE(waitUntil([&] { return engineFinished.count() == 1; }));
@@ -223,7 +224,7 @@ TEST(EngineSilent, SilentHidesDialogsAndTheScriptRunsOnWithoutItTheyGoToTheEngin
         ASSERT_TRUE(waitUntil([&] { return b.LocationName().startsWith("after-alert"); }))
             << b.LocationName().toStdString();
         EXPECT_EQ(b.LocationName(), "after-alert confirm=false prompt=null");
-        EXPECT_EQ(b.suppressedDialogs(), silent ? 3 : 0);
+        EXPECT_EQ(Access::suppressedDialogs(b), silent ? 3 : 0);
         EXPECT_EQ(trap.shown, silent ? 0 : 3);
     }
 }
@@ -247,12 +248,12 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
     EXPECT_EQ(opener.LocationURL(), pageUrl("opener.html"));
 
     // A page opened by script may close itself: a child's WindowClosing.
-    popup->page()->runJavaScript("window.close()");
+    Access::page(*popup)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return pr->count("WindowClosing") > 0; })) << pr->log();
     EXPECT_EQ(pr->args("WindowClosing"), QStringList{"child"});
     EXPECT_TRUE(popup->LocationURL().endsWith("popup.html")) << "cancelled: the page stays";
     // The opener is a top-level window with a single history entry.
-    opener.page()->runJavaScript("window.close()");
+    Access::page(opener)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") > 0; })) << r.log();
     EXPECT_EQ(r.args("WindowClosing"), QStringList{"top"});
 }
@@ -278,7 +279,7 @@ TEST(EngineErrors, ToolkitErrorsFromHandlersStopAtTheEngineAndTheBrowserGoesOn)
     // failure stand: go ahead, no window, keep the page.
     ASSERT_TRUE(load(b, r, pageUrl("opener.html")));
     ASSERT_TRUE(waitUntil([&] { return r.count("NewWindow2") == 1; })) << r.log();
-    b.page()->runJavaScript("window.close()");
+    Access::page(b)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") == 1; })) << r.log();
     EXPECT_EQ(b.LocationName(), "Opener");
 
@@ -297,7 +298,7 @@ TEST(EngineCrash, KilledRendererIsReloadedInPlace)
     QtWebBrowser b;
     Recorder r(b);
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
-    const qint64 pid = b.page()->renderProcessPid();
+    const qint64 pid = Access::page(b)->renderProcessPid();
     ASSERT_GT(pid, 0);
     r.events.clear();
     ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
