@@ -3,11 +3,13 @@
 #include "EngineSupport.h"
 #include "ErrorOf.h"
 #include "QtWebBrowserTestAccess.h"
+#include "browser/webengine/EngineProfile.h"
 
 #include <QDialog>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <csignal>
 #include <memory>
@@ -304,6 +306,16 @@ TEST(EngineCrash, KilledRendererIsReloadedInPlace)
     ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
     ASSERT_TRUE(waitUntil([&] { return r.count("DownloadComplete") == 1 && !b.Busy(); })) << r.log();
     EXPECT_EQ(b.LocationName(), "Page A");
+}
+
+TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)
+{
+    QtWebBrowser a, b;
+    QWebEngineProfile *profile = tk::EngineProfile::instance().profile();
+    EXPECT_EQ(Access::page(a)->profile(), profile);
+    EXPECT_EQ(Access::page(b)->profile(), profile);
+    EXPECT_EQ(profile->storageName(), "Tavrin");
+    EXPECT_FALSE(profile->isOffTheRecord()) << "cookies and cache must outlive the run";
 }
 
 } // namespace
