@@ -21,6 +21,9 @@ class WebBrowser;
 // The events the shell listens to, with the classic component's arguments.
 struct WebBrowserEvents {
     std::function<void(int32_t progress, int32_t progressMax)> ProgressChange;
+    // A navigation's start and its end (succeeded, failed or stopped), one
+    // pair per load and none for a cancelled one. The names are the classic
+    // component's: neither is about downloading a file.
     std::function<void()> DownloadBegin;
     std::function<void()> DownloadComplete;
     std::function<void(const QString &text)> TitleChange;
