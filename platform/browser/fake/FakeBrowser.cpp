@@ -31,29 +31,29 @@ void FakeBrowser::GoForward()
 void FakeBrowser::completeLoad(const QString &title)
 {
     bool cancel = false;
-    raiseEvent(events.BeforeNavigate2, m_location, cancel);
+    raiseDroppingErrors(events.BeforeNavigate2, m_location, cancel);
     if (cancel)
         return;
     m_busy = true;
-    raiseEvent(events.DownloadBegin);
-    raiseEvent(events.ProgressChange, 50, 100);
-    raiseEvent(events.NavigateComplete2, this, m_location);
+    raiseDroppingErrors(events.DownloadBegin);
+    raiseDroppingErrors(events.ProgressChange, 50, 100);
+    raiseDroppingErrors(events.NavigateComplete2, this, m_location);
     m_title = title;
-    raiseEvent(events.TitleChange, title);
-    raiseEvent(events.ProgressChange, -1, 100);
+    raiseDroppingErrors(events.TitleChange, title);
+    raiseDroppingErrors(events.ProgressChange, -1, 100);
     m_busy = false;
-    raiseEvent(events.DownloadComplete);
+    raiseDroppingErrors(events.DownloadComplete);
 }
 
 void FakeBrowser::fireTitleChange(const QString &text)
 {
-    raiseEvent(events.TitleChange, text);
+    raiseDroppingErrors(events.TitleChange, text);
 }
 
 bool FakeBrowser::fireWindowClosing(bool isChild)
 {
     bool cancel = false;
-    raiseEvent(events.WindowClosing, isChild, cancel);
+    raiseDroppingErrors(events.WindowClosing, isChild, cancel);
     return cancel;
 }
 
@@ -61,7 +61,7 @@ WebBrowser *FakeBrowser::fireNewWindow2(bool *cancel)
 {
     WebBrowser *ppDisp = nullptr;
     bool c = false;
-    raiseEvent(events.NewWindow2, ppDisp, c);
+    raiseDroppingErrors(events.NewWindow2, ppDisp, c);
     if (cancel)
         *cancel = c;
     return ppDisp;

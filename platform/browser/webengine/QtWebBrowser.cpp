@@ -98,7 +98,7 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool ok) { onLoadFinished(ok); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
     QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
-                     [this](const QString &title) { raiseEvent(events.TitleChange, title); });
+                     [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
@@ -231,7 +231,7 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
         return true;
     const unsigned request = ++m_requests;
     bool cancel = false;
-    raiseEvent(events.BeforeNavigate2, url.toString(), cancel);
+    raiseDroppingErrors(events.BeforeNavigate2, url.toString(), cancel);
     // A handler that navigated elsewhere (cancel, then Navigate) replaced
     // this navigation: the engine then runs one load pair, started under the
     // old address and finished under the new one, and it is reported.
@@ -250,7 +250,7 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
 {
     WebBrowser *target = nullptr;
     bool cancel = false;
-    raiseEvent(events.NewWindow2, target, cancel);
+    raiseDroppingErrors(events.NewWindow2, target, cancel);
     auto *browser = dynamic_cast<QtWebBrowser *>(target);
     if (cancel || !browser || browser == this || !browser->m_page)
         return nullptr; // refused: the engine drops the window
@@ -267,13 +267,13 @@ void QtWebBrowser::onLoadStarted()
     }
     m_loadActive = true;
     m_busy = true;
-    raiseEvent(events.DownloadBegin);
+    raiseDroppingErrors(events.DownloadBegin);
 }
 
 void QtWebBrowser::onLoadProgress(int progress)
 {
     if (!m_swallowing)
-        raiseEvent(events.ProgressChange, progress, 100);
+        raiseDroppingErrors(events.ProgressChange, progress, 100);
 }
 
 void QtWebBrowser::onLoadFinished(bool ok)
@@ -287,8 +287,8 @@ void QtWebBrowser::onLoadFinished(bool ok)
     if (ok)
         m_crashReloaded = false;
     // The classic component reports -1 when it is done.
-    raiseEvent(events.ProgressChange, -1, 100);
-    raiseEvent(events.DownloadComplete);
+    raiseDroppingErrors(events.ProgressChange, -1, 100);
+    raiseDroppingErrors(events.DownloadComplete);
 }
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
@@ -299,14 +299,14 @@ void QtWebBrowser::onUrlChanged(const QUrl &url)
         m_busy = false;
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
-    raiseEvent(events.NavigateComplete2, this, url.toString());
+    raiseDroppingErrors(events.NavigateComplete2, this, url.toString());
 }
 
 void QtWebBrowser::onCloseRequested()
 {
     // Closing is the owner's business: whatever the answer, the view stays.
     bool cancel = false;
-    raiseEvent(events.WindowClosing, m_isChild, cancel);
+    raiseDroppingErrors(events.WindowClosing, m_isChild, cancel);
 }
 
 void QtWebBrowser::onRendererGone(bool crashed)
