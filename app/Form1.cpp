@@ -167,57 +167,54 @@ void Form1::Form_Resize()
 {
     // Every step on its own: a value a control refuses (a negative size in a
     // very small window) is skipped and the rest of the layout still runs.
-    const auto step = [](auto &&set) { ignoreErrors(set); };
-
-    step([this] { ImageTopLeft.setTop(0); });
-    step([this] { ImageTopLeft.setLeft(0); });
-    // The caption bar runs under the right corner, which covers its end.
-    step([this] { ImageTopMiddle.setTop(0); });
-    step([this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); });
-    step([this] { ImageTopMiddle.setWidth(Width()); });
-    step([this] { ImageTopRight.setTop(0); });
-    step([this] { ImageTopRight.setLeft(Width() - ImageTopRight.Width()); });
-    step([this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); });
-    step([this] { ImageMiddleLeft.setLeft(0); });
-    step([this] { ImageMiddleLeft.setHeight(Height() - ImageTopLeft.Height() - ImageButtomLeft.Height()); });
-    step([this] { ImageMiddleRight.setTop(ImageTopRight.Height()); });
-    step([this] { ImageMiddleRight.setLeft(Width() - ImageMiddleRight.Width()); });
-    step([this] {
-        ImageMiddleRight.setHeight(Height() - ImageTopRight.Height() - ImageButtomRight.Height());
-    });
-    step([this] { ImageButtomLeft.setLeft(0); });
-    step([this] { ImageButtomLeft.setTop(Height() - ImageButtomLeft.Height()); });
-    step([this] { ImageButtomMiddle.setTop(Height() - ImageButtomMiddle.Height()); });
-    step([this] {
-        ImageButtomMiddle.setWidth(Width() - ImageButtomLeft.Width() - ImageButtomRight.Width());
-    });
-    step([this] { ImageButtomMiddle.setLeft(ImageButtomLeft.Width()); });
-    step([this] { ImageButtomRight.setTop(Height() - ImageButtomRight.Height()); });
-    step([this] { ImageButtomRight.setLeft(Width() - ImageButtomRight.Width()); });
+    ignoreErrors(
+        [this] { ImageTopLeft.setTop(0); },
+        [this] { ImageTopLeft.setLeft(0); },
+        // The caption bar runs under the right corner, which covers its end.
+        [this] { ImageTopMiddle.setTop(0); },
+        [this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); },
+        [this] { ImageTopMiddle.setWidth(Width()); },
+        [this] { ImageTopRight.setTop(0); },
+        [this] { ImageTopRight.setLeft(Width() - ImageTopRight.Width()); },
+        [this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); },
+        [this] { ImageMiddleLeft.setLeft(0); },
+        [this] { ImageMiddleLeft.setHeight(Height() - ImageTopLeft.Height() - ImageButtomLeft.Height()); },
+        [this] { ImageMiddleRight.setTop(ImageTopRight.Height()); },
+        [this] { ImageMiddleRight.setLeft(Width() - ImageMiddleRight.Width()); },
+        [this] { ImageMiddleRight.setHeight(Height() - ImageTopRight.Height() - ImageButtomRight.Height()); },
+        [this] { ImageButtomLeft.setLeft(0); },
+        [this] { ImageButtomLeft.setTop(Height() - ImageButtomLeft.Height()); },
+        [this] { ImageButtomMiddle.setTop(Height() - ImageButtomMiddle.Height()); },
+        [this] { ImageButtomMiddle.setWidth(Width() - ImageButtomLeft.Width() - ImageButtomRight.Width()); },
+        [this] { ImageButtomMiddle.setLeft(ImageButtomLeft.Width()); },
+        [this] { ImageButtomRight.setTop(Height() - ImageButtomRight.Height()); },
+        [this] { ImageButtomRight.setLeft(Width() - ImageButtomRight.Width()); });
 
     // The caption buttons from the right edge; the minimise button overlaps
     // the size button by 20 twips, under it.
     for (int16_t i = 0; i <= 2; ++i) {
-        step([this, i] {
-            ImageMin(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() -
-                                ImageMin(0).Width() - 30);
-        });
-        step([this, i] { ImageMin(i).setTop(0); });
-        step([this, i] { ImageSize(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() - 50); });
-        step([this, i] { ImageSize(i).setTop(0); });
-        step([this, i] { ImageExit(i).setLeft(Width() - ImageExit(0).Width() - 50); });
-        step([this, i] { ImageExit(i).setTop(0); });
+        ignoreErrors(
+            [this, i] {
+                ImageMin(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() -
+                                    ImageMin(0).Width() - 30);
+            },
+            [this, i] { ImageMin(i).setTop(0); },
+            [this, i] { ImageSize(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() - 50); },
+            [this, i] { ImageSize(i).setTop(0); },
+            [this, i] { ImageExit(i).setLeft(Width() - ImageExit(0).Width() - 50); },
+            [this, i] { ImageExit(i).setTop(0); });
     }
     // A resize ends any hover or press: the pointer may no longer be there.
     for (auto *button : {&ImageMin, &ImageExit, &ImageSize})
         for (int16_t i = 0; i <= 2; ++i)
-            step([button, i] { (*button)(i).setVisible(i == kNormal); });
+            ignoreErrors([button, i] { (*button)(i).setVisible(i == kNormal); });
 
     // The browser control fills the frame's inside.
-    step([this] { WBControl1.setLeft(60); });
-    step([this] { WBControl1.setTop(380); });
-    step([this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); });
-    step([this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+    ignoreErrors(
+        [this] { WBControl1.setLeft(60); },
+        [this] { WBControl1.setTop(380); },
+        [this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); },
+        [this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
 }
 
 void Form1::ImageMin_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageMin, kHover); }

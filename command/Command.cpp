@@ -15,9 +15,6 @@ namespace command {
 
 namespace {
 
-constexpr int kOverflow = 6;
-constexpr int kTypeMismatch = 13;
-
 float pixelsOf(float twips) { return twips / float(tk::kTwipsPerPixel); }
 
 constexpr int32_t kDefaultRectColor = 0x58C3FA;
@@ -44,16 +41,16 @@ qint64 asInteger(const QVariant &v, qint64 min, qint64 max)
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
         const double d = v.toDouble();
         if (!(d >= double(min) - 0.5 && d <= double(max) + 0.5))
-            throw tk::TkError(kOverflow);
+            throw tk::TkError(tk::kOverflow);
         n = roundEven(d);
         ok = true;
     } else if (v.typeId() != QMetaType::QString) {
         n = v.toLongLong(&ok);
     }
     if (!ok)
-        throw tk::TkError(kTypeMismatch);
+        throw tk::TkError(tk::kTypeMismatch);
     if (n < min || n > max)
-        throw tk::TkError(kOverflow);
+        throw tk::TkError(tk::kOverflow);
     return n;
 }
 
@@ -77,14 +74,14 @@ bool asBool(const QVariant &v)
 QString asString(const QVariant &v)
 {
     if (!v.canConvert<QString>())
-        throw tk::TkError(kTypeMismatch);
+        throw tk::TkError(tk::kTypeMismatch);
     return v.toString();
 }
 
 tk::StdFont asFont(const QVariant &v)
 {
     if (v.metaType() != QMetaType::fromType<tk::StdFont>())
-        throw tk::TkError(kTypeMismatch);
+        throw tk::TkError(tk::kTypeMismatch);
     return v.value<tk::StdFont>();
 }
 
@@ -144,7 +141,7 @@ std::unique_ptr<Command> Command::fromSaved(tk::Control *container, const QStrin
         bool ok = false;
         const double v = bag.ReadProperty(QLatin1String(key), 0).toDouble(&ok);
         if (!ok)
-            throw tk::TkError(kTypeMismatch);
+            throw tk::TkError(tk::kTypeMismatch);
         return float(v);
     };
     button->Move(twips("_left"), twips("_top"), twips("_extentx"), twips("_extenty"));

@@ -35,13 +35,6 @@ void setSource(Image &image, const char *name)
     image.setPicture(skin::picture(QLatin1String(name)));
 }
 
-// Runs each step with errors ignored: a failing step is skipped, the next runs.
-template <class... Steps>
-void eachIgnoringErrors(Steps &&...steps)
-{
-    (ignoreErrors(std::forward<Steps>(steps)), ...);
-}
-
 wbcontrol::Size sizeOf(const Control &c)
 {
     return {c.Width(), c.Height()};
@@ -335,16 +328,16 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         // its place, not to whatever control comes next.
         bool pageHadFocus = false;
         ignoreErrors([&] { pageHadFocus = WBCnt(c).containsFocus(); });
-        eachIgnoringErrors([&] { applySkin(c, Skin::Normal); },
-                           [&] { Tcbt(c).setVisible(false); },
-                           [&] { WBCnt(c).setVisible(false); },
-                           [&] { applySkin(Index, Skin::Selected); },
-                           [&] { WBCnt(Index).setVisible(true); },
-                           [&] {
-                               if (Index != 0)
-                                   Tcbt(Index).setVisible(true);
-                           },
-                           [&] { MTab(Index).setTop(0); });
+        ignoreErrors([&] { applySkin(c, Skin::Normal); },
+                     [&] { Tcbt(c).setVisible(false); },
+                     [&] { WBCnt(c).setVisible(false); },
+                     [&] { applySkin(Index, Skin::Selected); },
+                     [&] { WBCnt(Index).setVisible(true); },
+                     [&] {
+                         if (Index != 0)
+                             Tcbt(Index).setVisible(true);
+                     },
+                     [&] { MTab(Index).setTop(0); });
         CurrentTab = Index;
         ignoreErrors([this] { UserControl_Resize(); });
         if (pageHadFocus)
@@ -470,13 +463,13 @@ bool WBControl::loadTab(int16_t n)
 void WBControl::placeProvisionally(int16_t n)
 {
     const int16_t p = List1.ListCount() > 0 ? indexAt(List1, List1.ListCount() - 1) : 0;
-    eachIgnoringErrors([&] { MTab(n).setLeft(MTab(p).Left() + kProvisionalStep); },
-                       [&] { MTab(n).setVisible(true); });
+    ignoreErrors([&] { MTab(n).setLeft(MTab(p).Left() + kProvisionalStep); },
+                 [&] { MTab(n).setVisible(true); });
 }
 
 void WBControl::placePage(int16_t n)
 {
-    eachIgnoringErrors(
+    ignoreErrors(
         [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
         [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
 }
@@ -485,10 +478,10 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
 {
     if (List2.ListCount() > 0) {
         const int16_t n = indexAt(List2, 0);
-        eachIgnoringErrors([&] { Tcbt(n).setPicture(tc0.picture()); },
-                           [&] { placeProvisionally(n); },
-                           [&] { WB(n)->Navigate(url); },
-                           [&] { WBCnt(n).setVisible(true); });
+        ignoreErrors([&] { Tcbt(n).setPicture(tc0.picture()); },
+                     [&] { placeProvisionally(n); },
+                     [&] { WB(n)->Navigate(url); },
+                     [&] { WBCnt(n).setVisible(true); });
         MTab_MouseDown(n, kLeftButton, 0, 0, 0);
         placePage(n);
         List1.AddItem(List2.List(0));
@@ -503,7 +496,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     const int16_t n = *next;
     PictureBox &tab = MTab(n);
     placeProvisionally(n);
-    eachIgnoringErrors(
+    ignoreErrors(
         [&] { Tstr(n).setContainer(tab); },
         [&] { place(Tstr(n), wbcontrol::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
         [&] { Tstr(n).setVisible(true); },

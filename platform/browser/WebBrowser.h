@@ -3,11 +3,14 @@
 // Production: QtWebBrowser (Qt WebEngine). Tests: FakeBrowser. Tabs get their
 // browsers from the factory below, so nothing above platform/ names an engine.
 
+#include "toolkit/TkError.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QWidget;
 
@@ -18,6 +21,9 @@ class WebBrowser;
 // The events the shell listens to, with the classic component's arguments.
 struct WebBrowserEvents {
     std::function<void(int32_t progress, int32_t progressMax)> ProgressChange;
+    // A navigation's start and its end (succeeded, failed or stopped), one
+    // pair per load and none for a cancelled one. The names are the classic
+    // component's: neither is about downloading a file.
     std::function<void()> DownloadBegin;
     std::function<void()> DownloadComplete;
     std::function<void(const QString &text)> TitleChange;
@@ -30,9 +36,19 @@ struct WebBrowserEvents {
     std::function<void(bool isChildWindow, bool &cancel)> WindowClosing;
 };
 
-// The component's own error (history exhausted and the like), raised as a
-// TkError with this number, as the classic component's "unspecified error".
-constexpr int kComponentError = -2147467259;
+// Every call from a component into the shell goes through here: the handler
+// runs if one is set, and a toolkit error it passes on stops here, as at the
+// toolkit's own event dispatch, because nothing may unwind through the
+// engine's frames (tk::raise, for events raised inside the shell, leaves the
+// error to whoever called). The fake raises its events the same way, so the
+// shell's tests see what the engine gives it. An answer set before the error
+// stands.
+template <class Handler, class... Args>
+void raiseDroppingErrors(const Handler &handler, Args &&...args)
+{
+    if (handler)
+        ignoreErrors([&] { handler(std::forward<Args>(args)...); });
+}
 
 class WebBrowser {
 public:

@@ -13,8 +13,6 @@ namespace tk {
 
 namespace {
 
-constexpr int kFileNotFound = 53;
-
 bool isFont(const QVariant &v) { return v.metaType() == QMetaType::fromType<StdFont>(); }
 
 bool isNumber(const QVariant &v)

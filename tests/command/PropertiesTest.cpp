@@ -120,8 +120,8 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
     EXPECT_EQ(ok->Caption(), QStringLiteral("打开"));
     EXPECT_EQ(ok->ForeColor(), tk::GetSysColor(tk::COLOR_BTNTEXT));
     EXPECT_EQ(QRectF(ok->Left(), ok->Top(), ok->Width(), ok->Height()), QRectF(4080, 80, 615, 255));
-    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("Nope")); }), 53);
-    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, QStringLiteral(":/skin/none.json"), QStringLiteral("CommandOK")); }), 53);
+    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("Nope")); }), tk::kFileNotFound);
+    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, QStringLiteral(":/skin/none.json"), QStringLiteral("CommandOK")); }), tk::kFileNotFound);
 }
 
 TEST_F(CommandSavedData, EveryPropertyRoundTripsAndIsWrittenInItsOrder)
@@ -171,6 +171,6 @@ TEST_F(CommandSavedData, MissingKeysTakeTheLoadDefaultsAndSavedStyleFourColoursW
     EXPECT_EQ(blue.Percent(), 16);
 
     Command wrong(&form, QStringLiteral("Command5"));
-    EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", QStringLiteral("half")}})); }), 13);
-    EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", 40000}})); }), 6);
+    EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", QStringLiteral("half")}})); }), tk::kTypeMismatch);
+    EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", 40000}})); }), tk::kOverflow);
 }

@@ -2,18 +2,21 @@
 
 #include "EngineSupport.h"
 #include "ErrorOf.h"
-#include "browser/webengine/QtWebBrowser.h"
+#include "QtWebBrowserTestAccess.h"
+#include "browser/webengine/EngineProfile.h"
 
 #include <QDialog>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <csignal>
 #include <memory>
 #include <utility>
 
 using tk::QtWebBrowser;
+using Access = tk::QtWebBrowserTestAccess;
 
 namespace {
 
@@ -113,6 +116,18 @@ protected:
     }
 };
 
+// Makes a handler fail after it has run, as a shell routine without error
+// handling passes a toolkit error on.
+template <class... A>
+void failAfter(std::function<void(A...)> &handler)
+{
+    handler = [inner = std::move(handler)](A... args) {
+        if (inner)
+            inner(std::forward<A>(args)...);
+        throw tk::TkError(tk::kInvalidPropertyValue);
+    };
+}
+
 TEST(EngineNavigation, EventsArriveInTheClassicOrderAndPropertiesFollow)
 {
     QtWebBrowser b;
@@ -166,7 +181,7 @@ TEST(EngineNavigation, CancelledNavigationKeepsThePage)
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
     r.events.clear();
     r.cancelSuffix = "b.html";
-    QSignalSpy engineFinished(b.page(), &QWebEnginePage::loadFinished);
+    QSignalSpy engineFinished(Access::page(b), &QWebEnginePage::loadFinished);
     b.Navigate(pageUrl("b.html"));
     // The engine still runs a load pair for the rejected navigation; wait for its end.
     ASSERT_TRUE(waitUntil([&] { return engineFinished.count() == 1; }));
@@ -211,7 +226,7 @@ TEST(EngineSilent, SilentHidesDialogsAndTheScriptRunsOnWithoutItTheyGoToTheEngin
         ASSERT_TRUE(waitUntil([&] { return b.LocationName().startsWith("after-alert"); }))
             << b.LocationName().toStdString();
         EXPECT_EQ(b.LocationName(), "after-alert confirm=false prompt=null");
-        EXPECT_EQ(b.suppressedDialogs(), silent ? 3 : 0);
+        EXPECT_EQ(Access::suppressedDialogs(b), silent ? 3 : 0);
         EXPECT_EQ(trap.shown, silent ? 0 : 3);
     }
 }
@@ -235,14 +250,49 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
     EXPECT_EQ(opener.LocationURL(), pageUrl("opener.html"));
 
     // A page opened by script may close itself: a child's WindowClosing.
-    popup->page()->runJavaScript("window.close()");
+    Access::page(*popup)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return pr->count("WindowClosing") > 0; })) << pr->log();
     EXPECT_EQ(pr->args("WindowClosing"), QStringList{"child"});
     EXPECT_TRUE(popup->LocationURL().endsWith("popup.html")) << "cancelled: the page stays";
     // The opener is a top-level window with a single history entry.
-    opener.page()->runJavaScript("window.close()");
+    Access::page(opener)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") > 0; })) << r.log();
     EXPECT_EQ(r.args("WindowClosing"), QStringList{"top"});
+}
+
+TEST(EngineErrors, ToolkitErrorsFromHandlersStopAtTheEngineAndTheBrowserGoesOn)
+{
+    QtWebBrowser b;
+    Recorder r(b);
+    auto &e = b.events;
+    e.NewWindow2 = [&](tk::WebBrowser *&, bool &) { r.events << "NewWindow2"; };
+    failAfter(e.ProgressChange);
+    failAfter(e.DownloadBegin);
+    failAfter(e.DownloadComplete);
+    failAfter(e.TitleChange);
+    failAfter(e.PropertyChange);
+    failAfter(e.BeforeNavigate2);
+    failAfter(e.NewWindow2);
+    failAfter(e.NavigateComplete2);
+    failAfter(e.WindowClosing);
+
+    // The page's questions (may it navigate, where does its window go) and
+    // its signals all meet a failing handler; the answers given before the
+    // failure stand: go ahead, no window, keep the page.
+    ASSERT_TRUE(load(b, r, pageUrl("opener.html")));
+    ASSERT_TRUE(waitUntil([&] { return r.count("NewWindow2") == 1; })) << r.log();
+    Access::page(b)->runJavaScript("window.close()");
+    ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") == 1; })) << r.log();
+    EXPECT_EQ(b.LocationName(), "Opener");
+
+    r.events.clear();
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+    EXPECT_EQ(b.LocationName(), "Page A");
+    EXPECT_EQ(r.events.value(0), "BeforeNavigate2 " + pageUrl("a.html")) << r.log();
+    EXPECT_EQ(r.count("DownloadBegin"), 1) << r.log();
+    EXPECT_EQ(r.args("NavigateComplete2"), QStringList{pageUrl("a.html")});
+    EXPECT_EQ(r.events.mid(r.events.size() - 2), (QStringList{"ProgressChange -1/100", "DownloadComplete"}));
 }
 
 TEST(EngineCrash, KilledRendererIsReloadedInPlace)
@@ -250,12 +300,22 @@ TEST(EngineCrash, KilledRendererIsReloadedInPlace)
     QtWebBrowser b;
     Recorder r(b);
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
-    const qint64 pid = b.page()->renderProcessPid();
+    const qint64 pid = Access::page(b)->renderProcessPid();
     ASSERT_GT(pid, 0);
     r.events.clear();
     ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
     ASSERT_TRUE(waitUntil([&] { return r.count("DownloadComplete") == 1 && !b.Busy(); })) << r.log();
     EXPECT_EQ(b.LocationName(), "Page A");
+}
+
+TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)
+{
+    QtWebBrowser a, b;
+    QWebEngineProfile *profile = tk::EngineProfile::instance().profile();
+    EXPECT_EQ(Access::page(a)->profile(), profile);
+    EXPECT_EQ(Access::page(b)->profile(), profile);
+    EXPECT_EQ(profile->storageName(), "Tavrin");
+    EXPECT_FALSE(profile->isOffTheRecord()) << "cookies and cache must outlive the run";
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace tk;
 
 namespace {
@@ -26,6 +28,22 @@ struct Host {
 };
 
 } // namespace
+
+TEST(Errors, EachStepWithErrorsIgnoredIsSkippedAloneAndTheRestStillRunInOrder)
+{
+    QStringList ran;
+    EXPECT_FALSE(ignoreErrors([&] { ran << "1"; },
+                              [&] {
+                                  ran << "2";
+                                  throw TkError(kInvalidPropertyValue);
+                              },
+                              [&] { ran << "3"; }));
+    EXPECT_EQ(ran, (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(ignoreErrors([&] { ran << "4"; }, [&] { ran << "5"; }));
+    EXPECT_EQ(ran.size(), 5);
+    // Only the toolkit's own error is dropped.
+    EXPECT_THROW(ignoreErrors([] { throw std::logic_error("not ours"); }), std::logic_error);
+}
 
 TEST(Geometry, TwipsAreKeptAsSetPushedRoundedToPixelsAndNeverNegative)
 {

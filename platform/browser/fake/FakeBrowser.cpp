@@ -31,38 +31,29 @@ void FakeBrowser::GoForward()
 void FakeBrowser::completeLoad(const QString &title)
 {
     bool cancel = false;
-    if (events.BeforeNavigate2)
-        events.BeforeNavigate2(m_location, cancel);
+    raiseDroppingErrors(events.BeforeNavigate2, m_location, cancel);
     if (cancel)
         return;
     m_busy = true;
-    if (events.DownloadBegin)
-        events.DownloadBegin();
-    if (events.ProgressChange)
-        events.ProgressChange(50, 100);
-    if (events.NavigateComplete2)
-        events.NavigateComplete2(this, m_location);
+    raiseDroppingErrors(events.DownloadBegin);
+    raiseDroppingErrors(events.ProgressChange, 50, 100);
+    raiseDroppingErrors(events.NavigateComplete2, this, m_location);
     m_title = title;
-    if (events.TitleChange)
-        events.TitleChange(title);
-    if (events.ProgressChange)
-        events.ProgressChange(-1, 100);
+    raiseDroppingErrors(events.TitleChange, title);
+    raiseDroppingErrors(events.ProgressChange, -1, 100);
     m_busy = false;
-    if (events.DownloadComplete)
-        events.DownloadComplete();
+    raiseDroppingErrors(events.DownloadComplete);
 }
 
 void FakeBrowser::fireTitleChange(const QString &text)
 {
-    if (events.TitleChange)
-        events.TitleChange(text);
+    raiseDroppingErrors(events.TitleChange, text);
 }
 
 bool FakeBrowser::fireWindowClosing(bool isChild)
 {
     bool cancel = false;
-    if (events.WindowClosing)
-        events.WindowClosing(isChild, cancel);
+    raiseDroppingErrors(events.WindowClosing, isChild, cancel);
     return cancel;
 }
 
@@ -70,8 +61,7 @@ WebBrowser *FakeBrowser::fireNewWindow2(bool *cancel)
 {
     WebBrowser *ppDisp = nullptr;
     bool c = false;
-    if (events.NewWindow2)
-        events.NewWindow2(ppDisp, c);
+    raiseDroppingErrors(events.NewWindow2, ppDisp, c);
     if (cancel)
         *cancel = c;
     return ppDisp;

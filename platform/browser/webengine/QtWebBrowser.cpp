@@ -1,13 +1,12 @@
 #include "browser/webengine/QtWebBrowser.h"
 
+#include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
-#include <QCoreApplication>
 #include <QUrl>
 #include <QWebEngineCertificateError>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace tk {
@@ -85,24 +84,11 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QWebEngineProfile *QtWebBrowser::sharedProfile()
-{
-    // Named, so cookies and cache persist (the default profile is off the
-    // record). Owned by the application object: pages live in widgets, which
-    // are all gone before ~QApplication runs, so the pages die first. The
-    // engine's shutdown, a post-routine of that destructor, then releases the
-    // profile's storage, and this QObject goes last with qApp's children.
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile)
-        profile = new QWebEngineProfile(QStringLiteral("Tavrin"), QCoreApplication::instance());
-    return profile;
-}
-
 QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 {
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
-    m_page = new BrowserPage(this, sharedProfile(), m_view);
+    m_page = new BrowserPage(this, EngineProfile::instance().profile(), m_view);
     m_view->setPage(m_page);
 
     QObject *ctx = m_context.get();
@@ -111,10 +97,8 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
     QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool ok) { onLoadFinished(ok); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
-    QObject::connect(p, &QWebEnginePage::titleChanged, ctx, [this](const QString &title) {
-        if (events.TitleChange)
-            events.TitleChange(title);
-    });
+    QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
+                     [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
@@ -247,8 +231,7 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
         return true;
     const unsigned request = ++m_requests;
     bool cancel = false;
-    if (events.BeforeNavigate2)
-        events.BeforeNavigate2(url.toString(), cancel);
+    raiseDroppingErrors(events.BeforeNavigate2, url.toString(), cancel);
     // A handler that navigated elsewhere (cancel, then Navigate) replaced
     // this navigation: the engine then runs one load pair, started under the
     // old address and finished under the new one, and it is reported.
@@ -267,8 +250,7 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
 {
     WebBrowser *target = nullptr;
     bool cancel = false;
-    if (events.NewWindow2)
-        events.NewWindow2(target, cancel);
+    raiseDroppingErrors(events.NewWindow2, target, cancel);
     auto *browser = dynamic_cast<QtWebBrowser *>(target);
     if (cancel || !browser || browser == this || !browser->m_page)
         return nullptr; // refused: the engine drops the window
@@ -285,14 +267,13 @@ void QtWebBrowser::onLoadStarted()
     }
     m_loadActive = true;
     m_busy = true;
-    if (events.DownloadBegin)
-        events.DownloadBegin();
+    raiseDroppingErrors(events.DownloadBegin);
 }
 
 void QtWebBrowser::onLoadProgress(int progress)
 {
-    if (!m_swallowing && events.ProgressChange)
-        events.ProgressChange(progress, 100);
+    if (!m_swallowing)
+        raiseDroppingErrors(events.ProgressChange, progress, 100);
 }
 
 void QtWebBrowser::onLoadFinished(bool ok)
@@ -306,10 +287,8 @@ void QtWebBrowser::onLoadFinished(bool ok)
     if (ok)
         m_crashReloaded = false;
     // The classic component reports -1 when it is done.
-    if (events.ProgressChange)
-        events.ProgressChange(-1, 100);
-    if (events.DownloadComplete)
-        events.DownloadComplete();
+    raiseDroppingErrors(events.ProgressChange, -1, 100);
+    raiseDroppingErrors(events.DownloadComplete);
 }
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
@@ -320,16 +299,14 @@ void QtWebBrowser::onUrlChanged(const QUrl &url)
         m_busy = false;
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
-    if (events.NavigateComplete2)
-        events.NavigateComplete2(this, url.toString());
+    raiseDroppingErrors(events.NavigateComplete2, this, url.toString());
 }
 
 void QtWebBrowser::onCloseRequested()
 {
     // Closing is the owner's business: whatever the answer, the view stays.
     bool cancel = false;
-    if (events.WindowClosing)
-        events.WindowClosing(m_isChild, cancel);
+    raiseDroppingErrors(events.WindowClosing, m_isChild, cancel);
 }
 
 void QtWebBrowser::onRendererGone(bool crashed)

@@ -17,7 +17,6 @@
 class QObject;
 class QUrl;
 class QWebEnginePage;
-class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tk {
@@ -43,16 +42,16 @@ public:
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
 
-    // The engine page, for what the contract does not carry (find, zoom,
-    // downloads); null once the view is gone.
+private:
+    friend class BrowserPage;
+    // The tests' way in (tests/engine); the product reaches the engine
+    // through the contract alone.
+    friend struct QtWebBrowserTestAccess;
+
+    // The engine page; null once the view is gone.
     QWebEnginePage *page() const;
     // How many dialogs Silent has kept from the user so far.
     int suppressedDialogs() const { return m_suppressedDialogs; }
-    // The persistent profile every browser of the process shares.
-    static QWebEngineProfile *sharedProfile();
-
-private:
-    friend class BrowserPage;
 
     BrowserPage &livePage() const; // throws TkError(kComponentError) without a view
     bool onNavigationRequest(const QUrl &url, bool reported);

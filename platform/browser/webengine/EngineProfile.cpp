@@ -1,0 +1,30 @@
+#include "browser/webengine/EngineProfile.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QWebEngineProfile>
+
+namespace tk {
+
+EngineProfile &EngineProfile::instance()
+{
+    // Owned by the application object: pages live in widgets, which are all
+    // gone before ~QApplication runs, so the pages die first. The engine's
+    // shutdown, a post-routine of that destructor, then releases the
+    // profile's storage, and this QObject, the profile with it, goes last
+    // with qApp's children.
+    static QPointer<EngineProfile> owner;
+    if (!owner)
+        owner = new EngineProfile(QCoreApplication::instance());
+    return *owner;
+}
+
+EngineProfile::EngineProfile(QObject *application)
+    : QObject(application),
+      // Named, so cookies and cache persist (the default profile is off the
+      // record).
+      m_profile(new QWebEngineProfile(QStringLiteral("Tavrin"), this))
+{
+}
+
+} // namespace tk
