@@ -179,16 +179,24 @@ private:
             if (!c.KeyDown && !c.KeyPress)
                 return false;
             auto *ke = static_cast<QKeyEvent *>(event);
+            // A control with its own input (a text box) still edits with the
+            // key unless a handler took it by setting the code to 0.
+            const bool ownInput = !c.consumesMouse();
+            bool taken = false;
             int16_t code = virtualKeyOf(ke->key());
             int16_t shift = shiftOf(ke->modifiers());
-            if (code != 0)
+            if (code != 0) {
                 raise(c.KeyDown, code, shift);
+                taken = code == 0;
+            }
             const QString text = ke->text();
-            if (m_control && !text.isEmpty() && text.at(0).unicode() < 256 && text.at(0).unicode() >= 8) {
+            if (m_control && !text.isEmpty() && text.at(0).unicode() < 256
+                && text.at(0).unicode() >= 8) {
                 int16_t ascii = int16_t(text.at(0).unicode());
                 raise(m_control->KeyPress, ascii);
+                taken = taken || ascii == 0;
             }
-            return true;
+            return !ownInput || taken;
         }
         case QEvent::KeyRelease: {
             if (!c.KeyUp)
@@ -206,7 +214,9 @@ private:
         case QEvent::DragMove:
             if (!c.OLEDragDrop)
                 return false;
-            static_cast<QDropEvent *>(event)->acceptProposedAction();
+            // The drop will copy: the pointer says so while dragging over.
+            static_cast<QDropEvent *>(event)->setDropAction(Qt::CopyAction);
+            static_cast<QDropEvent *>(event)->accept();
             return true;
         case QEvent::Drop: {
             if (!c.OLEDragDrop)

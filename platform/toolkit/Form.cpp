@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -43,6 +44,13 @@ protected:
                 ignoreErrors([this] { m_form->Resize(); });
         }
         QWidget::changeEvent(event);
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (m_form && !m_form->m_picture.isNull()) {
+            QPainter p(this);
+            p.drawPixmap(0, 0, m_form->m_picture.pixmap());
+        }
     }
     void moveEvent(QMoveEvent *) override
     {
@@ -92,6 +100,20 @@ void Form::setBorderless(bool borderless)
     peer()->setWindowFlag(Qt::FramelessWindowHint, borderless);
 }
 
+void Form::setFixedDialog(bool fixed)
+{
+    m_fixedDialog = fixed;
+    peer()->setWindowFlag(Qt::Dialog, fixed);
+    peer()->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, fixed);
+    applyGeometry();
+}
+
+void Form::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    peer()->update();
+}
+
 void Form::Show()
 {
     const bool first = !m_shownOnce;
@@ -136,7 +158,11 @@ void Form::unloadForm()
 void Form::applyGeometry()
 {
     peer()->move(toPixels(m_left), toPixels(m_top));
-    peer()->resize(toPixels(m_width), toPixels(m_height));
+    const QSize size(toPixels(m_width), toPixels(m_height));
+    if (m_fixedDialog)
+        peer()->setFixedSize(size);
+    else
+        peer()->resize(size);
 }
 
 void Form::systemResized(const QSize &pixels)

@@ -5,6 +5,7 @@
 
 #include "toolkit/Control.h"
 #include "toolkit/Menu.h"
+#include "toolkit/Picture.h"
 
 #include <QColor>
 
@@ -26,6 +27,11 @@ public:
     void setBackColor(const QColor &color);
     // A form without the system's border and caption bar.
     void setBorderless(bool borderless);
+    // A small dialog: the system's caption bar, a border the user cannot drag.
+    void setFixedDialog(bool fixed);
+    // Drawn at the form's top left at its own size, under the controls.
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
 
     void Show();
     void Hide();
@@ -58,7 +64,9 @@ private:
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
     bool m_shownOnce = false;
+    bool m_fixedDialog = false;
     QColor m_backColor{Qt::lightGray};
+    Picture m_picture;
 };
 
 // The one application-wide instance of a form class: created and loaded on
