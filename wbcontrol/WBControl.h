@@ -35,6 +35,19 @@ public:
     // the selection are as they were.
     std::optional<int16_t> NewWindow(const QString &url);
 
+    // Page commands, always on the selected tab.
+    void RefreshPage();
+    void StopLink();
+    void Goforward(); // nothing happens when there is no page that way
+    void Goback();
+    QString url() const;
+    // Navigates the selected tab, then reports "URL" through PropertyChanged.
+    void seturl(const QVariant &New_URL);
+    QString title() const;
+    // 1 when the text already starts with "http://" (exactly so), or with
+    // "about:b" or "file://" in any letter case; 0 otherwise.
+    static int16_t chkurl(const QString &url);
+
     // Events raised to the host, in their order of declaration.
     std::function<void()> SelectTab;
     std::function<void(int16_t &Index, QString &url)> URLChang;
@@ -87,6 +100,9 @@ private:
     void Tcbt_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    // Text dropped on any piece of a tab opens in that tab and selects it.
+    void MTab_OLEDragDrop(int16_t Index, tk::DataObject &Data, int32_t &Effect, int16_t Button,
+                          int16_t Shift, float X, float Y);
 
     void CloseTab(int16_t Index);
     void SetTabCaption(int16_t Index, const QString &Text);

@@ -11,7 +11,9 @@ bool DataObject::GetFormat(int16_t format) const
         return false;
     switch (format) {
     case kCfText:
-        return m_mime->hasText();
+        // Qt counts any dropped address as text; files from a file manager
+        // are not text, links from a browser are.
+        return m_mime->hasFormat(QStringLiteral("text/plain")) || (m_mime->hasUrls() && !GetFormat(kCfFiles));
     case kCfBitmap:
         return m_mime->hasImage();
     case kCfFiles:
