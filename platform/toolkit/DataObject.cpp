@@ -3,6 +3,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tk {
 
 bool DataObject::GetFormat(int16_t format) const
@@ -16,10 +18,11 @@ bool DataObject::GetFormat(int16_t format) const
         return m_mime->hasFormat(QStringLiteral("text/plain")) || (m_mime->hasUrls() && !GetFormat(kCfFiles));
     case kCfBitmap:
         return m_mime->hasImage();
-    case kCfFiles:
-        return m_mime->hasUrls()
-            && std::any_of(m_mime->urls().cbegin(), m_mime->urls().cend(),
-                           [](const QUrl &u) { return u.isLocalFile(); });
+    case kCfFiles: {
+        // One list: urls() returns a new copy at every call.
+        const QList<QUrl> urls = m_mime->urls();
+        return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &u) { return u.isLocalFile(); });
+    }
     default:
         return false;
     }
