@@ -26,8 +26,10 @@ bool writePages()
                          "alert('hello'); var c = confirm('sure?'); var p = prompt('name?', 'x');"
                          "document.title = 'after-alert confirm=' + c + ' prompt=' + (p === null ? 'null' : p);"
                          "</script></body></html>"},
-        {"opener.html", "<html><head><title>Opener</title></head><body><script>"
-                        "window.open('popup.html', '_blank');</script></body></html>"},
+        {"opener.html", "<html><head><title>Opener</title></head><body style='margin:0'>"
+                        "<a href='popup.html' target='_blank' style='display:block;width:200px;height:100px'>"
+                        "popup</a><script>requestAnimationFrame(function () { requestAnimationFrame("
+                        "function () { document.title = 'Opener ready'; }); });</script></body></html>"},
         {"popup.html", "<html><head><title>Popup</title></head><body>popup</body></html>"},
     };
     for (const auto &[name, html] : pages)
@@ -227,14 +229,19 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
         pr = std::make_unique<Recorder>(*popup);
         ppDisp = popup->Application();
     };
+    // Shown, so that the user's click reaches the page.
+    opener.widget()->resize(400, 300);
+    opener.widget()->show();
     ASSERT_TRUE(load(opener, r, pageUrl("opener.html")));
+    ASSERT_TRUE(waitUntil([&] { return opener.LocationName() == "Opener ready"; }));
+    clickPage(opener.widget(), QPoint(100, 50));
     ASSERT_TRUE(waitUntil([&] {
         return popup && popup->LocationURL().endsWith("popup.html") && pr->count("DownloadComplete") >= 1;
     })) << (pr ? pr->log() : std::string("no popup"));
     EXPECT_EQ(popup->LocationName(), "Popup");
     EXPECT_EQ(opener.LocationURL(), pageUrl("opener.html"));
 
-    // A page opened by script may close itself: a child's WindowClosing.
+    // A page opened for another may close itself: a child's WindowClosing.
     popup->page()->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return pr->count("WindowClosing") > 0; })) << pr->log();
     EXPECT_EQ(pr->args("WindowClosing"), QStringList{"child"});

@@ -8,6 +8,7 @@
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace tk {
@@ -93,8 +94,12 @@ QWebEngineProfile *QtWebBrowser::sharedProfile()
     // engine's shutdown, a post-routine of that destructor, then releases the
     // profile's storage, and this QObject goes last with qApp's children.
     static QPointer<QWebEngineProfile> profile;
-    if (!profile)
+    if (!profile) {
         profile = new QWebEngineProfile(QStringLiteral("Tavrin"), QCoreApplication::instance());
+        // Scripts open windows only for a user's click: a page cannot flood
+        // the strip with tabs, while links and click handlers still can.
+        profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    }
     return profile;
 }
 
