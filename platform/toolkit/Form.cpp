@@ -134,13 +134,22 @@ bool Form::isShown() const { return peer()->isVisible(); }
 
 void Form::PopupMenu(const Menu &menu)
 {
-    QMenu popup;
-    menu.fill(popup);
-    if (popupHook()) {
-        popupHook()(popup);
-        return;
+    const Menu *chosen = nullptr;
+    {
+        QMenu popup;
+        menu.fill(popup, &chosen);
+        if (popupHook())
+            popupHook()(popup);
+        else
+            popup.exec(QCursor::pos());
     }
-    popup.exec(QCursor::pos());
+    // The chosen command runs once the menu and its own event loop are gone,
+    // as the system's popup returns the command first: a command may end the
+    // program or unload this very form.
+    if (chosen && chosen->Click) {
+        const std::function<void()> click = chosen->Click;
+        ignoreErrors(click);
+    }
 }
 
 void Form::setPopupHook(std::function<void(QMenu &)> hook) { popupHook() = std::move(hook); }
