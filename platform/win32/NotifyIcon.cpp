@@ -144,8 +144,9 @@ bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
         icons.erase(it);
         if (auto tray = state().trays.find({data.hWnd, data.uID}); tray != state().trays.end()) {
             // The icon may be removed from inside its own activation (the
-            // tray menu's Exit): gone from the screen now, deleted later.
-            tray->second->hide();
+            // tray menu's Exit): hiding it would destroy the window that is
+            // still handling that press, so it goes once control is back in
+            // the event loop.
             tray->second.release()->deleteLater();
             state().trays.erase(tray);
         }
