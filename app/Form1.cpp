@@ -6,6 +6,7 @@
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
+#include "Skin.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -13,8 +14,6 @@
 using namespace tk;
 
 namespace {
-
-constexpr uint32_t kBackColor = 0x00FFF1E1;
 
 // A caption button's pictures, by element index.
 constexpr int16_t kNormal = 0;
@@ -27,15 +26,10 @@ constexpr float kNormalWidth = 13000;
 constexpr float kNormalHeight = 9000;
 constexpr float kScreenWideShortfall = 500;
 
-Picture skin(const QString &name)
-{
-    return Picture::load(QStringLiteral(":/skin/%1.png").arg(name));
-}
-
 void setSkin(Image &image, const char *name, float left, float top, bool stretch)
 {
     image.setStretch(stretch);
-    image.setPicture(skin(QLatin1String(name)));
+    image.setPicture(skin::picture(QLatin1String(name)));
     image.Move(left, top);
 }
 
@@ -45,7 +39,7 @@ void makeCaptionButton(ControlArray<Image> &button, const char *name)
     for (int16_t i = 1; i <= 2; ++i)
         button.Load(i);
     for (int16_t i = 0; i <= 2; ++i) {
-        button(i).setPicture(skin(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
+        button(i).setPicture(skin::picture(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
         button(i).setVisible(i == 0);
     }
 }
@@ -67,8 +61,8 @@ Form1::Form1()
 {
     setCaption(QStringLiteral("Tavrin"));
     setBorderless(true);
-    setBackColor(colorFromBGR(kBackColor));
-    peer()->setWindowIcon(QIcon(QStringLiteral(":/skin/Image1.png")));
+    setBackColor(colorFromBGR(skin::kBackColor));
+    peer()->setWindowIcon(QIcon(skin::resource(QStringLiteral("Image1.png"))));
 
     // The design: sizes in twips, the scaled pieces stretched.
     setSkin(ImageTopLeft, "ImageTopLeft", 0, 0, false);
@@ -91,7 +85,7 @@ Form1::Form1()
         ImageSize(i).Move(12580, 0);
         ImageExit(i).Move(13015, 0);
     }
-    Image1.setPicture(skin(QStringLiteral("Image1")));
+    Image1.setPicture(skin::picture(QStringLiteral("Image1")));
     Image1.Move(120, 15, 345, 345);
     Label1.setCaption(QStringLiteral("Tavrin"));
     Label1.setFont(QFont(QStringLiteral("宋体"), 9));
@@ -109,7 +103,7 @@ Form1::Form1()
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
     // The address button, as the form's saved data describes it.
-    CommandOpenURL = command::Command::fromSaved(this, QStringLiteral(":/skin/Form1.buttons.json"),
+    CommandOpenURL = command::Command::fromSaved(this, skin::resource(QStringLiteral("Form1.buttons.json")),
                                         QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();
@@ -119,15 +113,13 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
                               ButtonHandler up)
 {
     button.setWiring([this, move, down, up](int16_t index, Image &element) {
-        // The hover picture needs moves with no button held.
-        element.peer()->setMouseTracking(true);
-        element.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
+            element.events.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
             (this->*move)(index, b, s, x, y);
         };
-        element.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
+        element.events.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
             (this->*down)(index, b, s, x, y);
         };
-        element.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
+        element.events.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
             (this->*up)(index, b, s, x, y);
         };
     });
@@ -135,7 +127,7 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
 
 void Form1::wireEvents()
 {
-    CommandOpenURL->Click = [this] { CommandOpenURL_Click(); };
+    CommandOpenURL->events.Click = [this] { CommandOpenURL_Click(); };
     wireCaptionButton(ImageMin, &Form1::ImageMin_MouseMove, &Form1::ImageMin_MouseDown,
                       &Form1::ImageMin_MouseUp);
     wireCaptionButton(ImageSize, &Form1::ImageSize_MouseMove, &Form1::ImageSize_MouseDown,
@@ -143,23 +135,16 @@ void Form1::wireEvents()
     wireCaptionButton(ImageExit, &Form1::ImageExit_MouseMove, &Form1::ImageExit_MouseDown,
                       &Form1::ImageExit_MouseUp);
 
-    peer()->setMouseTracking(true);
-    MouseMove = [this](int16_t b, int16_t s, float x, float y) { Form_MouseMove(b, s, x, y); };
-    MouseDown = [this](int16_t b, int16_t s, float x, float y) { Form_MouseDown(b, s, x, y); };
-    ImageTopMiddle.peer()->setMouseTracking(true);
-    ImageTopMiddle.MouseMove = [this](int16_t b, int16_t s, float x, float y) {
+    ImageTopMiddle.events.MouseMove = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseMove(b, s, x, y);
     };
-    ImageTopMiddle.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
+    ImageTopMiddle.events.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseDown(b, s, x, y);
     };
 }
 
 void Form1::Form_Load()
 {
-    // Closed by the system (window manager, session end): the program ends,
-    // the tray icon removed by this form's unload.
-    onSystemClose = [] { forms::unloadAll(); };
     setTop(0);
     setLeft(0);
     AddTrayIcon();
@@ -167,6 +152,13 @@ void Form1::Form_Load()
     SetWindowLongA(hWnd(), GWL_WNDPROC, AddressOf(&WindowProc));
     // The keyboard starts in the page, as in any browser, not on the button.
     WBControl1.SetFocus();
+}
+
+// Closed by the system (window manager, session end): the program ends, the
+// tray icon removed by this form's unload.
+void Form1::onSystemClose()
+{
+    forms::unloadAll();
 }
 
 void Form1::Form_Unload(int16_t &)

@@ -59,6 +59,17 @@ public:
     WBControl WBControl1;
     std::unique_ptr<command::Command> CommandOpenURL;
 
+protected:
+    void onMouseMove(int16_t Button, int16_t Shift, float X, float Y) override
+    {
+        Form_MouseMove(Button, Shift, X, Y);
+    }
+    void onMouseDown(int16_t Button, int16_t Shift, float X, float Y) override
+    {
+        Form_MouseDown(Button, Shift, X, Y);
+    }
+    void onSystemClose() override;
+
 private:
     using ButtonHandler = void (Form1::*)(int16_t, int16_t, int16_t, float, float);
     void wireCaptionButton(tk::ControlArray<tk::Image> &button, ButtonHandler move, ButtonHandler down,

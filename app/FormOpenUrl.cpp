@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "Forms.h"
+#include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
@@ -20,7 +21,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
 {
     setCaption(QStringLiteral("打开网址"));
     setFixedDialog(true);
-    setPicture(Picture::load(QStringLiteral(":/skin/OpenUrlBack.png")));
+    setPicture(skin::picture(QStringLiteral("OpenUrlBack")));
     Move(Left(), Top(), 4785, 405);
 
     Text1.Move(80, 80, 3840, 270);
@@ -29,11 +30,11 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
     font.setPointSizeF(10.5);
     Text1.setFont(font);
     Text1.setText(QString());
-    Text1.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
+    Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
 
-    CommandOK = command::Command::fromSaved(this, QStringLiteral(":/skin/FormOpenUrl.buttons.json"),
+    CommandOK = command::Command::fromSaved(this, skin::resource(QStringLiteral("FormOpenUrl.buttons.json")),
                                             QStringLiteral("CommandOK"));
-    CommandOK->Click = [this] { CommandOK_Click(); };
+    CommandOK->events.Click = [this] { CommandOK_Click(); };
 }
 
 void FormOpenUrl::showAt(float top, float left)

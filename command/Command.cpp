@@ -1,12 +1,13 @@
 #include "Command.h"
 
 #include "ColorMath.h"
+#include "toolkit/KeyCodes.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
+#include "win32/SysColors.h"
 #include "win32/Win32.h"
 
 #include <QKeySequence>
-#include <QShortcut>
 
 #include <limits>
 
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int kOverflow = 6;
 constexpr int kTypeMismatch = 13;
+
+float pixelsOf(float twips) { return twips / float(tk::kTwipsPerPixel); }
 
 constexpr int32_t kDefaultRectColor = 0x58C3FA;
 constexpr int16_t kDefaultPercent = 16;
@@ -108,44 +111,18 @@ QString accessKeyOf(const QString &caption)
 
 Command::Command(tk::Control *container, const QString &name, const tk::AmbientProperties &ambient)
     : tk::Control(new tk::SurfaceWidget, container), m_name(name), m_ambient(ambient),
-      m_Font(ambient.Font)
+      m_Font(ambient.Font),
+      m_accessKey(*this, [this] {
+          const QString key = m_accessKeys;
+          AccessKeyPress(key.isEmpty() ? 0 : int16_t(key.at(0).unicode()));
+      })
 {
     // A user control starts with its host's font.
     drawSurface().setFont(ambient.Font);
 
-    // The surface's notifications; X and Y arrive in twips, the button works in pixels.
-    tk::Control &surface = *this;
-    const auto px = [](float twips) { return twips / float(tk::kTwipsPerPixel); };
-    surface.GotFocus = [this] { UserControl_GotFocus(); };
-    surface.LostFocus = [this] { UserControl_LostFocus(); };
-    surface.KeyDown = [this](int16_t &code, int16_t &shift) { UserControl_KeyDown(code, shift); };
-    surface.KeyPress = [this](int16_t &ascii) { UserControl_KeyPress(ascii); };
-    surface.KeyUp = [this](int16_t &code, int16_t &shift) { UserControl_KeyUp(code, shift); };
-    surface.Click = [this] { UserControl_Click(); };
-    surface.DblClick = [this] { UserControl_DblClick(); };
-    surface.MouseDown = [this, px](int16_t b, int16_t s, float x, float y) {
-        UserControl_MouseDown(b, s, px(x), px(y));
-    };
-    surface.MouseMove = [this, px](int16_t b, int16_t s, float x, float y) {
-        UserControl_MouseMove(b, s, px(x), px(y));
-    };
-    surface.MouseUp = [this, px](int16_t b, int16_t s, float x, float y) {
-        UserControl_MouseUp(b, s, px(x), px(y));
-    };
-
     m_Timer1.setEnabled(false);
     m_Timer1.setInterval(10);
     m_Timer1.onTimer = [this] { Timer1_Timer(); };
-
-    m_shortcut = new QShortcut(peer());
-    m_shortcut->setContext(Qt::WindowShortcut);
-    m_shortcut->setEnabled(false);
-    QObject::connect(m_shortcut, &QShortcut::activated, m_shortcut, [this] {
-        tk::ignoreErrors([this] {
-            const QString key = m_accessKeys;
-            AccessKeyPress(key.isEmpty() ? 0 : int16_t(key.at(0).unicode()));
-        });
-    });
 
     Initialize();
 }
@@ -202,8 +179,7 @@ const tk::DrawSurface &Command::surface() const
 
 void Command::recordChange(const char *name)
 {
-    if (PropertyChanged)
-        PropertyChanged(QString::fromLatin1(name));
+    tk::raise(events.PropertyChanged, QString::fromLatin1(name));
 }
 
 // ---- Properties -------------------------------------------------------------
@@ -350,11 +326,11 @@ void Command::LoadSchemeColors()
         m_OfficeXpMousemoveFrameColor = RGB(49, 105, 198);
         break;
     default:
-        m_Palette.Face = tk::GetSysColor(15);
-        m_Palette.Shadow = tk::GetSysColor(16);
-        m_Palette.Light = tk::GetSysColor(22);
-        m_Palette.DarkShadow = tk::GetSysColor(21);
-        m_Palette.Highlight = tk::GetSysColor(20);
+        m_Palette.Face = tk::GetSysColor(tk::COLOR_BTNFACE);
+        m_Palette.Shadow = tk::GetSysColor(tk::COLOR_BTNSHADOW);
+        m_Palette.Light = tk::GetSysColor(tk::COLOR_3DLIGHT);
+        m_Palette.DarkShadow = tk::GetSysColor(tk::COLOR_3DDKSHADOW);
+        m_Palette.Highlight = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
         m_Palette.Text = m_ForeColor;
         if (m_ButtonType == 4) {
             m_MidColor = RGB(197, 197, 197);
@@ -371,10 +347,9 @@ void Command::LoadSchemeColors()
 void Command::UpdateAccessKey()
 {
     m_accessKeys = accessKeyOf(m_Caption);
-    m_shortcut->setEnabled(!m_accessKeys.isEmpty());
-    m_shortcut->setKey(m_accessKeys.isEmpty()
-                           ? QKeySequence()
-                           : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));
+    m_accessKey.setKeys(m_accessKeys.isEmpty()
+                            ? QKeySequence()
+                            : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));
 }
 
 // ---- Life cycle -------------------------------------------------------------
@@ -389,8 +364,8 @@ void Command::Initialize()
 
 void Command::InitProperties()
 {
-    m_BackColor = tk::GetSysColor(15);
-    m_ForeColor = tk::GetSysColor(18);
+    m_BackColor = tk::GetSysColor(tk::COLOR_BTNFACE);
+    m_ForeColor = tk::GetSysColor(tk::COLOR_BTNTEXT);
     setSurfaceEnabled(true);
     m_Font = surface().font();
     m_hWnd = 0;
@@ -419,8 +394,8 @@ void Command::ReadProperties(const tk::PropertyBag &PropBag)
     const auto read = [&PropBag](const char *key, const QVariant &def) {
         return PropBag.ReadProperty(QLatin1String(key), def);
     };
-    m_BackColor = asInt32(read("BackColor", tk::GetSysColor(15)));
-    m_ForeColor = asInt32(read("ForeColor", tk::GetSysColor(18)));
+    m_BackColor = asInt32(read("BackColor", tk::GetSysColor(tk::COLOR_BTNFACE)));
+    m_ForeColor = asInt32(read("ForeColor", tk::GetSysColor(tk::COLOR_BTNTEXT)));
     const bool enabled = asBool(read("Enabled", true));
     m_Font = asFont(read("Font", fontValue(m_ambient.Font)));
     m_hWnd = asInt32(read("hWnd", 0));
@@ -455,8 +430,8 @@ void Command::WriteProperties(tk::PropertyBag &PropBag) const
     const auto write = [&PropBag](const char *key, const QVariant &value, const QVariant &def) {
         PropBag.WriteProperty(QLatin1String(key), value, def);
     };
-    write("BackColor", m_BackColor, tk::GetSysColor(15));
-    write("ForeColor", m_ForeColor, tk::GetSysColor(18));
+    write("BackColor", m_BackColor, tk::GetSysColor(tk::COLOR_BTNFACE));
+    write("ForeColor", m_ForeColor, tk::GetSysColor(tk::COLOR_BTNTEXT));
     write("Enabled", Enabled(), true);
     write("Font", fontValue(m_Font), fontValue(m_ambient.Font));
     write("hWnd", m_hWnd, 0);
@@ -522,8 +497,7 @@ void Command::UserControl_MouseDown(int16_t Button, int16_t Shift, float X, floa
     if (Button != tk::kRightButton)
         m_DrawState = kPressedLook;
     repaint();
-    if (MouseDown)
-        MouseDown(Button, Shift, X, Y);
+    tk::raise(events.MouseDown, Button, Shift, X, Y);
 }
 
 void Command::UserControl_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
@@ -533,8 +507,7 @@ void Command::UserControl_MouseUp(int16_t Button, int16_t Shift, float X, float 
     if (Button != tk::kRightButton)
         m_DrawState = kNormalLook;
     repaint();
-    if (MouseUp)
-        MouseUp(Button, Shift, X, Y);
+    tk::raise(events.MouseUp, Button, Shift, X, Y);
 }
 
 void Command::UserControl_Click()
@@ -546,8 +519,7 @@ void Command::UserControl_Click()
     repaint();
     // The released look is on screen before the host's handler runs.
     surfaceWidget()->Refresh();
-    if (Click)
-        Click();
+    tk::raise(events.Click);
 }
 
 void Command::UserControl_DblClick()
@@ -568,8 +540,7 @@ void Command::UserControl_MouseMove(int16_t Button, int16_t Shift, float X, floa
     m_Timer1.setEnabled(true);
     if (X < 0 || X > float(m_W) || Y < 0 || Y > float(m_H))
         return;
-    if (MouseMove)
-        MouseMove(Button, Shift, X, Y);
+    tk::raise(events.MouseMove, Button, Shift, X, Y);
     if (Button == tk::kLeftButton) {
         PaintButton(kPressedLook, false);
     } else if (!m_IsHover) {
@@ -586,8 +557,7 @@ void Command::Timer1_Timer()
     if (pt.x >= 0 && pt.y >= 0 && pt.x <= m_W && pt.y <= m_H)
         return;
     m_Timer1.setEnabled(false);
-    if (MouseOut)
-        MouseOut();
+    tk::raise(events.MouseOut);
     m_IsHover = false;
     PaintButton(kNormalLook, true);
 }
@@ -596,14 +566,13 @@ void Command::UserControl_KeyDown(int16_t &KeyCode, int16_t &Shift)
 {
     if (!Enabled())
         return;
-    if (KeyDown)
-        KeyDown(KeyCode, Shift);
+    tk::raise(events.KeyDown, KeyCode, Shift);
     m_LastKey = KeyCode;
-    if (KeyCode == 32)
+    if (KeyCode == tk::vbKeySpace)
         UserControl_MouseDown(1, 1, 1, 1);
-    else if (KeyCode == 39 || KeyCode == 40)
+    else if (KeyCode == tk::vbKeyRight || KeyCode == tk::vbKeyDown)
         surfaceWidget()->moveFocus(true);
-    else if (KeyCode == 37 || KeyCode == 38)
+    else if (KeyCode == tk::vbKeyLeft || KeyCode == tk::vbKeyUp)
         surfaceWidget()->moveFocus(false);
 }
 
@@ -611,17 +580,15 @@ void Command::UserControl_KeyPress(int16_t &KeyAscii)
 {
     if (!Enabled())
         return;
-    if (KeyPress)
-        KeyPress(KeyAscii);
+    tk::raise(events.KeyPress, KeyAscii);
 }
 
 void Command::UserControl_KeyUp(int16_t &KeyCode, int16_t &Shift)
 {
     if (!Enabled())
         return;
-    if (KeyUp)
-        KeyUp(KeyCode, Shift);
-    if (m_LastKey == 32 && KeyCode == 32) {
+    tk::raise(events.KeyUp, KeyCode, Shift);
+    if (m_LastKey == tk::vbKeySpace && KeyCode == tk::vbKeySpace) {
         UserControl_MouseUp(1, 1, 1, 1);
         m_LastButton = 1;
         UserControl_Click();
@@ -630,9 +597,19 @@ void Command::UserControl_KeyUp(int16_t &KeyCode, int16_t &Shift)
 
 // ---- Geometry ---------------------------------------------------------------
 
-void Command::sizeChanged()
+void Command::onMouseDown(int16_t Button, int16_t Shift, float X, float Y)
 {
-    UserControl_Resize();
+    UserControl_MouseDown(Button, Shift, pixelsOf(X), pixelsOf(Y));
+}
+
+void Command::onMouseMove(int16_t Button, int16_t Shift, float X, float Y)
+{
+    UserControl_MouseMove(Button, Shift, pixelsOf(X), pixelsOf(Y));
+}
+
+void Command::onMouseUp(int16_t Button, int16_t Shift, float X, float Y)
+{
+    UserControl_MouseUp(Button, Shift, pixelsOf(X), pixelsOf(Y));
 }
 
 void Command::UserControl_Resize()

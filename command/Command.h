@@ -7,6 +7,8 @@
 #include "toolkit/Ambient.h"
 #include "toolkit/Control.h"
 #include "surface/DrawSurface.h"
+#include "surface/SurfaceWidget.h"
+#include "toolkit/Shortcut.h"
 #include "toolkit/PropertyBag.h"
 #include "toolkit/Timer.h"
 
@@ -15,8 +17,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-class QShortcut;
 
 namespace command {
 
@@ -117,18 +117,19 @@ public:
     void PaintButton(uint8_t state, bool force);
 
     // Events raised to the host; a handler may change its arguments, and the
-    // control reads KeyCode and Button back. They hide the surface's own
-    // notifications of the same names, which the button handles itself.
-    std::function<void()> Click;
-    std::function<void(int16_t &KeyCode, int16_t &Shift)> KeyDown;
-    std::function<void(int16_t &KeyAscii)> KeyPress;
-    std::function<void(int16_t &KeyCode, int16_t &Shift)> KeyUp;
-    std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseDown;
-    std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseMove;
-    std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseUp;
-    std::function<void()> MouseOut;
-    // The host's property store hears which property changed.
-    std::function<void(const QString &PropertyName)> PropertyChanged;
+    // control reads KeyCode back. X and Y are the button's pixels.
+    struct Events {
+        std::function<void()> Click;
+        std::function<void(int16_t &KeyCode, int16_t &Shift)> KeyDown;
+        std::function<void(int16_t &KeyAscii)> KeyPress;
+        std::function<void(int16_t &KeyCode, int16_t &Shift)> KeyUp;
+        std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseDown;
+        std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseMove;
+        std::function<void(int16_t &Button, int16_t &Shift, float &X, float &Y)> MouseUp;
+        std::function<void()> MouseOut;
+        // The host's property store hears which property changed.
+        std::function<void(const QString &PropertyName)> PropertyChanged;
+    } events;
 
     // The state a host or test may look at.
     const tk::DrawSurface &surface() const;
@@ -143,7 +144,19 @@ public:
     tk::Timer &Timer1() { return m_Timer1; }
 
 protected:
-    void sizeChanged() override;
+    // The surface's notifications arrive in twips; the button works in pixels.
+    void onGotFocus() override { UserControl_GotFocus(); }
+    void onLostFocus() override { UserControl_LostFocus(); }
+    void onKeyDown(int16_t &KeyCode, int16_t &Shift) override { UserControl_KeyDown(KeyCode, Shift); }
+    void onKeyPress(int16_t &KeyAscii) override { UserControl_KeyPress(KeyAscii); }
+    void onKeyUp(int16_t &KeyCode, int16_t &Shift) override { UserControl_KeyUp(KeyCode, Shift); }
+    void onClick() override { UserControl_Click(); }
+    void onDblClick() override { UserControl_DblClick(); }
+    void onMouseDown(int16_t Button, int16_t Shift, float X, float Y) override;
+    void onMouseMove(int16_t Button, int16_t Shift, float X, float Y) override;
+    void onMouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
+    void onResize() override { UserControl_Resize(); }
+    bool takesKeys() const override { return true; }
 
 private:
     // Handlers of the surface's notifications (X and Y in pixels).
@@ -232,7 +245,7 @@ private:
     tk::RECT m_FocusRect;
 
     tk::Timer m_Timer1;
-    QShortcut *m_shortcut = nullptr; // Alt + the access key; owned by the surface
+    tk::Shortcut m_accessKey; // Alt + the access key
 };
 
 } // namespace command

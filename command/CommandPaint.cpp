@@ -1,12 +1,15 @@
 // Painting of every style and look, into the surface's pixels.
 #include "ColorMath.h"
 #include "Command.h"
+#include "surface/TextFormat.h"
 
 namespace command {
 
 namespace {
 constexpr int32_t kFrameLine = 0x733C00;   // R 0, G 60, B 115
 constexpr int32_t kFrameCorner = 0x7B4D10; // R 16, G 77, B 123
+// A caption on one line, in the middle of its rectangle.
+constexpr uint32_t kSingleLineCentred = tk::DT_CENTER | tk::DT_VCENTER | tk::DT_SINGLELINE | tk::DT_EXPANDTABS;
 } // namespace
 
 void Command::DrawBox(int x, int y, int w, int h, int32_t colour, bool frame)
@@ -184,13 +187,13 @@ void Command::drawCaption(int32_t colour, bool pressed)
     tk::RECT &rect = pressed ? m_PressedTextRect : m_TextRect;
     const int width = s.TextWidth(m_Caption);
     if (width <= m_W) {
-        s.DrawTextA(m_Caption, rect, 0x65);
+        s.DrawTextA(m_Caption, rect, kSingleLineCentred);
         return;
     }
     const int lines = width / m_W + 1;
     const int top = (m_H - s.TextHeight(m_Caption) * lines) / 2;
     rect.top = pressed ? top + 2 : top;
-    s.DrawTextA(m_Caption, rect, 0x11);
+    s.DrawTextA(m_Caption, rect, tk::DT_CENTER | tk::DT_WORDBREAK);
 }
 
 void Command::PaintButton(uint8_t state, bool force)
@@ -241,7 +244,7 @@ void Command::paintDisabled()
         tk::DrawSurface &s = drawSurface();
         s.SetTextColor(m_Palette.Shadow);
         if (W > 0)
-            s.DrawTextA(m_Caption, m_TextRect, 0x65);
+            s.DrawTextA(m_Caption, m_TextRect, kSingleLineCentred);
         const Palette &p = m_Palette;
         // The normal bevel (steps 2 to 8).
         drawStyle2Bevel();

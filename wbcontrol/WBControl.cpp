@@ -2,6 +2,8 @@
 
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
+#include "Skin.h"
+#include "TabClosing.h"
 #include "TabLayout.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -16,22 +18,11 @@ using namespace tk;
 
 namespace {
 
-constexpr uint32_t kBackColor = 0x00FFF1E1;
-constexpr float kTabHeight = 420;
-constexpr float kStripHeight = 480;
-constexpr float kSkinEnd = 120;       // width of a tab's left and right skin pieces
-constexpr float kCaptionLeft = 320;
-constexpr float kCaptionMargins = 600; // what a tab's width leaves for its caption
-constexpr float kIconLeft = 60;
-constexpr float kCloseRightMargin = 60;
+using tabstrip::kTabHeight;
+
 constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is laid out
 const QString kBlankPage = QStringLiteral("About:Blank");
 constexpr qsizetype kMaxKeptWidths = 4096;
-
-Picture skin(const char *name)
-{
-    return Picture::load(QStringLiteral(":/skin/%1.png").arg(QLatin1String(name)));
-}
 
 QFont captionFont()
 {
@@ -43,7 +34,7 @@ QFont captionFont()
 void setSource(Image &image, const char *name)
 {
     image.setVisible(false);
-    image.setPicture(skin(name));
+    image.setPicture(skin::picture(QLatin1String(name)));
 }
 
 // Runs each step with errors ignored: a failing step is skipped, the next runs.
@@ -51,6 +42,16 @@ template <class... Steps>
 void eachIgnoringErrors(Steps &&...steps)
 {
     (ignoreErrors(std::forward<Steps>(steps)), ...);
+}
+
+tabstrip::Size sizeOf(const Control &c)
+{
+    return {c.Width(), c.Height()};
+}
+
+void place(Control &c, const tabstrip::Rect &r)
+{
+    c.Move(r.left, r.top, r.width, r.height);
 }
 
 // The tab index held by a list item (decimal text).
@@ -79,6 +80,15 @@ bool isScriptAddress(const QString &text)
         ++matched;
     }
     return matched == scheme.size();
+}
+
+std::vector<int16_t> indicesIn(const ListBox &list)
+{
+    std::vector<int16_t> indices;
+    indices.reserve(size_t(list.ListCount()));
+    for (int k = 0; k < list.ListCount(); ++k)
+        indices.push_back(indexAt(list, k));
+    return indices;
 }
 
 template <class T>
@@ -110,7 +120,7 @@ WBControl::WBControl(Control *container)
       Line1(this), Line2(this), Line3(this), Line4(this), Line5(this)
 {
     // The design: what the control looks like before any code runs.
-    setBackColor(colorFromBGR(kBackColor));
+    setBackColor(colorFromBGR(skin::kBackColor));
     setSource(TLeft0, "TLeft0");
     setSource(TCenter0, "TCenter0");
     setSource(TRight0, "TRight0");
@@ -129,20 +139,20 @@ WBControl::WBControl(Control *container)
     LabelTest.setFont(captionFont());
     LabelTest.setAutoSize(true);
 
-    MTab(0).setBackColor(colorFromBGR(kBackColor));
+    MTab(0).setBackColor(colorFromBGR(skin::kBackColor));
     MTab(0).Move(60, 0, 2700, kTabHeight);
     for (auto *piece : {&bgLeft(0), &bgCenter(0), &bgRight(0)}) {
         piece->setStretch(true);
         piece->Move(0, 0, 120, kTabHeight);
     }
     TIcon(0).setStretch(true);
-    TIcon(0).Move(60, 90, 240, 240);
+    place(TIcon(0), tabstrip::iconRect(kTabHeight, {240, 240}));
     Tstr(0).setFont(captionFont());
     Tstr(0).setAutoSize(true);
     Tstr(0).setCaption(QStringLiteral("MTabBox"));
     Tcbt(0).setTransparent(true);
     Tcbt(0).setPicture(tc0.picture());
-    Tcbt(0).Move(2700 - 225 - 60, 105, 225, 210);
+    place(Tcbt(0), tabstrip::closeButtonRect({2700, kTabHeight}, {225, 210}));
     Tcbt(0).setVisible(false);
     WBCnt(0).setBackColor(Qt::white);
 
@@ -158,8 +168,6 @@ WBControl::WBControl(Control *container)
 
     wireEvents();
     wireStripEvents();
-    Resize = [this] { ignoreErrors([this] { UserControl_Resize(); }); };
-    GotFocus = [this] { UserControl_GotFocus(); };
     UserControl_Initialize();
 }
 
@@ -195,28 +203,29 @@ void WBControl::wireStripEvents()
     for (Control *piece : std::initializer_list<Control *>{&MTab(0), &bgLeft(0), &bgCenter(0), &bgRight(0),
                                                            &TIcon(0), &Tstr(0), &Tcbt(0)})
         piece->setOLEDropMode(true);
-    const auto dropOn = [this](int16_t i, Control &piece) {
-        piece.OLEDragDrop = [this, i, &piece](DataObject &d, int32_t &e, int16_t b, int16_t s, float x, float y) {
+    const auto dropOn = [this](int16_t i, auto &piece) {
+        piece.events.OLEDragDrop = [this, i, &piece](DataObject &d, int32_t &e, int16_t b, int16_t s, float x,
+                                                     float y) {
             MTab_OLEDragDrop(i, d, e, b, s, x + piece.Left(), y + piece.Top());
         };
     };
 
     MTab.setWiring([this](int16_t i, PictureBox &tab) {
-        tab.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x, float y) {
+        tab.events.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x, float y) {
             MTab_OLEDragDrop(i, d, e, b, s, x, y);
         };
-        tab.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        tab.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
+        tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
         // The classic runtime ends a capture when the button comes up; a Qt
         // grab would outlive the click that selects a hovered tab.
-        tab.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
+        tab.events.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
     });
     // Movement over the skin goes to the mouse-down handling: dragging over a
     // tab with the left button held selects it.
     auto wireSkinPiece = [this, dropOn](int16_t i, Image &piece) {
         dropOn(i, piece);
-        piece.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        piece.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
     };
     bgLeft.setWiring(wireSkinPiece);
     bgCenter.setWiring(wireSkinPiece);
@@ -224,27 +233,27 @@ void WBControl::wireStripEvents()
     // The icon and the caption pass their events on in the tab body's terms.
     TIcon.setWiring([this, dropOn](int16_t i, Image &icon) {
         dropOn(i, icon);
-        icon.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+        icon.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
-        icon.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+        icon.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
     });
     Tstr.setWiring([this, dropOn](int16_t i, Label &caption) {
         dropOn(i, caption);
-        caption.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+        caption.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
-        caption.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+        caption.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
     });
     Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
         dropOn(i, button);
-        button.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
-        button.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
-        button.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
+        button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
+        button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
+        button.events.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
             ReleaseCapture();
             Tcbt_MouseUp(i, b, s, x, y);
         };
@@ -256,15 +265,15 @@ void WBControl::UserControl_Initialize()
     CurrentTab = 0;
     TIcon(0).setPicture(Icon1.picture());
     MTab(0).Move(60, 0, 2700, kTabHeight);
-    Tstr(0).Move((MTab(0).Width() - Tstr(0).Width()) / 2, (MTab(0).Height() - Tstr(0).Height()) / 2);
-    TIcon(0).Move(60, (MTab(0).Height() - TIcon(0).Height()) / 2 + 20);
-    bgLeft(0).setPicture(TLeft0.picture());
-    bgLeft(0).Move(0, 0, 120, kTabHeight);
-    bgCenter(0).setPicture(TCenter0.picture());
-    bgCenter(0).Move(120, 0, MTab(0).Width() - 240, kTabHeight);
-    bgRight(0).setPicture(TRight0.picture());
-    bgRight(0).Move(MTab(0).Width() - 120, 0, 120, kTabHeight);
+    place(Tstr(0), tabstrip::centredCaptionRect(sizeOf(MTab(0)), sizeOf(Tstr(0))));
+    place(TIcon(0), tabstrip::startIconRect(MTab(0).Height(), sizeOf(TIcon(0))));
+    applySkin(0, Skin::Selected);
     WB(0)->Navigate(startPage());
+}
+
+void WBControl::onResize()
+{
+    ignoreErrors([this] { UserControl_Resize(); });
 }
 
 void WBControl::UserControl_GotFocus()
@@ -283,8 +292,8 @@ void WBControl::UserControl_Resize()
             lines[k]->setY2(405 + 15 * float(k));
         }
         PictureBox &page = WBCnt(CurrentTab);
-        page.Move(0, kStripHeight, Width(), Height() - kStripHeight);
-        WB(CurrentTab).Move(-20, -20, page.Width() + 40, page.Height() + 40);
+        place(page, tabstrip::pageRect(sizeOf(*this)));
+        place(WB(CurrentTab), tabstrip::browserRect(sizeOf(page)));
     }
     TabResize();
 }
@@ -306,11 +315,12 @@ void WBControl::layoutTab(int16_t i, int position, int16_t w)
 {
     PictureBox &tab = MTab(i);
     tab.Move(float(tabstrip::tabLeft(position, w)), 0, w);
-    TIcon(i).Move(kIconLeft, (tab.Height() - TIcon(i).Height()) / 2);
-    Tcbt(i).Move(tab.Width() - Tcbt(i).Width() - kCloseRightMargin, (tab.Height() - Tcbt(i).Height()) / 2);
-    bgLeft(i).Move(0, 0, kSkinEnd, kTabHeight);
-    bgCenter(i).Move(kSkinEnd, 0, tab.Width() - 2 * kSkinEnd, kTabHeight);
-    bgRight(i).Move(tab.Width() - kSkinEnd, 0, kSkinEnd, kTabHeight);
+    place(TIcon(i), tabstrip::iconRect(tab.Height(), sizeOf(TIcon(i))));
+    place(Tcbt(i), tabstrip::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(i))));
+    const tabstrip::SkinPieces skin = tabstrip::skinPieces(tab.Width());
+    place(bgLeft(i), skin.left);
+    place(bgCenter(i), skin.center);
+    place(bgRight(i), skin.right);
 }
 
 void WBControl::SetTabCaption(int16_t Index, const QString &Text)
@@ -322,13 +332,13 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
         : Text;
     MTab(Index).setTag(title);
     // LabelTest and Tstr share one font: what is measured is what shows.
-    const QString caption = tabstrip::fitCaption(title, MTab(Index).Width() - kCaptionMargins,
+    const QString caption = tabstrip::fitCaption(title, tabstrip::captionRoom(MTab(Index).Width()),
                                                  [this](const QString &c) { return captionWidth(c); });
     Label &label = Tstr(Index);
     if (label.Caption() == caption)
         return;
     label.setCaption(caption);
-    label.Move(kCaptionLeft, (MTab(Index).Height() - label.Height()) / 2);
+    place(label, tabstrip::captionRect(MTab(Index).Height(), sizeOf(label)));
 }
 
 double WBControl::captionWidth(const QString &candidate)
@@ -351,13 +361,13 @@ void WBControl::applySkin(int16_t i, Skin skin)
     const std::array<const Image *, 3> center{&TCenter0, &TCenter1, &TCenter2};
     const std::array<const Image *, 3> right{&TRight0, &TRight1, &TRight2};
     const size_t s = size_t(skin);
-    const float w = MTab(i).Width();
+    const tabstrip::SkinPieces at = tabstrip::skinPieces(MTab(i).Width());
     bgLeft(i).setPicture(left[s]->picture());
-    bgLeft(i).Move(0, 0, kSkinEnd, kTabHeight);
+    place(bgLeft(i), at.left);
     bgCenter(i).setPicture(center[s]->picture());
-    bgCenter(i).Move(kSkinEnd, 0, w - 2 * kSkinEnd, kTabHeight);
+    place(bgCenter(i), at.center);
     bgRight(i).setPicture(right[s]->picture());
-    bgRight(i).Move(w - kSkinEnd, 0, kSkinEnd, kTabHeight);
+    place(bgRight(i), at.right);
 }
 
 void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
@@ -383,8 +393,8 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         if (pageHadFocus)
             ignoreErrors([this, Index] { WB(Index).SetFocus(); });
     }
-    if (Button == kLeftButton && SelectTab)
-        ignoreErrors([this] { SelectTab(); });
+    if (Button == kLeftButton)
+        ignoreErrors([this] { raise(events.SelectTab); });
 }
 
 void WBControl::MTab_MouseMove(int16_t Index, int16_t, int16_t, float X, float Y)
@@ -435,48 +445,42 @@ void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, fl
 
 void WBControl::CloseTab(int16_t Index)
 {
-    // Tab 0 stays, and a tab that is not open has nothing to close: going on
-    // would take another tab out of List1 and lose it.
-    int k = 0;
-    while (k < List1.ListCount() && indexAt(List1, k) != Index)
-        ++k;
-    if (Index == 0 || k == List1.ListCount())
+    const std::optional<tabstrip::TabClosing> closing = tabstrip::closeTab(indicesIn(List1), indicesIn(List2), Index);
+    if (!closing)
         return;
-
     // A closing page that had the keyboard focus hands it to the page
     // selected next.
     const bool pageHadFocus = WBCnt(Index).containsFocus();
-    const auto handOnFocus = [this, pageHadFocus] {
-        if (pageHadFocus)
-            ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
-    };
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
-    const QString closed = QString::number(Index);
-    if (List1.ListCount() == 1) {
-        List1.RemoveItem(0);
-        MTab_MouseDown(0, kLeftButton, 0, 0, 0);
-        List2.AddItem(closed);
-        handOnFocus();
-        return;
+    for (const tabstrip::CloseStep &step : closing->steps) {
+        switch (step.kind) {
+        case tabstrip::CloseStep::Kind::Unlist:
+            List1.RemoveItem(step.item);
+            break;
+        case tabstrip::CloseStep::Kind::KeepForReuse:
+            List2.AddItem(QString::number(step.tab));
+            break;
+        case tabstrip::CloseStep::Kind::CloseGap:
+            closeGap(closing->open);
+            break;
+        case tabstrip::CloseStep::Kind::Select:
+            MTab_MouseDown(step.tab, kLeftButton, 0, 0, 0);
+            break;
+        }
     }
-    if (k == List1.ListCount() - 1) {
-        List1.RemoveItem(k);
-        MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
-        List2.AddItem(closed);
-    } else {
-        List2.AddItem(closed);
-        List1.RemoveItem(k);
-    }
-    // Close the gap: every tab directly right of its predecessor.
-    for (int j = 0; j < List1.ListCount(); ++j) {
-        const int16_t t = indexAt(List1, j);
-        const int16_t q = j == 0 ? 0 : indexAt(List1, j - 1);
+    if (pageHadFocus)
+        ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
+}
+
+void WBControl::closeGap(const std::vector<int16_t> &open)
+{
+    for (size_t j = 0; j < open.size(); ++j) {
+        const int16_t t = open[j];
+        const int16_t q = j == 0 ? 0 : open[j - 1];
         MTab(t).setLeft(MTab(q).Left() + MTab(t).Width());
     }
-    MTab_MouseDown(indexAt(List1, List1.ListCount() - 1), kLeftButton, 0, 0, 0);
-    handOnFocus();
 }
 
 std::optional<int16_t> WBControl::nextNewIndex() const
@@ -516,8 +520,8 @@ void WBControl::placeProvisionally(int16_t n)
 void WBControl::placePage(int16_t n)
 {
     eachIgnoringErrors(
-        [&] { WBCnt(n).Move(0, kStripHeight, Width(), Height() - kStripHeight); },
-        [&] { WB(n).Move(-20, -20, WBCnt(n).Width() + 40, WBCnt(n).Height() + 40); });
+        [&] { place(WBCnt(n), tabstrip::pageRect(sizeOf(*this))); },
+        [&] { place(WB(n), tabstrip::browserRect(sizeOf(WBCnt(n)))); });
 }
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
@@ -544,34 +548,34 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     placeProvisionally(n);
     eachIgnoringErrors(
         [&] { Tstr(n).setContainer(tab); },
-        [&] { Tstr(n).Move((tab.Width() - Tstr(n).Width()) / 2, (tab.Height() - Tstr(n).Height()) / 2); },
+        [&] { place(Tstr(n), tabstrip::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
         [&] { Tstr(n).setVisible(true); },
         [&] { TIcon(n).setContainer(tab); },
         [&] { TIcon(n).setPicture(Icon1.picture()); },
-        [&] { TIcon(n).Move(kIconLeft, (tab.Height() - TIcon(n).Height()) / 2); },
+        [&] { place(TIcon(n), tabstrip::iconRect(tab.Height(), sizeOf(TIcon(n)))); },
         [&] { TIcon(n).setVisible(true); },
         [&] { Tcbt(n).setContainer(tab); },
         [&] { Tcbt(n).setPicture(tc0.picture()); },
-        [&] { Tcbt(n).Move(tab.Width() - Tcbt(n).Width() - kCloseRightMargin, (tab.Height() - Tcbt(n).Height()) / 2); },
+        [&] { place(Tcbt(n), tabstrip::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(n)))); },
         [&] { Tcbt(n).setVisible(true); },
         [&] { WB(n).setContainer(WBCnt(n)); },
         [&] { WB(n).setVisible(true); },
-        [&] { WBCnt(n).Move(0, kStripHeight, Width(), Height() - kStripHeight); },
+        [&] { place(WBCnt(n), tabstrip::pageRect(sizeOf(*this))); },
         [&] { WBCnt(n).setVisible(true); },
         [&] { WB(n)->Navigate(url); },
-        [&] { WB(n).Move(-20, -20, WBCnt(n).Width() + 40, WBCnt(n).Height() + 40); },
+        [&] { place(WB(n), tabstrip::browserRect(sizeOf(WBCnt(n)))); },
         [&] { WB(n).setVisible(true); },
         [&] { bgLeft(n).setContainer(tab); },
         [&] { bgLeft(n).setPicture(TLeft0.picture()); },
-        [&] { bgLeft(n).Move(0, 0, kSkinEnd, kTabHeight); },
+        [&] { place(bgLeft(n), tabstrip::skinPieces(tab.Width()).left); },
         [&] { bgLeft(n).setVisible(true); },
         [&] { bgCenter(n).setContainer(tab); },
         [&] { bgCenter(n).setPicture(TCenter0.picture()); },
-        [&] { bgCenter(n).Move(kSkinEnd, 0, tab.Width() - 2 * kSkinEnd, kTabHeight); },
+        [&] { place(bgCenter(n), tabstrip::skinPieces(tab.Width()).center); },
         [&] { bgCenter(n).setVisible(true); },
         [&] { bgRight(n).setContainer(tab); },
         [&] { bgRight(n).setPicture(TRight0.picture()); },
-        [&] { bgRight(n).Move(tab.Width() - kSkinEnd, 0, kSkinEnd, kTabHeight); },
+        [&] { place(bgRight(n), tabstrip::skinPieces(tab.Width()).right); },
         [&] { bgRight(n).setVisible(true); },
         // The skin came in on top; icon, caption and close button go over it.
         [&] { TIcon(n).ZOrder(0); },
@@ -595,8 +599,8 @@ QString WBControl::title() const { return WB(CurrentTab)->LocationName(); }
 void WBControl::seturl(const QVariant &New_URL)
 {
     WB(CurrentTab)->Navigate(New_URL.toString());
-    if (PropertyChanged)
-        PropertyChanged(QStringLiteral("URL"));
+    if (events.PropertyChanged)
+        events.PropertyChanged(QStringLiteral("URL"));
 }
 
 int16_t WBControl::chkurl(const QString &url)
@@ -627,23 +631,20 @@ void WBControl::MTab_OLEDragDrop(int16_t Index, DataObject &Data, int32_t &Effec
 
 void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax)
 {
-    if (ProgressChange)
-        ProgressChange(Index, Progress, ProgressMax);
+    raise(events.ProgressChange, Index, Progress, ProgressMax);
 }
 
 void WBControl::WB_DownloadBegin(int16_t Index)
 {
     QVariant url = WB(Index)->LocationURL();
-    if (DownloadBegin)
-        DownloadBegin(Index, url);
+    raise(events.DownloadBegin, Index, url);
 }
 
 void WBControl::WB_DownloadComplete(int16_t Index)
 {
-    if (DownloadComplete)
-        DownloadComplete(Index);
+    raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
-    WB(CurrentTab).Move(-20, -20, page.Width() + 45, page.Height() + 20);
+    place(WB(CurrentTab), tabstrip::loadedBrowserRect(sizeOf(page)));
 }
 
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
@@ -651,32 +652,27 @@ void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
     SetTabCaption(Index, Text);
     if (!WB(Index)->Busy()) {
         QString url = WB(Index)->LocationURL();
-        if (URLChang)
-            URLChang(Index, url);
+        raise(events.URLChang, Index, url);
     }
-    if (TitleChange)
-        TitleChange(Index, Text);
+    raise(events.TitleChange, Index, Text);
 }
 
 void WBControl::WB_PropertyChange(int16_t Index, const QString &szProperty)
 {
-    if (PropertyChange)
-        PropertyChange(Index, szProperty);
+    raise(events.PropertyChange, Index, szProperty);
 }
 
 void WBControl::WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &)
 {
     WB(Index)->setSilent(true);
     QVariant url = URL;
-    if (BeforeNavigate2)
-        BeforeNavigate2(Index, url);
+    raise(events.BeforeNavigate2, Index, url);
 }
 
 void WBControl::WB_NavigateComplete2(int16_t Index, WebBrowser *pDisp, const QString &URL)
 {
     QVariant url = URL;
-    if (NavigateComplete2)
-        NavigateComplete2(Index, pDisp, url);
+    raise(events.NavigateComplete2, Index, pDisp, url);
 }
 
 void WBControl::WB_NewWindow2(int16_t, WebBrowser *&ppDisp, bool &)

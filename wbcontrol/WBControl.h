@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class WBControl : public tk::UserControl {
 public:
@@ -49,15 +50,19 @@ public:
     static int16_t chkurl(const QString &url);
 
     // Events raised to the host, in their order of declaration.
-    std::function<void()> SelectTab;
-    std::function<void(int16_t &Index, QString &url)> URLChang;
-    std::function<void(int16_t &Index, int32_t Progress, int32_t ProgressMax)> ProgressChange;
-    std::function<void(int16_t &Index)> DownloadComplete;
-    std::function<void(int16_t &Index, const QString &szProperty)> PropertyChange;
-    std::function<void(int16_t &Index, QVariant &url)> DownloadBegin;
-    std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
-    std::function<void(int16_t &Index, const QString &Text)> TitleChange;
-    std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+    struct Events {
+        std::function<void()> SelectTab;
+        std::function<void(int16_t &Index, QString &url)> URLChang;
+        std::function<void(int16_t &Index, int32_t Progress, int32_t ProgressMax)> ProgressChange;
+        std::function<void(int16_t &Index)> DownloadComplete;
+        std::function<void(int16_t &Index, const QString &szProperty)> PropertyChange;
+        std::function<void(int16_t &Index, QVariant &url)> DownloadBegin;
+        std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
+        std::function<void(int16_t &Index, const QString &Text)> TitleChange;
+        std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+        // The host's property store hears which property changed.
+        std::function<void(const QString &PropertyName)> PropertyChanged;
+    } events;
 
     // The address tab 0 opens at start: the page shipped beside the program.
     static QString startPage();
@@ -87,6 +92,10 @@ public:
 
     int16_t CurrentTab = 0;
 
+protected:
+    void onResize() override;
+    void onGotFocus() override { UserControl_GotFocus(); }
+
 private:
     void wireEvents();
     void wireStripEvents();
@@ -105,6 +114,7 @@ private:
                           int16_t Shift, float X, float Y);
 
     void CloseTab(int16_t Index);
+    void closeGap(const std::vector<int16_t> &open);
     void SetTabCaption(int16_t Index, const QString &Text);
     double captionWidth(const QString &candidate);
 

@@ -10,7 +10,7 @@ BrowserControl::BrowserControl(Control *container, std::unique_ptr<WebBrowser> b
     : Control(browser->widget(), container), m_browser(std::move(browser))
 {
     // The page handles its own mouse, keys and drops.
-    setConsumesMouse(false);
+    setConsumesInput(false);
 }
 
 BrowserControl::~BrowserControl()

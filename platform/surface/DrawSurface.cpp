@@ -1,5 +1,8 @@
 #include "surface/DrawSurface.h"
 
+#include "toolkit/Color.h"
+#include "win32/SysColors.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -41,34 +44,6 @@ QStringList linesOf(const QString &text)
 
 } // namespace
 
-int32_t GetSysColor(int index)
-{
-    auto rgb = [](int r, int g, int b) { return int32_t(r | (g << 8) | (b << 16)); };
-    switch (index) {
-    case 5: return rgb(255, 255, 255);  // window
-    case 8: return rgb(0, 0, 0);        // window text
-    case 15: return rgb(240, 240, 240); // button face
-    case 16: return rgb(160, 160, 160); // button shadow
-    case 17: return rgb(109, 109, 109); // grey text
-    case 18: return rgb(0, 0, 0);       // button text
-    case 20: return rgb(255, 255, 255); // button highlight
-    case 21: return rgb(105, 105, 105); // 3-D dark shadow
-    case 22: return rgb(227, 227, 227); // 3-D light
-    default: return 0;
-    }
-}
-
-QRgb toQRgb(int32_t colour)
-{
-    const auto c = uint32_t(colour);
-    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-int32_t fromQRgb(QRgb rgb)
-{
-    return int32_t(uint32_t(qRed(rgb)) | (uint32_t(qGreen(rgb)) << 8) | (uint32_t(qBlue(rgb)) << 16));
-}
-
 QFont toQFont(const StdFont &font)
 {
     QFont f(font.Name);
@@ -82,7 +57,7 @@ QFont toQFont(const StdFont &font)
     return f;
 }
 
-DrawSurface::DrawSurface() : m_backColor(GetSysColor(15))
+DrawSurface::DrawSurface() : m_backColor(GetSysColor(COLOR_BTNFACE))
 {
     setFont(defaultFormFont());
 }
@@ -104,7 +79,7 @@ void DrawSurface::setSize(int width, int height)
 void DrawSurface::Cls()
 {
     if (!m_image.isNull())
-        m_image.fill(toQRgb(m_backColor));
+        m_image.fill(rgbFromBGR(m_backColor));
 }
 
 void DrawSurface::plot(int32_t x, int32_t y, QRgb rgb)
@@ -134,7 +109,7 @@ void DrawSurface::FillRect(const RECT &rect, int32_t colour)
     const int32_t right = std::min(rect.right, int32_t(m_image.width()));
     if (top >= bottom || left >= right)
         return;
-    const QRgb rgb = toQRgb(colour);
+    const QRgb rgb = rgbFromBGR(colour);
     uchar *bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     for (int32_t y = top; y < bottom; ++y)
@@ -145,7 +120,7 @@ void DrawSurface::FrameRect(const RECT &rect, int32_t colour)
 {
     if (rect.right <= rect.left || rect.bottom <= rect.top)
         return;
-    const QRgb rgb = toQRgb(colour);
+    const QRgb rgb = rgbFromBGR(colour);
     fillSpan(rect.top, rect.left, rect.right, rgb);
     fillSpan(rect.bottom - 1, rect.left, rect.right, rgb);
     for (int32_t y = rect.top + 1; y < rect.bottom - 1; ++y) {
@@ -162,7 +137,7 @@ void DrawSurface::MoveToEx(int32_t x, int32_t y)
 
 void DrawSurface::LineTo(int32_t x, int32_t y)
 {
-    const QRgb rgb = toQRgb(m_foreColor);
+    const QRgb rgb = rgbFromBGR(m_foreColor);
     const int32_t x0 = m_penX, y0 = m_penY;
     m_penX = x;
     m_penY = y;
@@ -199,14 +174,14 @@ void DrawSurface::LineTo(int32_t x, int32_t y)
 
 void DrawSurface::SetPixelV(int32_t x, int32_t y, int32_t colour)
 {
-    plot(x, y, toQRgb(colour));
+    plot(x, y, rgbFromBGR(colour));
 }
 
 int32_t DrawSurface::GetPixel(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
         return CLR_INVALID;
-    return fromQRgb(m_image.pixel(x, y));
+    return bgrFromRgb(m_image.pixel(x, y));
 }
 
 void DrawSurface::DrawFocusRect(const RECT &rect)
@@ -326,7 +301,7 @@ int DrawSurface::DrawTextA(const QString &text, const RECT &rect, uint32_t flags
         return 0;
     const TextInk &ink = inkFor(text, flags, QSize(rect.right - rect.left, rect.bottom - rect.top));
     // The text is transparent: only the pixels it covers take its colour.
-    const QRgb colour = toQRgb(m_textColor);
+    const QRgb colour = rgbFromBGR(m_textColor);
     for (const InkRun &run : ink.runs) {
         const int y = rect.top + run.y;
         const int x0 = std::max(rect.left + run.x0, 0);
@@ -354,34 +329,6 @@ int DrawSurface::TextWidth(const QString &text) const
 int DrawSurface::TextHeight(const QString &text) const
 {
     return m_metrics.height() * int(linesOf(text).size());
-}
-
-SurfaceWidget::SurfaceWidget(QWidget *parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
-}
-
-void SurfaceWidget::setRegion(const QRegion &region)
-{
-    setMask(region);
-}
-
-void SurfaceWidget::Refresh()
-{
-    repaint();
-}
-
-void SurfaceWidget::moveFocus(bool next)
-{
-    focusNextPrevChild(next);
-}
-
-void SurfaceWidget::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    p.drawImage(0, 0, m_surface.image());
 }
 
 } // namespace tk

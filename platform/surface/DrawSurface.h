@@ -5,13 +5,13 @@
 // pixel. Colours are 0x00BBGGRR. Every operation writes the image directly and
 // clips to it, so callers may draw partly or wholly outside.
 
+#include "surface/Rect.h"
+#include "surface/TextFormat.h"
 #include "toolkit/Ambient.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
-#include <QRegion>
-#include <QWidget>
 
 #include <cstdint>
 #include <deque>
@@ -19,26 +19,8 @@
 
 namespace tk {
 
-struct RECT {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
-
-constexpr uint32_t DT_CENTER = 0x1;
-constexpr uint32_t DT_VCENTER = 0x4;
-constexpr uint32_t DT_WORDBREAK = 0x10;
-constexpr uint32_t DT_SINGLELINE = 0x20;
-constexpr uint32_t DT_EXPANDTABS = 0x40;
 constexpr int32_t CLR_INVALID = -1;
 
-// The system colours the controls ask for, from the classic default scheme
-// (fixed, so a button looks the same on every desktop).
-int32_t GetSysColor(int index);
-
-QRgb toQRgb(int32_t colour);
-int32_t fromQRgb(QRgb rgb);
 // The Qt font for a saved font at 96 dots per inch (9 points = 12 pixels).
 QFont toQFont(const StdFont &font);
 
@@ -111,26 +93,6 @@ private:
     int32_t m_textColor = 0;
     int32_t m_penX = 0;
     int32_t m_penY = 0;
-};
-
-// The widget that shows a drawing surface, clipped to its window region.
-class SurfaceWidget : public QWidget {
-public:
-    explicit SurfaceWidget(QWidget *parent = nullptr);
-    DrawSurface &surface() { return m_surface; }
-    const DrawSurface &surface() const { return m_surface; }
-    // The window region; pixels outside it are transparent.
-    void setRegion(const QRegion &region);
-    // Shows the surface now rather than at the next paint.
-    void Refresh();
-    // Moves the focus as Tab (next) or Shift+Tab would from the focused widget.
-    void moveFocus(bool next);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    DrawSurface m_surface;
 };
 
 } // namespace tk

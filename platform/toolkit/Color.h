@@ -1,5 +1,6 @@
 #pragma once
-// Colours travel as 32-bit values with red in the low byte (0x00BBGGRR).
+// Colours travel as 32-bit values with red in the low byte (0x00BBGGRR);
+// these are the only conversions to and from Qt's.
 
 #include <QColor>
 
@@ -7,14 +8,17 @@
 
 namespace tk {
 
-inline QColor colorFromBGR(uint32_t value)
+inline QRgb rgbFromBGR(int32_t value)
 {
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    const auto c = uint32_t(value);
+    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-inline uint32_t bgrFromColor(const QColor &c)
+inline int32_t bgrFromRgb(QRgb rgb)
 {
-    return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    return int32_t(uint32_t(qRed(rgb)) | (uint32_t(qGreen(rgb)) << 8) | (uint32_t(qBlue(rgb)) << 16));
 }
+
+inline QColor colorFromBGR(int32_t value) { return QColor(rgbFromBGR(value)); }
 
 } // namespace tk

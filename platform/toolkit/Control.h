@@ -25,6 +25,24 @@ using DropHandler = std::function<void(DataObject &data, int32_t &effect, int16_
                                        int16_t shift, float x, float y)>;
 using Handler = std::function<void()>;
 
+// The classic events a host assigns to a control, each raised after the
+// control's own handling. X and Y are twips relative to the control.
+struct ControlEvents {
+    MouseHandler MouseDown, MouseMove, MouseUp;
+    Handler Click, DblClick, GotFocus, LostFocus, Resize;
+    KeyHandler KeyDown, KeyUp;
+    KeyPressHandler KeyPress;
+    DropHandler OLEDragDrop;
+};
+
+// Raises an event if anyone listens.
+template <class F, class... A>
+void raise(const F &handler, A &&...args)
+{
+    if (handler)
+        handler(std::forward<A>(args)...);
+}
+
 class Control {
 public:
     // The peer becomes a child of the container's client widget (none for a form).
@@ -67,28 +85,40 @@ public:
     // Where child controls live; the peer itself unless a kind says otherwise.
     virtual QWidget *clientWidget() const { return m_peer; }
 
-    // Events. X and Y are twips relative to the control.
-    MouseHandler MouseDown, MouseMove, MouseUp;
-    Handler Click, DblClick, GotFocus, LostFocus, Resize;
-    KeyHandler KeyDown, KeyUp;
-    KeyPressHandler KeyPress;
-    DropHandler OLEDragDrop;
-
     // Turns on drop handling (the classic "manual" drop mode).
     void setOLEDropMode(bool manual);
-    // Whether mouse events stop at this control (true for drawn controls) or
-    // go on to the peer's own handling (text boxes, browsers).
-    void setConsumesMouse(bool consume) { m_consumesMouse = consume; }
-    bool consumesMouse() const { return m_consumesMouse; }
+    // Whether mouse and key events stop at this control (true for drawn
+    // controls) or go on to the peer's own handling (text boxes, browsers).
+    void setConsumesInput(bool consume) { m_consumesInput = consume; }
+    bool consumesInput() const { return m_consumesInput; }
 
 protected:
+    // The control's own notifications, from the toolkit's event dispatch and
+    // from size changes. A kind reacts by overriding them; by default they do
+    // nothing. X and Y are twips relative to the control.
+    virtual void onMouseDown(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void onMouseMove(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void onMouseUp(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void onClick() {}
+    virtual void onDblClick() {}
+    virtual void onGotFocus() {}
+    virtual void onLostFocus() {}
+    virtual void onKeyDown(int16_t & /*keyCode*/, int16_t & /*shift*/) {}
+    virtual void onKeyUp(int16_t & /*keyCode*/, int16_t & /*shift*/) {}
+    virtual void onKeyPress(int16_t & /*keyAscii*/) {}
+    virtual void onDragDrop(DataObject & /*data*/, int32_t & /*effect*/, int16_t /*button*/,
+                            int16_t /*shift*/, float /*x*/, float /*y*/) {}
+    // After a size change through the setters.
+    virtual void onResize() {}
+    // Whether the control takes key events and drops at all.
+    virtual bool takesKeys() const { return false; }
+    virtual bool takesDrops() const { return false; }
+
     // Copies what a control-array Load copies from element 0: geometry,
     // Tag, enabled state and container. The copy stays hidden.
     void copyBaseFrom(const Control &source);
     // Pushes the twips geometry to the peer in pixels.
     virtual void applyGeometry();
-    // Called after a size change through the setters, before Resize is raised.
-    virtual void sizeChanged() {}
     void setGeometryTwips(float left, float top, float width, float height);
 
     float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
@@ -99,10 +129,48 @@ private:
     QPointer<QWidget> m_peer;
     Control *m_container = nullptr;
     bool m_enabled = true;
-    bool m_consumesMouse = true;
+    bool m_consumesInput = true;
     QString m_tag;
     mutable int32_t m_hWnd = 0;
     class EventBridge *m_bridge = nullptr;
+};
+
+// A control whose host assigns the classic events (images, labels, picture
+// boxes, text boxes): each notification is raised to the host as it comes.
+class IntrinsicControl : public Control {
+public:
+    using Control::Control;
+
+    ControlEvents events;
+
+protected:
+    void onMouseDown(int16_t button, int16_t shift, float x, float y) override
+    {
+        raise(events.MouseDown, button, shift, x, y);
+    }
+    void onMouseMove(int16_t button, int16_t shift, float x, float y) override
+    {
+        raise(events.MouseMove, button, shift, x, y);
+    }
+    void onMouseUp(int16_t button, int16_t shift, float x, float y) override
+    {
+        raise(events.MouseUp, button, shift, x, y);
+    }
+    void onClick() override { raise(events.Click); }
+    void onDblClick() override { raise(events.DblClick); }
+    void onGotFocus() override { raise(events.GotFocus); }
+    void onLostFocus() override { raise(events.LostFocus); }
+    void onKeyDown(int16_t &keyCode, int16_t &shift) override { raise(events.KeyDown, keyCode, shift); }
+    void onKeyUp(int16_t &keyCode, int16_t &shift) override { raise(events.KeyUp, keyCode, shift); }
+    void onKeyPress(int16_t &keyAscii) override { raise(events.KeyPress, keyAscii); }
+    void onDragDrop(DataObject &data, int32_t &effect, int16_t button, int16_t shift, float x,
+                    float y) override
+    {
+        raise(events.OLEDragDrop, data, effect, button, shift, x, y);
+    }
+    void onResize() override { raise(events.Resize); }
+    bool takesKeys() const override { return events.KeyDown || events.KeyPress || events.KeyUp; }
+    bool takesDrops() const override { return bool(events.OLEDragDrop); }
 };
 
 } // namespace tk

@@ -26,8 +26,8 @@ protected:
     {
         // The form decides: closing by the system unloads it.
         event->ignore();
-        if (m_form && m_form->onSystemClose)
-            QTimer::singleShot(0, this, [f = m_form] { f->onSystemClose(); });
+        if (m_form)
+            QTimer::singleShot(0, this, [f = m_form] { ignoreErrors([f] { f->onSystemClose(); }); });
     }
     void resizeEvent(QResizeEvent *) override
     {
@@ -38,10 +38,10 @@ protected:
     {
         // Minimised and restored, the window changes size as the system sees
         // it: the form lays itself out again, as after any resize.
-        if (event->type() == QEvent::WindowStateChange && m_form && m_form->Resize) {
+        if (event->type() == QEvent::WindowStateChange && m_form) {
             const auto old = static_cast<QWindowStateChangeEvent *>(event)->oldState();
             if ((old ^ windowState()) & Qt::WindowMinimized)
-                ignoreErrors([this] { m_form->Resize(); });
+                ignoreErrors([this] { m_form->onResize(); });
         }
         QWidget::changeEvent(event);
     }
@@ -73,7 +73,6 @@ std::function<void(QMenu &)> &popupHook()
 Form::Form() : Control(new FormWidget(this), nullptr)
 {
     peer()->setAttribute(Qt::WA_DeleteOnClose, false);
-    Resize = [this] { Form_Resize(); };
     setBackColor(m_backColor);
     m_visible = false;
 }
@@ -120,8 +119,8 @@ void Form::Show()
     m_shownOnce = true;
     m_visible = true;
     peer()->show();
-    if (first && Resize)
-        Resize();
+    if (first)
+        onResize();
 }
 
 void Form::Hide()
@@ -152,9 +151,20 @@ void Form::PopupMenu(const Menu &menu)
     }
 }
 
+void Form::bindShortcut(const QKeySequence &keys, std::function<void()> handler)
+{
+    m_shortcuts.push_back(std::make_unique<Shortcut>(*this, keys, std::move(handler)));
+}
+
 void Form::setPopupHook(std::function<void(QMenu &)> hook) { popupHook() = std::move(hook); }
 
 void Form::loadForm() { Form_Load(); }
+
+void Form::onSystemClose()
+{
+    if (m_unload)
+        m_unload();
+}
 
 void Form::unloadForm()
 {
@@ -180,8 +190,7 @@ void Form::systemResized(const QSize &pixels)
         return;
     m_width = toTwips(pixels.width());
     m_height = toTwips(pixels.height());
-    if (Resize)
-        Resize();
+    onResize();
 }
 
 void Form::systemMoved(const QPoint &pixels)

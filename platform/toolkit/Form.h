@@ -6,11 +6,13 @@
 #include "toolkit/Control.h"
 #include "toolkit/Menu.h"
 #include "toolkit/Picture.h"
+#include "toolkit/Shortcut.h"
 
 #include <QColor>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QMenu;
 
@@ -39,6 +41,10 @@ public:
     // Shows a menu's items as a popup at the pointer and runs the chosen one.
     void PopupMenu(const Menu &menu);
 
+    // Binds keys to a handler that fires wherever the keyboard focus is inside
+    // the form, the web page included. The binding lives as long as the form.
+    void bindShortcut(const QKeySequence &keys, std::function<void()> handler);
+
     // Tests look at a popup instead of running it: the hook gets the filled
     // menu and may trigger an action; the call then returns.
     static void setPopupHook(std::function<void(QMenu &)> hook);
@@ -48,9 +54,6 @@ public:
     virtual void Form_Unload(int16_t &cancel) { (void)cancel; }
     virtual void Form_Resize() {}
 
-    // Raised when the system closes the window (window manager, session end).
-    std::function<void()> onSystemClose;
-
     // Called by FormInstance: Form_Load on load; Form_Unload, then the window
     // goes away, on unload.
     void loadForm();
@@ -58,11 +61,19 @@ public:
 
 protected:
     void applyGeometry() override;
+    void onResize() override { Form_Resize(); }
+    // The system closes the window (window manager, session end): by default
+    // the form is unloaded.
+    virtual void onSystemClose();
 
 private:
     friend class FormWidget;
+    template <class T>
+    friend class FormInstance;
+    std::function<void()> m_unload; // set by the form's instance
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
+    std::vector<std::unique_ptr<Shortcut>> m_shortcuts;
     bool m_shownOnce = false;
     bool m_fixedDialog = false;
     QColor m_backColor{Qt::lightGray};
@@ -91,7 +102,7 @@ public:
     {
         if (!m_form) {
             m_form = std::make_unique<T>();
-            m_form->onSystemClose = [this] { Unload(); };
+            m_form->m_unload = [this] { Unload(); };
             formLoaded();
             m_form->loadForm();
         }

@@ -5,7 +5,7 @@
 
 namespace tk {
 
-Image::Image(Control *container) : Control(new PaintedWidget, container)
+Image::Image(Control *container) : IntrinsicControl(new PaintedWidget, container)
 {
     static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &r) {
         if (m_picture.isNull())

@@ -9,7 +9,7 @@
 
 namespace tk {
 
-class Image : public Control {
+class Image : public IntrinsicControl {
 public:
     explicit Image(Control *container);
 

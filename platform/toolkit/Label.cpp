@@ -7,7 +7,7 @@
 
 namespace tk {
 
-Label::Label(Control *container) : Control(new PaintedWidget, container)
+Label::Label(Control *container) : IntrinsicControl(new PaintedWidget, container)
 {
     static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &r) {
         if (m_backColor.isValid())

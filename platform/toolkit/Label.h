@@ -11,7 +11,7 @@
 
 namespace tk {
 
-class Label : public Control {
+class Label : public IntrinsicControl {
 public:
     explicit Label(Control *container);
 

@@ -7,7 +7,7 @@
 
 namespace tk {
 
-Line::Line(Control *container) : Control(new PaintedWidget, container)
+Line::Line(Control *container) : IntrinsicControl(new PaintedWidget, container)
 {
     peer()->setAttribute(Qt::WA_TransparentForMouseEvents);
     static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &) {

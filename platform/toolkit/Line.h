@@ -8,7 +8,7 @@
 
 namespace tk {
 
-class Line : public Control {
+class Line : public IntrinsicControl {
 public:
     explicit Line(Control *container);
 

@@ -15,7 +15,6 @@ public:
     // The item's text; an index past the end reads as empty text.
     QString List(int index) const;
     int ListCount() const { return int(m_items.size()); }
-    void Clear() { m_items.clear(); }
     const QStringList &items() const { return m_items; }
 
 private:

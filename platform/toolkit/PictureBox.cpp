@@ -4,7 +4,7 @@
 
 namespace tk {
 
-PictureBox::PictureBox(Control *container) : Control(new PaintedWidget, container)
+PictureBox::PictureBox(Control *container) : IntrinsicControl(new PaintedWidget, container)
 {
     static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &r) {
         if (!m_transparent)

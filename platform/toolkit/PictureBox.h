@@ -11,7 +11,7 @@
 
 namespace tk {
 
-class PictureBox : public Control {
+class PictureBox : public IntrinsicControl {
 public:
     explicit PictureBox(Control *container);
 

@@ -4,9 +4,9 @@
 
 namespace tk {
 
-TextBox::TextBox(Control *container) : Control(new QLineEdit, container)
+TextBox::TextBox(Control *container) : IntrinsicControl(new QLineEdit, container)
 {
-    setConsumesMouse(false);
+    setConsumesInput(false);
     edit()->setFrame(false);
 }
 

@@ -10,7 +10,7 @@ class QLineEdit;
 
 namespace tk {
 
-class TextBox : public Control {
+class TextBox : public IntrinsicControl {
 public:
     explicit TextBox(Control *container);
     QString Text() const;

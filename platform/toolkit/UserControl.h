@@ -5,9 +5,6 @@
 #include "toolkit/Control.h"
 
 #include <QColor>
-#include <QString>
-
-#include <functional>
 
 namespace tk {
 
@@ -16,9 +13,6 @@ public:
     explicit UserControl(Control *container);
     QColor BackColor() const { return m_backColor; }
     void setBackColor(const QColor &color);
-
-    // The host's property store hears which property changed.
-    std::function<void(const QString &PropertyName)> PropertyChanged;
 
 private:
     QColor m_backColor{Qt::lightGray};

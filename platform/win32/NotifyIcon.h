@@ -13,7 +13,6 @@
 namespace tk {
 
 constexpr int32_t NIM_ADD = 0;
-constexpr int32_t NIM_MODIFY = 1;
 constexpr int32_t NIM_DELETE = 2;
 constexpr int32_t NIF_MESSAGE = 1;
 constexpr int32_t NIF_ICON = 2;

@@ -63,19 +63,19 @@ struct EventLog {
     QStringList lines;
     void attach(Command &c)
     {
-        c.Click = [this] { lines << QStringLiteral("Click"); };
-        c.MouseOut = [this] { lines << QStringLiteral("MouseOut"); };
-        c.KeyDown = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyDown %1").arg(k); };
-        c.KeyUp = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyUp %1").arg(k); };
-        c.KeyPress = [this](int16_t &a) { lines << QStringLiteral("KeyPress %1").arg(a); };
+        c.events.Click = [this] { lines << QStringLiteral("Click"); };
+        c.events.MouseOut = [this] { lines << QStringLiteral("MouseOut"); };
+        c.events.KeyDown = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyDown %1").arg(k); };
+        c.events.KeyUp = [this](int16_t &k, int16_t &) { lines << QStringLiteral("KeyUp %1").arg(k); };
+        c.events.KeyPress = [this](int16_t &a) { lines << QStringLiteral("KeyPress %1").arg(a); };
         const auto mouse = [this](const char *name) {
             return [this, name](int16_t &b, int16_t &s, float &x, float &y) {
                 lines << QStringLiteral("%1 %2,%3,%4,%5").arg(QLatin1String(name)).arg(b).arg(s).arg(x).arg(y);
             };
         };
-        c.MouseDown = mouse("MouseDown");
-        c.MouseMove = mouse("MouseMove");
-        c.MouseUp = mouse("MouseUp");
+        c.events.MouseDown = mouse("MouseDown");
+        c.events.MouseMove = mouse("MouseMove");
+        c.events.MouseUp = mouse("MouseUp");
     }
 };
 

@@ -70,7 +70,7 @@ TEST_F(CommandInput, ArrowKeysMoveTheFocusUnlessTheHostSetsKeyCodeToZero)
     EXPECT_FALSE(b->HasFocus());
 
     log.lines.clear();
-    a->KeyDown = [this](int16_t &code, int16_t &) {
+    a->events.KeyDown = [this](int16_t &code, int16_t &) {
         log.lines << QStringLiteral("KeyDown %1").arg(code);
         code = 0;
     };

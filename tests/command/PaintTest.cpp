@@ -1,5 +1,6 @@
 // Pixel-exact looks of every style, the window region and the caption layout.
 #include "CommandTestSupport.h"
+#include "win32/SysColors.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ void focus(Command &c, bool in)
 class CommandPaint : public ::testing::Test {
 protected:
     tk::Form form;
-    const int32_t face = tk::GetSysColor(15);
+    const int32_t face = tk::GetSysColor(tk::COLOR_BTNFACE);
 };
 
 } // namespace

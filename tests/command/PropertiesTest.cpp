@@ -3,6 +3,7 @@
 
 #include "surface/DrawSurface.h"
 #include "toolkit/PropertyBag.h"
+#include "win32/SysColors.h"
 #include "win32/Win32.h"
 
 #include <QJsonDocument>
@@ -117,7 +118,7 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
 
     auto ok = Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("CommandOK"));
     EXPECT_EQ(ok->Caption(), QStringLiteral("打开"));
-    EXPECT_EQ(ok->ForeColor(), tk::GetSysColor(18));
+    EXPECT_EQ(ok->ForeColor(), tk::GetSysColor(tk::COLOR_BTNTEXT));
     EXPECT_EQ(QRectF(ok->Left(), ok->Top(), ok->Width(), ok->Height()), QRectF(4080, 80, 615, 255));
     EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("Nope")); }), 53);
     EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, QStringLiteral(":/skin/none.json"), QStringLiteral("CommandOK")); }), 53);

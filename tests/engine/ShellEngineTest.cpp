@@ -1,6 +1,7 @@
 // The tabbed control on the real engine: the start page's title in tab 0's
 // caption, windows a page opens (only for the user's click), a page that
-// closes itself closing its tab, and text dropped on a tab.
+// closes itself closing its tab, text dropped on a tab, and a form's shortcut
+// while the page has the keyboard.
 
 #include "EngineSupport.h"
 #include "toolkit/Fonts.h"
@@ -81,12 +82,12 @@ TEST_F(ShellOnEngine, OnlyTheUsersClicksOpenWindowsEachInANewTabThatLoadsIt)
     EXPECT_TRUE(tabs.WBCnt(2).peer()->isVisible());
 
     // Back on the links, the button's handler, then a middle click on the link.
-    tabs.MTab(1).MouseDown(tk::kLeftButton, 0, 0, 0);
+    tabs.MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return view(1)->isVisible(); }));
     clickPage(view(1), QPoint(150, 150));
     ASSERT_TRUE(waitUntil([&] { return open().size() == 3; })) << "the click handler opens a tab";
     ASSERT_TRUE(titled(3, QStringLiteral("handler page")));
-    tabs.MTab(1).MouseDown(tk::kLeftButton, 0, 0, 0);
+    tabs.MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return view(1)->isVisible(); }));
     clickPage(view(1), QPoint(150, 50), Qt::MiddleButton);
     ASSERT_TRUE(waitUntil([&] { return open().size() == 4; })) << "a middle click opens a tab";
@@ -153,7 +154,7 @@ TEST_F(ShellOnEngine, TextDroppedOnATabOpensInThatTabAndOddTextBreaksNothing)
     dropText(tabs.Tstr(1).peer(), QStringLiteral("javascript:document.title='ran'"));
     dropText(tabs.Tstr(1).peer(), QString(1 << 20, QLatin1Char('w')));
     EXPECT_EQ(tabs.CurrentTab, 1);
-    tabs.MTab(2).MouseDown(tk::kLeftButton, 0, 0, 0);
+    tabs.MTab(2).events.MouseDown(tk::kLeftButton, 0, 0, 0);
 
     dropText(tabs.TIcon(1).peer(), dropped);
     EXPECT_EQ(tabs.CurrentTab, 1);
@@ -162,6 +163,29 @@ TEST_F(ShellOnEngine, TextDroppedOnATabOpensInThatTabAndOddTextBreaksNothing)
     EXPECT_EQ(tabs.WB(2)->LocationURL(), second);
     EXPECT_EQ(tabs.WB(2)->LocationName(), QStringLiteral("Second"));
     EXPECT_TRUE(tabs.WBCnt(1).peer()->isVisible());
+}
+
+TEST_F(ShellOnEngine, AFormsShortcutFiresWhileTheFocusIsInThePageAndOtherKeysStayThePages)
+{
+    const QString page = writePage(
+        QStringLiteral("keys.html"),
+        QStringLiteral("<title>Keys</title><body><input id=i autofocus><script>"
+                       "document.getElementById('i').addEventListener('keydown',"
+                       " function (e) { document.title = 'key ' + e.key; });</script></body>"));
+    int fired = 0;
+    host.bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), [&] { ++fired; });
+    tabs.WB(0)->Navigate(page);
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(0)->LocationName() == QStringLiteral("Keys"); }));
+    QApplication::setActiveWindow(host.peer());
+    tabs.WB(0).SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(0).containsFocus(); }));
+    QWidget *focus = QApplication::focusWidget();
+
+    QTest::keyClick(focus, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(fired, 1);
+    QTest::keyClick(focus, Qt::Key_Q);
+    EXPECT_TRUE(waitUntil([&] { return tabs.WB(0)->LocationName() == QStringLiteral("key q"); }));
+    EXPECT_EQ(fired, 1);
 }
 
 } // namespace

@@ -3,6 +3,12 @@
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
 #include "toolkit/PictureBox.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/TkError.h"
+#include "Wait.h"
+
+#include <QApplication>
+#include <QLineEdit>
 
 #include <QPixmap>
 #include <QTest>
@@ -82,12 +88,12 @@ TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
     PictureBox box(&form);
     box.Move(300, 300, 1500, 1500);
     QStringList seen;
-    box.MouseDown = [&](int16_t b, int16_t, float x, float y) {
+    box.events.MouseDown = [&](int16_t b, int16_t, float x, float y) {
         seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y);
     };
-    box.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
-    box.Click = [&] { seen << QStringLiteral("click"); };
-    box.DblClick = [&] { seen << QStringLiteral("dblclick"); };
+    box.events.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
+    box.events.Click = [&] { seen << QStringLiteral("click"); };
+    box.events.DblClick = [&] { seen << QStringLiteral("dblclick"); };
     form.Show();
     QWindow *window = form.peer()->windowHandle();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -99,4 +105,35 @@ TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
     seen.clear();
     QTest::mouseClick(window, Qt::RightButton, {}, QPoint(30, 40));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("down 2 150 300"), QStringLiteral("up 2")}));
+}
+
+TEST(Shortcuts, AFormsKeysFireWhereverTheFocusIsInsideItAndAnErrorStopsAtTheBinding)
+{
+    Form form;
+    form.Move(0, 0, 3000, 3000);
+    TextBox text(&form);
+    text.Move(0, 0, 1500, 300);
+    int fired = 0;
+    form.bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), [&] {
+        ++fired;
+        throw TkError(kInvalidPropertyValue);
+    });
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.peer()->windowHandle()));
+    QApplication::setActiveWindow(form.peer());
+    text.SetFocus();
+    ASSERT_TRUE(waitFor([&] { return text.containsFocus(); }, 5000));
+
+    QTest::keyClick(text.edit(), Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(text.edit(), Qt::Key_X);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(text.Text(), QStringLiteral("x")) << "the bound key never reaches the text box, others do";
+
+    Shortcut unbound(form, [&] { fired += 10; });
+    QTest::keyClick(text.edit(), Qt::Key_F6);
+    unbound.setKeys(QKeySequence(Qt::Key_F6));
+    QTest::keyClick(text.edit(), Qt::Key_F6);
+    unbound.setKeys(QKeySequence());
+    QTest::keyClick(text.edit(), Qt::Key_F6);
+    EXPECT_EQ(fired, 11);
 }

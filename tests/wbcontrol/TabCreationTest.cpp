@@ -31,7 +31,7 @@ TEST_F(Creation, ClosedTabsAreReusedOldestFirstWithoutLoadingAnything)
 {
     w().Move(0, 0, 6000, 5000);
     open(3);
-    w().Tcbt(2).MouseDown(kLeftButton, 0, 0, 0);
+    w().Tcbt(2).events.MouseDown(kLeftButton, 0, 0, 0);
     browser(2).fireWindowClosing(false);
     ASSERT_EQ(tabs(), "open 1 3 | closed 2 | tab 3");
     ASSERT_EQ(closeButtonOf(2), 2);

@@ -20,7 +20,7 @@ protected:
         control.reset();
         tk::FakeBrowser::install(failAfter);
         control = std::make_unique<WBControl>(nullptr);
-        control->SelectTab = [this] { ++selections; };
+        control->events.SelectTab = [this] { ++selections; };
     }
 
     WBControl &w() { return *control; }

@@ -35,7 +35,7 @@ protected:
     QPoint in(int16_t i, int x, int y) { return QPoint(int(w().MTab(i).Left()) / 15 + x, y); }
     static QWidget *grabber() { return QWidget::mouseGrabber(); }
 
-    void closeWithButton(int16_t i) { w().Tcbt(i).MouseUp(kLeftButton, 0, 0, 0); }
+    void closeWithButton(int16_t i) { w().Tcbt(i).events.MouseUp(kLeftButton, 0, 0, 0); }
 };
 
 using Selection = Strip;
@@ -45,34 +45,34 @@ using Closing = Strip;
 TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndCloseButton)
 {
     expectOnlySelected(3);
-    w().bgCenter(1).MouseDown(kLeftButton, 0, 500, 200);
+    w().bgCenter(1).events.MouseDown(kLeftButton, 0, 500, 200);
     expectOnlySelected(1);
     EXPECT_EQ(selections, 1);
     EXPECT_EQ(geometry(w().WBCnt(1)), "0 480 6000 4520");
     // Tab 0 never shows a close button.
-    w().TIcon(0).MouseDown(kLeftButton, 0, 10, 10);
+    w().TIcon(0).events.MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(0);
-    w().Tstr(2).MouseDown(kLeftButton, 0, 10, 10);
+    w().Tstr(2).events.MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(2);
     EXPECT_EQ(selections, 3);
 
     // Pressing the selected tab only raises SelectTab; other buttons do nothing.
     w().MTab(3).setLeft(12345); // would move back with a layout
-    w().MTab(2).MouseDown(kLeftButton, 0, 0, 0);
+    w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
     EXPECT_EQ(selections, 4);
     EXPECT_EQ(w().MTab(3).Left(), 12345);
     for (int16_t button : {kRightButton, kMiddleButton})
-        w().bgLeft(1).MouseDown(button, 0, 10, 10);
+        w().bgLeft(1).events.MouseDown(button, 0, 10, 10);
     expectOnlySelected(2);
     EXPECT_EQ(selections, 4);
     w().MTab(3).setLeft(4500);
 
     // Moving over a tab's skin with only the left button held selects it.
-    w().bgRight(1).MouseMove(0, 0, 10, 10);
-    w().bgRight(1).MouseMove(kLeftButton | kRightButton, 0, 10, 10);
+    w().bgRight(1).events.MouseMove(0, 0, 10, 10);
+    w().bgRight(1).events.MouseMove(kLeftButton | kRightButton, 0, 10, 10);
     expectOnlySelected(2);
-    w().bgRight(1).MouseMove(kLeftButton, 0, 10, 10);
-    w().bgCenter(1).MouseMove(kLeftButton, 0, 20, 10);
+    w().bgRight(1).events.MouseMove(kLeftButton, 0, 10, 10);
+    w().bgCenter(1).events.MouseMove(kLeftButton, 0, 20, 10);
     expectOnlySelected(1);
     EXPECT_EQ(selections, 6) << "SelectTab at every movement";
 }
@@ -147,7 +147,7 @@ TEST_F(Closing, AClosedTabIsKeptForReuseAndTheRightmostOrItsNeighbourIsSelected)
         SCOPED_TRACE(testing::Message() << "tab " << c.closed << " closed with " << c.selected << " selected");
         fourTabs();
         if (c.selected != 3)
-            w().MTab(c.selected).MouseDown(kLeftButton, 0, 0, 0);
+            w().MTab(c.selected).events.MouseDown(kLeftButton, 0, 0, 0);
         closeWithButton(c.closed);
         EXPECT_EQ(tabs(), c.after);
         expectOnlySelected(w().CurrentTab);

@@ -47,10 +47,10 @@ protected:
         } else if (op < 42) {
             browser(anyLoaded()).fireWindowClosing(false);
         } else if (op < 55) {
-            w().Tcbt(anyLoaded()).MouseUp(kLeftButton, 0, float(pick(226)), float(pick(211)));
+            w().Tcbt(anyLoaded()).events.MouseUp(kLeftButton, 0, float(pick(226)), float(pick(211)));
         } else if (op < 80) {
             const int16_t button = int16_t(1 << pick(3));
-            (pick(2) ? w().TIcon(anyOpen).MouseDown : w().bgCenter(anyOpen).MouseMove)(button, 0, 10, 10);
+            (pick(2) ? w().TIcon(anyOpen).events.MouseDown : w().bgCenter(anyOpen).events.MouseMove)(button, 0, 10, 10);
         } else if (op < 88) {
             browser(anyLoaded()).fireTitleChange(QStringLiteral("Page title number %1").left(pick(24)));
         } else {

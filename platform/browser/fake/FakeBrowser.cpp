@@ -2,62 +2,32 @@
 
 #include "toolkit/TkError.h"
 
-#include <algorithm>
-
 namespace tk {
 
-namespace {
-std::vector<FakeBrowser *> &live()
-{
-    static std::vector<FakeBrowser *> v;
-    return v;
-}
-} // namespace
-
-FakeBrowser::FakeBrowser() : m_widget(new QWidget)
-{
-    live().push_back(this);
-}
+FakeBrowser::FakeBrowser() : m_widget(new QWidget) {}
 
 FakeBrowser::~FakeBrowser()
 {
-    live().erase(std::remove(live().begin(), live().end(), this), live().end());
     delete m_widget.data();
 }
 
 void FakeBrowser::Navigate(const QString &url)
 {
-    calls << QStringLiteral("Navigate ") + url;
     navigations << url;
-    if (!m_location.isEmpty())
-        m_back << m_location;
-    m_forward.clear();
     m_location = url;
     m_busy = true;
-}
-
-void FakeBrowser::Stop()
-{
-    calls << QStringLiteral("Stop");
-    m_busy = false;
 }
 
 void FakeBrowser::GoBack()
 {
     calls << QStringLiteral("GoBack");
-    if (m_back.isEmpty())
-        throw TkError(kComponentError);
-    m_forward << m_location;
-    m_location = m_back.takeLast();
+    throw TkError(kComponentError);
 }
 
 void FakeBrowser::GoForward()
 {
     calls << QStringLiteral("GoForward");
-    if (m_forward.isEmpty())
-        throw TkError(kComponentError);
-    m_back << m_location;
-    m_location = m_forward.takeLast();
+    throw TkError(kComponentError);
 }
 
 void FakeBrowser::completeLoad(const QString &title)
@@ -108,8 +78,6 @@ WebBrowser *FakeBrowser::fireNewWindow2(bool *cancel)
         *cancel = c;
     return ppDisp;
 }
-
-const std::vector<FakeBrowser *> &FakeBrowser::instances() { return live(); }
 
 void FakeBrowser::install(int failAfter)
 {

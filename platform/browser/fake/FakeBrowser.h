@@ -1,14 +1,12 @@
 #pragma once
 // A scripted web browser component for tests of the shell's own logic: it
-// records what it is told and fires the component's events on demand.
+// records where it is sent and fires the component's events on demand.
 
 #include "browser/WebBrowser.h"
 
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
-
-#include <vector>
 
 namespace tk {
 
@@ -20,7 +18,12 @@ public:
     QWidget *widget() override { return m_widget; }
     void Navigate(const QString &url) override;
     void Refresh() override { calls << QStringLiteral("Refresh"); }
-    void Stop() override;
+    void Stop() override
+    {
+        calls << QStringLiteral("Stop");
+        m_busy = false;
+    }
+    // No history is kept: these fail as the component does without one.
     void GoBack() override;
     void GoForward() override;
     QString LocationURL() const override { return m_location; }
@@ -29,22 +32,16 @@ public:
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
 
-    // Script.
-    void setLocationURL(const QString &url) { m_location = url; }
-    void setLocationName(const QString &title) { m_title = title; }
-    void setBusy(bool busy) { m_busy = busy; }
-    // A whole successful load of the address last navigated to, with events in
+    // Script. A whole successful load of the address last navigated to, with events in
     // the component's order, ending not busy with the given title.
     void completeLoad(const QString &title);
     void fireTitleChange(const QString &text);
     bool fireWindowClosing(bool isChild); // returns the answer's cancel flag
     WebBrowser *fireNewWindow2(bool *cancel = nullptr);
 
-    QStringList calls;       // every operation, in order: "Navigate <url>", "GoBack", ...
-    QStringList navigations; // the addresses given to Navigate
+    QStringList navigations; // the addresses given to Navigate, in order
+    QStringList calls;       // the page commands, in order: "Refresh", "GoBack", ...
 
-    // Every live fake, oldest first.
-    static const std::vector<FakeBrowser *> &instances();
     // Makes tk::createBrowser() hand out fakes; failAfter >= 0 lets that many
     // creations succeed and fails the rest.
     static void install(int failAfter = -1);
@@ -55,7 +52,6 @@ private:
     QString m_title;
     bool m_busy = false;
     bool m_silent = false;
-    QStringList m_back, m_forward;
 };
 
 } // namespace tk
