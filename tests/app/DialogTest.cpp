@@ -148,6 +148,22 @@ TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
     EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
 }
 
+TEST_F(Dialog, ControlCharactersAndAMegabyteAreHandedOnAsTheyAre)
+{
+    main().Show();
+    const QString odd = QString::fromUtf16(u"a\u0000b\u0007\u001b", 5);
+    const QString huge(1 << 20, QLatin1Char('h'));
+    int16_t tab = 1;
+    for (const QString &text : {odd, huge}) {
+        clickOpenUrl();
+        forms::FormOpenUrl->Text1.setText(text);
+        forms::FormOpenUrl->CommandOK->events.Click();
+        EXPECT_EQ(browser(tab++).navigations, QStringList{text});
+    }
+    EXPECT_EQ(main().WBControl1.List1.items(), (QStringList{"1", "2"}));
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+}
+
 TEST_F(Dialog, EscapeClosesItWithoutATab)
 {
     main().Show();
