@@ -1,9 +1,30 @@
 // Tavrin starts its start-up form and runs until the last form is unloaded.
 #include "toolkit/Fonts.h"
 #include "Forms.h"
+#include "ModulePublicVariables.h"
 #include "browser/webengine/QtWebBrowser.h"
+#include "toolkit/SingleInstance.h"
+#include "win32/Win32.h"
 
 #include <QApplication>
+
+namespace {
+
+// How long a second start waits for the running one to hear it.
+constexpr int kNotifyTimeoutMs = 1500;
+
+// Started again while running: the window comes back as a double click on
+// the tray icon brings it, then to the front.
+void bringBack()
+{
+    if (!forms::Form1.isLoaded())
+        return;
+    const int32_t hWnd = forms::Form1->hWnd();
+    tk::SendMessageA(hWnd, TrayCallbackMessage, 0, tk::WM_LBUTTONDBLCLK);
+    tk::SetForegroundWindow(hWnd);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -11,6 +32,16 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One Tavrin per user: a second start hands over and ends before the
+    // engine or its profile is touched.
+    tk::SingleInstance instance(QStringLiteral("tavrin"));
+    if (!instance.isPrimary()) {
+        instance.notifyPrimary(kNotifyTimeoutMs);
+        return 0;
+    }
+    instance.startedAgain = bringBack;
+
     tk::setUpFonts();
     tk::registerQtWebBrowserFactory();
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tabstrip {
+namespace wbcontrol {
 
 std::optional<TabClosing> closeTab(const std::vector<int16_t> &open, const std::vector<int16_t> &closed,
                                    int16_t index)
@@ -30,4 +30,4 @@ std::optional<TabClosing> closeTab(const std::vector<int16_t> &open, const std::
     return c;
 }
 
-} // namespace tabstrip
+} // namespace wbcontrol

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-namespace tabstrip {
+namespace wbcontrol {
 
 // One thing closing a tab does. The control does them one at a time in this
 // order: a selection lays the strip out from List1 as it stands then and
@@ -37,4 +37,4 @@ struct TabClosing {
 std::optional<TabClosing> closeTab(const std::vector<int16_t> &open, const std::vector<int16_t> &closed,
                                    int16_t index);
 
-} // namespace tabstrip
+} // namespace wbcontrol

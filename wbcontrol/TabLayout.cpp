@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace tabstrip {
+namespace wbcontrol {
 
 namespace {
 const QString kEllipsis = QStringLiteral("...");
@@ -89,4 +89,4 @@ QString fitCaption(const QString &title, double room,
     return title.left(1) + kEllipsis;
 }
 
-} // namespace tabstrip
+} // namespace wbcontrol

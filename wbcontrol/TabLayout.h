@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace tabstrip {
+namespace wbcontrol {
 
 constexpr int16_t kMinTabWidth = 1000;
 constexpr int16_t kMaxTabWidth = 2700;
@@ -72,4 +72,4 @@ QStringList captionCandidates(const QString &title);
 QString fitCaption(const QString &title, double room,
                    const std::function<double(const QString &)> &measure);
 
-} // namespace tabstrip
+} // namespace wbcontrol

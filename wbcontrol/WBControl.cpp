@@ -18,7 +18,7 @@ using namespace tk;
 
 namespace {
 
-using tabstrip::kTabHeight;
+using wbcontrol::kTabHeight;
 
 constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is laid out
 const QString kBlankPage = QStringLiteral("About:Blank");
@@ -44,12 +44,12 @@ void eachIgnoringErrors(Steps &&...steps)
     (ignoreErrors(std::forward<Steps>(steps)), ...);
 }
 
-tabstrip::Size sizeOf(const Control &c)
+wbcontrol::Size sizeOf(const Control &c)
 {
     return {c.Width(), c.Height()};
 }
 
-void place(Control &c, const tabstrip::Rect &r)
+void place(Control &c, const wbcontrol::Rect &r)
 {
     c.Move(r.left, r.top, r.width, r.height);
 }
@@ -146,13 +146,13 @@ WBControl::WBControl(Control *container)
         piece->Move(0, 0, 120, kTabHeight);
     }
     TIcon(0).setStretch(true);
-    place(TIcon(0), tabstrip::iconRect(kTabHeight, {240, 240}));
+    place(TIcon(0), wbcontrol::iconRect(kTabHeight, {240, 240}));
     Tstr(0).setFont(captionFont());
     Tstr(0).setAutoSize(true);
     Tstr(0).setCaption(QStringLiteral("MTabBox"));
     Tcbt(0).setTransparent(true);
     Tcbt(0).setPicture(tc0.picture());
-    place(Tcbt(0), tabstrip::closeButtonRect({2700, kTabHeight}, {225, 210}));
+    place(Tcbt(0), wbcontrol::closeButtonRect({2700, kTabHeight}, {225, 210}));
     Tcbt(0).setVisible(false);
     WBCnt(0).setBackColor(Qt::white);
 
@@ -265,8 +265,8 @@ void WBControl::UserControl_Initialize()
     CurrentTab = 0;
     TIcon(0).setPicture(Icon1.picture());
     MTab(0).Move(60, 0, 2700, kTabHeight);
-    place(Tstr(0), tabstrip::centredCaptionRect(sizeOf(MTab(0)), sizeOf(Tstr(0))));
-    place(TIcon(0), tabstrip::startIconRect(MTab(0).Height(), sizeOf(TIcon(0))));
+    place(Tstr(0), wbcontrol::centredCaptionRect(sizeOf(MTab(0)), sizeOf(Tstr(0))));
+    place(TIcon(0), wbcontrol::startIconRect(MTab(0).Height(), sizeOf(TIcon(0))));
     applySkin(0, Skin::Selected);
     WB(0)->Navigate(startPage());
 }
@@ -292,8 +292,8 @@ void WBControl::UserControl_Resize()
             lines[k]->setY2(405 + 15 * float(k));
         }
         PictureBox &page = WBCnt(CurrentTab);
-        place(page, tabstrip::pageRect(sizeOf(*this)));
-        place(WB(CurrentTab), tabstrip::browserRect(sizeOf(page)));
+        place(page, wbcontrol::pageRect(sizeOf(*this)));
+        place(WB(CurrentTab), wbcontrol::browserRect(sizeOf(page)));
     }
     TabResize();
 }
@@ -301,7 +301,7 @@ void WBControl::UserControl_Resize()
 void WBControl::TabResize()
 {
     const int n = List1.ListCount();
-    const int16_t w = tabstrip::tabWidth(Width(), n + 1);
+    const int16_t w = wbcontrol::tabWidth(Width(), n + 1);
     layoutTab(0, 0, w);
     SetTabCaption(0, MTab(0).Tag());
     for (int k = 0; k <= n - 1; ++k) {
@@ -314,10 +314,10 @@ void WBControl::TabResize()
 void WBControl::layoutTab(int16_t i, int position, int16_t w)
 {
     PictureBox &tab = MTab(i);
-    tab.Move(float(tabstrip::tabLeft(position, w)), 0, w);
-    place(TIcon(i), tabstrip::iconRect(tab.Height(), sizeOf(TIcon(i))));
-    place(Tcbt(i), tabstrip::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(i))));
-    const tabstrip::SkinPieces skin = tabstrip::skinPieces(tab.Width());
+    tab.Move(float(wbcontrol::tabLeft(position, w)), 0, w);
+    place(TIcon(i), wbcontrol::iconRect(tab.Height(), sizeOf(TIcon(i))));
+    place(Tcbt(i), wbcontrol::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(i))));
+    const wbcontrol::SkinPieces skin = wbcontrol::skinPieces(tab.Width());
     place(bgLeft(i), skin.left);
     place(bgCenter(i), skin.center);
     place(bgRight(i), skin.right);
@@ -332,13 +332,13 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
         : Text;
     MTab(Index).setTag(title);
     // LabelTest and Tstr share one font: what is measured is what shows.
-    const QString caption = tabstrip::fitCaption(title, tabstrip::captionRoom(MTab(Index).Width()),
+    const QString caption = wbcontrol::fitCaption(title, wbcontrol::captionRoom(MTab(Index).Width()),
                                                  [this](const QString &c) { return captionWidth(c); });
     Label &label = Tstr(Index);
     if (label.Caption() == caption)
         return;
     label.setCaption(caption);
-    place(label, tabstrip::captionRect(MTab(Index).Height(), sizeOf(label)));
+    place(label, wbcontrol::captionRect(MTab(Index).Height(), sizeOf(label)));
 }
 
 double WBControl::captionWidth(const QString &candidate)
@@ -361,7 +361,7 @@ void WBControl::applySkin(int16_t i, Skin skin)
     const std::array<const Image *, 3> center{&TCenter0, &TCenter1, &TCenter2};
     const std::array<const Image *, 3> right{&TRight0, &TRight1, &TRight2};
     const size_t s = size_t(skin);
-    const tabstrip::SkinPieces at = tabstrip::skinPieces(MTab(i).Width());
+    const wbcontrol::SkinPieces at = wbcontrol::skinPieces(MTab(i).Width());
     bgLeft(i).setPicture(left[s]->picture());
     place(bgLeft(i), at.left);
     bgCenter(i).setPicture(center[s]->picture());
@@ -445,7 +445,7 @@ void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, fl
 
 void WBControl::CloseTab(int16_t Index)
 {
-    const std::optional<tabstrip::TabClosing> closing = tabstrip::closeTab(indicesIn(List1), indicesIn(List2), Index);
+    const std::optional<wbcontrol::TabClosing> closing = wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
     if (!closing)
         return;
     // A closing page that had the keyboard focus hands it to the page
@@ -454,18 +454,18 @@ void WBControl::CloseTab(int16_t Index)
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
-    for (const tabstrip::CloseStep &step : closing->steps) {
+    for (const wbcontrol::CloseStep &step : closing->steps) {
         switch (step.kind) {
-        case tabstrip::CloseStep::Kind::Unlist:
+        case wbcontrol::CloseStep::Kind::Unlist:
             List1.RemoveItem(step.item);
             break;
-        case tabstrip::CloseStep::Kind::KeepForReuse:
+        case wbcontrol::CloseStep::Kind::KeepForReuse:
             List2.AddItem(QString::number(step.tab));
             break;
-        case tabstrip::CloseStep::Kind::CloseGap:
+        case wbcontrol::CloseStep::Kind::CloseGap:
             closeGap(closing->open);
             break;
-        case tabstrip::CloseStep::Kind::Select:
+        case wbcontrol::CloseStep::Kind::Select:
             MTab_MouseDown(step.tab, kLeftButton, 0, 0, 0);
             break;
         }
@@ -520,8 +520,8 @@ void WBControl::placeProvisionally(int16_t n)
 void WBControl::placePage(int16_t n)
 {
     eachIgnoringErrors(
-        [&] { place(WBCnt(n), tabstrip::pageRect(sizeOf(*this))); },
-        [&] { place(WB(n), tabstrip::browserRect(sizeOf(WBCnt(n)))); });
+        [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
+        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
 }
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
@@ -548,34 +548,34 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     placeProvisionally(n);
     eachIgnoringErrors(
         [&] { Tstr(n).setContainer(tab); },
-        [&] { place(Tstr(n), tabstrip::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
+        [&] { place(Tstr(n), wbcontrol::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
         [&] { Tstr(n).setVisible(true); },
         [&] { TIcon(n).setContainer(tab); },
         [&] { TIcon(n).setPicture(Icon1.picture()); },
-        [&] { place(TIcon(n), tabstrip::iconRect(tab.Height(), sizeOf(TIcon(n)))); },
+        [&] { place(TIcon(n), wbcontrol::iconRect(tab.Height(), sizeOf(TIcon(n)))); },
         [&] { TIcon(n).setVisible(true); },
         [&] { Tcbt(n).setContainer(tab); },
         [&] { Tcbt(n).setPicture(tc0.picture()); },
-        [&] { place(Tcbt(n), tabstrip::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(n)))); },
+        [&] { place(Tcbt(n), wbcontrol::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(n)))); },
         [&] { Tcbt(n).setVisible(true); },
         [&] { WB(n).setContainer(WBCnt(n)); },
         [&] { WB(n).setVisible(true); },
-        [&] { place(WBCnt(n), tabstrip::pageRect(sizeOf(*this))); },
+        [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
         [&] { WBCnt(n).setVisible(true); },
         [&] { WB(n)->Navigate(url); },
-        [&] { place(WB(n), tabstrip::browserRect(sizeOf(WBCnt(n)))); },
+        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
         [&] { WB(n).setVisible(true); },
         [&] { bgLeft(n).setContainer(tab); },
         [&] { bgLeft(n).setPicture(TLeft0.picture()); },
-        [&] { place(bgLeft(n), tabstrip::skinPieces(tab.Width()).left); },
+        [&] { place(bgLeft(n), wbcontrol::skinPieces(tab.Width()).left); },
         [&] { bgLeft(n).setVisible(true); },
         [&] { bgCenter(n).setContainer(tab); },
         [&] { bgCenter(n).setPicture(TCenter0.picture()); },
-        [&] { place(bgCenter(n), tabstrip::skinPieces(tab.Width()).center); },
+        [&] { place(bgCenter(n), wbcontrol::skinPieces(tab.Width()).center); },
         [&] { bgCenter(n).setVisible(true); },
         [&] { bgRight(n).setContainer(tab); },
         [&] { bgRight(n).setPicture(TRight0.picture()); },
-        [&] { place(bgRight(n), tabstrip::skinPieces(tab.Width()).right); },
+        [&] { place(bgRight(n), wbcontrol::skinPieces(tab.Width()).right); },
         [&] { bgRight(n).setVisible(true); },
         // The skin came in on top; icon, caption and close button go over it.
         [&] { TIcon(n).ZOrder(0); },
@@ -644,7 +644,7 @@ void WBControl::WB_DownloadComplete(int16_t Index)
 {
     raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
-    place(WB(CurrentTab), tabstrip::loadedBrowserRect(sizeOf(page)));
+    place(WB(CurrentTab), wbcontrol::loadedBrowserRect(sizeOf(page)));
 }
 
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kDotsPerMeter96 = 3780; // 96 dots per inch
 constexpr size_t kInkCacheSize = 8;
+constexpr qint64 kMaxPixels = qint64(7680) * 4320; // an 8K screen
 
 // Four pixels a store: rows are filled on every paint, line by line.
 void fill32(QRgb *dest, qsizetype count, QRgb value)
@@ -66,7 +67,9 @@ void DrawSurface::setSize(int width, int height)
 {
     if (width == m_image.width() && height == m_image.height())
         return;
-    if (width <= 0 || height <= 0) {
+    // A surface past any screen (a broken saved size) holds no pixels
+    // rather than gigabytes: it draws nothing, as an empty one does.
+    if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPixels) {
         m_image = QImage();
         return;
     }

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include <cmath>
+
 namespace tk {
 
 Control::Control(QWidget *peer, Control *container) : m_peer(peer), m_container(container)
@@ -66,6 +68,11 @@ void Control::Move(float left, float top, float width, float height)
 
 void Control::setGeometryTwips(float left, float top, float width, float height)
 {
+    // Past what a window can be (or not a number at all, from broken saved
+    // data): refused like a negative size, before anything changes.
+    for (const float v : {left, top, width, height})
+        if (!(std::abs(v) <= kMaxTwips))
+            throw TkError(kInvalidPropertyValue);
     const bool resized = width != m_width || height != m_height;
     m_left = left;
     m_top = top;

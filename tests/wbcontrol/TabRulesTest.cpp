@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using namespace tabstrip;
+using namespace wbcontrol;
 
 namespace {
 

@@ -82,7 +82,7 @@ protected:
     void expectLaidOut()
     {
         const std::vector<int16_t> open = openTabs();
-        const int16_t width = tabstrip::tabWidth(w().Width(), int(open.size()));
+        const int16_t width = wbcontrol::tabWidth(w().Width(), int(open.size()));
         for (size_t p = 0; p < open.size(); ++p) {
             ASSERT_EQ(w().MTab(open[p]).Left(), float(double(p) * width)) << "position " << p;
             ASSERT_EQ(w().MTab(open[p]).Width(), width);

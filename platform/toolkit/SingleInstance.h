@@ -1,0 +1,39 @@
+#pragma once
+// The program runs once per user: the first process holds a lock and listens
+// on a local socket; a later one tells it that it was started again and then
+// ends. A lock left by a process that died is taken over.
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace tk {
+
+class SingleInstance {
+public:
+    // name: the program's, the same for every start by this user.
+    explicit SingleInstance(const QString &name);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // Whether this process is the one that runs.
+    bool isPrimary() const { return m_primary; }
+    // Tells the running process it was started again, waiting at most
+    // timeoutMs for it to listen (it may be starting at this very moment).
+    bool notifyPrimary(int timeoutMs);
+
+    // Raised in the running process each time another start tells it.
+    std::function<void()> startedAgain;
+
+private:
+    QString m_socketPath;
+    QLockFile m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+    bool m_primary = false;
+};
+
+} // namespace tk
