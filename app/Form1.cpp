@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "toolkit/Color.h"
+#include "FormOpenUrl.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
@@ -126,6 +127,7 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
 
 void Form1::wireEvents()
 {
+    CommandOpenURL->events.Click = [this] { CommandOpenURL_Click(); };
     wireCaptionButton(ImageMin, &Form1::ImageMin_MouseMove, &Form1::ImageMin_MouseDown,
                       &Form1::ImageMin_MouseUp);
     wireCaptionButton(ImageSize, &Form1::ImageSize_MouseMove, &Form1::ImageSize_MouseDown,
@@ -148,14 +150,15 @@ void Form1::Form_Load()
     AddTrayIcon();
     OldWindowProc = GetWindowLongA(hWnd(), GWL_WNDPROC);
     SetWindowLongA(hWnd(), GWL_WNDPROC, AddressOf(&WindowProc));
+    // The keyboard starts in the page, as in any browser, not on the button.
+    WBControl1.SetFocus();
 }
 
 // Closed by the system (window manager, session end): the program ends, the
 // tray icon removed by this form's unload.
 void Form1::onSystemClose()
 {
-    forms::Form1.Unload();
-    forms::FormMenu.Unload();
+    forms::unloadAll();
 }
 
 void Form1::Form_Unload(int16_t &)
@@ -224,8 +227,11 @@ void Form1::ImageMin_MouseDown(int16_t, int16_t, int16_t, float, float) { showPi
 // move in between turned the button back to its hover picture.
 void Form1::ImageMin_MouseUp(int16_t, int16_t, int16_t, float, float)
 {
-    if (ImageMin(kPressed).Visible())
-        SendMessageA(hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (!ImageMin(kPressed).Visible())
+        return;
+    // Brought back, the window shows its buttons at rest.
+    showCaptionButtonsNormal();
+    SendMessageA(hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
 void Form1::ImageSize_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageSize, kHover); }
@@ -257,6 +263,8 @@ void Form1::ImageExit_MouseUp(int16_t, int16_t, int16_t, float, float)
 {
     if (!ImageExit(kPressed).Visible())
         return;
+    // The pointer is not over the button when the window comes back.
+    showCaptionButtonsNormal();
     // Only the tray icon can bring a hidden window back; without one the
     // window is minimised instead, so it stays on the taskbar.
     if (TrayIconAdded)
@@ -275,6 +283,11 @@ void Form1::showCaptionButtonsNormal()
     showPicture(ImageMin, kNormal);
     showPicture(ImageExit, kNormal);
     showPicture(ImageSize, kNormal);
+}
+
+void Form1::CommandOpenURL_Click()
+{
+    forms::FormOpenUrl->showAt(Top() + 800, Left());
 }
 
 void Form1::Form_MouseDown(int16_t Button, int16_t, float, float) { moveWindow(Button); }

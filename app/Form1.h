@@ -38,6 +38,9 @@ public:
     void ImageTopMiddle_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
     void ImageTopMiddle_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
 
+    // Opens the address dialog below the caption bar.
+    void CommandOpenURL_Click();
+
     // The eight frame pieces, in stacking order from the bottom.
     tk::Image ImageTopLeft;
     tk::Image ImageTopMiddle;

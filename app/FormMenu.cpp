@@ -1,5 +1,19 @@
 #include "FormMenu.h"
 
+#include "Form1.h"
+#include "FormOpenUrl.h"
+#include "Forms.h"
+#include "ModulePublicVariables.h"
+#include "toolkit/Screen.h"
+#include "win32/Win32.h"
+
+using namespace tk;
+
+namespace {
+// How far below the form that opens it the address dialog lies.
+constexpr float kDialogDrop = 800;
+} // namespace
+
 FormMenu::FormMenu()
     : m_About(m_Menu.addItem(QStringLiteral("m_About"), QStringLiteral("关于"))),
       m_SpaceOne(m_Menu.addItem(QStringLiteral("m_SpaceOne"), QStringLiteral("-"))),
@@ -8,4 +22,34 @@ FormMenu::FormMenu()
 {
     setCaption(QStringLiteral("FormMenu"));
     Move(150, 840, 1590, 240);
+    m_About.Click = [this] { m_About_Click(); };
+    m_OpenURL.Click = [this] { m_OpenURL_Click(); };
+    m_Exit.Click = [this] { m_Exit_Click(); };
+}
+
+// Never shown, the form still decides where the tray's address dialog
+// opens: it lies in the middle of the screen, so the dialog does too.
+void FormMenu::Form_Load()
+{
+    setTop((Screen::Height() - Height()) / 2);
+    setLeft((Screen::Width() - Width()) / 2);
+}
+
+// The maker's page opens in the desktop's browser, not in a tab.
+void FormMenu::m_About_Click()
+{
+    ShellExecuteA(hWnd(), QStringLiteral("open"), appPath() + QStringLiteral("/about.html"), QString(),
+                  QString(), SW_SHOWNORMAL);
+}
+
+void FormMenu::m_OpenURL_Click()
+{
+    forms::FormOpenUrl->showAt(Top() + kDialogDrop, Left());
+}
+
+void FormMenu::m_Exit_Click()
+{
+    SetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC, OldWindowProc);
+    // With no form left the program ends.
+    forms::unloadAll();
 }

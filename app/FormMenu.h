@@ -1,5 +1,6 @@
 #pragma once
-// A form that is never shown: it owns the menu the tray icon pops up.
+// A form that is never shown: it owns the menu the tray icon pops up, and
+// the commands of its items.
 
 #include "toolkit/Form.h"
 #include "toolkit/Menu.h"
@@ -7,6 +8,11 @@
 class FormMenu : public tk::Form {
 public:
     FormMenu();
+
+    void Form_Load() override;
+    void m_About_Click();
+    void m_OpenURL_Click();
+    void m_Exit_Click();
 
     tk::Menu m_Menu{QStringLiteral("m_Menu"), QStringLiteral("m_Menu")};
     tk::Menu &m_About;

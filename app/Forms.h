@@ -6,16 +6,25 @@
 
 class Form1;
 class FormMenu;
+class FormOpenUrl;
 
 namespace forms {
 
 class Form1Instance : public tk::FormInstance<::Form1> {};
 class FormMenuInstance : public tk::FormInstance<::FormMenu> {};
+class FormOpenUrlInstance : public tk::FormInstance<::FormOpenUrl> {};
 
 extern Form1Instance Form1;
 extern FormMenuInstance FormMenu;
+extern FormOpenUrlInstance FormOpenUrl;
+
+// Unloads every form of the program in the order Exit gives: Form1 (its
+// unload removes the tray icon), FormMenu, FormOpenUrl. Forms not loaded
+// are skipped.
+void unloadAll();
 
 } // namespace forms
 
 #include "Form1.h"
 #include "FormMenu.h"
+#include "FormOpenUrl.h"

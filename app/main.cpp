@@ -48,8 +48,11 @@ int main(int argc, char *argv[])
     tk::FormInstanceBase::setLastFormUnloadedHandler([] { QCoreApplication::quit(); });
     forms::Form1->Show();
     const int rc = QApplication::exec();
-    forms::Form1.Unload();
-    forms::FormMenu.Unload();
+    // Every page goes before the engine's profile, which the application
+    // object owns: unload what is left, destroy the forms, and run the
+    // deletions Qt and the engine deferred to a loop that has stopped.
+    forms::unloadAll();
     tk::FormInstanceBase::flushUnloaded();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return rc;
 }

@@ -10,6 +10,8 @@
 
 #include <QUrl>
 
+#include <initializer_list>
+
 #include <limits>
 
 using namespace tk;
@@ -49,6 +51,28 @@ void place(Control &c, const wbcontrol::Rect &r)
 int16_t indexAt(const ListBox &list, int item)
 {
     return int16_t(list.List(item).toInt());
+}
+
+// Whether an address would run script in the page its tab shows. Address
+// parsing skips leading spaces and control characters and drops tabs and
+// line breaks anywhere, so they do not hide the scheme.
+bool isScriptAddress(const QString &text)
+{
+    static const QLatin1String scheme("javascript:");
+    qsizetype k = 0;
+    while (k < text.size() && (text.at(k).unicode() <= 0x20 || text.at(k).isSpace()
+                               || text.at(k).category() == QChar::Other_Control))
+        ++k;
+    qsizetype matched = 0;
+    for (; k < text.size() && matched < scheme.size(); ++k) {
+        const QChar c = text.at(k);
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (c.toLower() != QLatin1Char(scheme.at(matched)))
+            return false;
+        ++matched;
+    }
+    return matched == scheme.size();
 }
 
 std::vector<int16_t> indicesIn(const ListBox &list)
@@ -167,7 +191,22 @@ void WBControl::wireEvents()
 
 void WBControl::wireStripEvents()
 {
+    // Every piece of a tab takes drops and hands them to the tab body in its
+    // terms: the whole tab is one drop target. Loaded elements keep the mode.
+    for (Control *piece : std::initializer_list<Control *>{&MTab(0), &bgLeft(0), &bgCenter(0), &bgRight(0),
+                                                           &TIcon(0), &Tstr(0), &Tcbt(0)})
+        piece->setOLEDropMode(true);
+    const auto dropOn = [this](int16_t i, auto &piece) {
+        piece.events.OLEDragDrop = [this, i, &piece](DataObject &d, int32_t &e, int16_t b, int16_t s, float x,
+                                                     float y) {
+            MTab_OLEDragDrop(i, d, e, b, s, x + piece.Left(), y + piece.Top());
+        };
+    };
+
     MTab.setWiring([this](int16_t i, PictureBox &tab) {
+        tab.events.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x, float y) {
+            MTab_OLEDragDrop(i, d, e, b, s, x, y);
+        };
         tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
         tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
         // The classic runtime ends a capture when the button comes up; a Qt
@@ -176,7 +215,8 @@ void WBControl::wireStripEvents()
     });
     // Movement over the skin goes to the mouse-down handling: dragging over a
     // tab with the left button held selects it.
-    auto wireSkinPiece = [this](int16_t i, Image &piece) {
+    auto wireSkinPiece = [this, dropOn](int16_t i, Image &piece) {
+        dropOn(i, piece);
         piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
         piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
     };
@@ -184,7 +224,8 @@ void WBControl::wireStripEvents()
     bgCenter.setWiring(wireSkinPiece);
     bgRight.setWiring(wireSkinPiece);
     // The icon and the caption pass their events on in the tab body's terms.
-    TIcon.setWiring([this](int16_t i, Image &icon) {
+    TIcon.setWiring([this, dropOn](int16_t i, Image &icon) {
+        dropOn(i, icon);
         icon.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
@@ -192,7 +233,8 @@ void WBControl::wireStripEvents()
             MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
         };
     });
-    Tstr.setWiring([this](int16_t i, Label &caption) {
+    Tstr.setWiring([this, dropOn](int16_t i, Label &caption) {
+        dropOn(i, caption);
         caption.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
             MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
@@ -200,7 +242,8 @@ void WBControl::wireStripEvents()
             MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
         };
     });
-    Tcbt.setWiring([this](int16_t i, PictureBox &button) {
+    Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
+        dropOn(i, button);
         button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
         button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
         button.events.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
@@ -537,6 +580,46 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     if (hadTabs)
         ignoreErrors([this] { UserControl_Resize(); });
     return n;
+}
+
+void WBControl::RefreshPage() { WB(CurrentTab)->Refresh(); }
+void WBControl::StopLink() { WB(CurrentTab)->Stop(); }
+void WBControl::Goforward() { ignoreErrors([this] { WB(CurrentTab)->GoForward(); }); }
+void WBControl::Goback() { ignoreErrors([this] { WB(CurrentTab)->GoBack(); }); }
+QString WBControl::url() const { return WB(CurrentTab)->LocationURL(); }
+QString WBControl::title() const { return WB(CurrentTab)->LocationName(); }
+
+void WBControl::seturl(const QVariant &New_URL)
+{
+    WB(CurrentTab)->Navigate(New_URL.toString());
+    if (events.PropertyChanged)
+        events.PropertyChanged(QStringLiteral("URL"));
+}
+
+int16_t WBControl::chkurl(const QString &url)
+{
+    const QString p = url.left(7);
+    const bool a = p != QLatin1String("http://");
+    const bool b = p.toLower() != QLatin1String("about:b");
+    const bool c = p.toLower() != QLatin1String("file://");
+    return a && b && c ? 0 : 1;
+}
+
+void WBControl::MTab_OLEDragDrop(int16_t Index, DataObject &Data, int32_t &Effect, int16_t, int16_t Shift,
+                                 float, float)
+{
+    Effect = 1;
+    bool hasText = false;
+    ignoreErrors([&] { hasText = Data.GetFormat(kCfText); });
+    if (!hasText)
+        return;
+    QString text;
+    ignoreErrors([&] { text = Data.GetData(kCfText).toString(); });
+    // A script address would run inside whatever page the tab shows: it is
+    // not opened, and the tab is selected as after a navigation that failed.
+    if (!isScriptAddress(text))
+        ignoreErrors([&] { WB(Index)->Navigate(text); });
+    ignoreErrors([&] { MTab_MouseDown(Index, kLeftButton, Shift, 0, 0); });
 }
 
 void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t ProgressMax)

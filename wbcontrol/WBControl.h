@@ -36,6 +36,19 @@ public:
     // the selection are as they were.
     std::optional<int16_t> NewWindow(const QString &url);
 
+    // Page commands, always on the selected tab.
+    void RefreshPage();
+    void StopLink();
+    void Goforward(); // nothing happens when there is no page that way
+    void Goback();
+    QString url() const;
+    // Navigates the selected tab, then reports "URL" through PropertyChanged.
+    void seturl(const QVariant &New_URL);
+    QString title() const;
+    // 1 when the text already starts with "http://" (exactly so), or with
+    // "about:b" or "file://" in any letter case; 0 otherwise.
+    static int16_t chkurl(const QString &url);
+
     // Events raised to the host, in their order of declaration.
     struct Events {
         std::function<void()> SelectTab;
@@ -47,6 +60,8 @@ public:
         std::function<void(int16_t &Index, tk::WebBrowser *pDisp, QVariant &url)> NavigateComplete2;
         std::function<void(int16_t &Index, const QString &Text)> TitleChange;
         std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
+        // The host's property store hears which property changed.
+        std::function<void(const QString &PropertyName)> PropertyChanged;
     } events;
 
     // The address tab 0 opens at start: the page shipped beside the program.
@@ -94,6 +109,9 @@ private:
     void Tcbt_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    // Text dropped on any piece of a tab opens in that tab and selects it.
+    void MTab_OLEDragDrop(int16_t Index, tk::DataObject &Data, int32_t &Effect, int16_t Button,
+                          int16_t Shift, float X, float Y);
 
     void CloseTab(int16_t Index);
     void closeGap(const std::vector<int16_t> &open);

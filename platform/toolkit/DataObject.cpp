@@ -3,6 +3,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tk {
 
 bool DataObject::GetFormat(int16_t format) const
@@ -11,13 +13,16 @@ bool DataObject::GetFormat(int16_t format) const
         return false;
     switch (format) {
     case kCfText:
-        return m_mime->hasText();
+        // Qt counts any dropped address as text; files from a file manager
+        // are not text, links from a browser are.
+        return m_mime->hasFormat(QStringLiteral("text/plain")) || (m_mime->hasUrls() && !GetFormat(kCfFiles));
     case kCfBitmap:
         return m_mime->hasImage();
-    case kCfFiles:
-        return m_mime->hasUrls()
-            && std::any_of(m_mime->urls().cbegin(), m_mime->urls().cend(),
-                           [](const QUrl &u) { return u.isLocalFile(); });
+    case kCfFiles: {
+        // One list: urls() returns a new copy at every call.
+        const QList<QUrl> urls = m_mime->urls();
+        return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &u) { return u.isLocalFile(); });
+    }
     default:
         return false;
     }

@@ -90,7 +90,9 @@ bool EventBridge::dispatch(QEvent *event)
     case QEvent::DragMove:
         if (!c.takesDrops())
             return false;
-        static_cast<QDropEvent *>(event)->acceptProposedAction();
+        // The drop will copy: the pointer says so while dragging over.
+        static_cast<QDropEvent *>(event)->setDropAction(Qt::CopyAction);
+        static_cast<QDropEvent *>(event)->accept();
         return true;
     case QEvent::Drop:
         return c.takesDrops() && drop(static_cast<QDropEvent *>(event));
@@ -158,16 +160,22 @@ void EventBridge::doubleClick(QMouseEvent *me, float x, float y, int16_t shift)
 
 bool EventBridge::keyPress(QKeyEvent *ke)
 {
+    // A control with its own input (a text box) still edits with the key
+    // unless a handler took it by setting the code to 0.
+    bool taken = false;
     int16_t code = virtualKeyOf(ke->key());
     int16_t shift = shiftOf(ke->modifiers());
-    if (code != 0)
+    if (code != 0) {
         m_control->onKeyDown(code, shift);
+        taken = code == 0;
+    }
     const QString text = ke->text();
     if (m_control && !text.isEmpty() && text.at(0).unicode() < 256 && text.at(0).unicode() >= 8) {
         int16_t ascii = int16_t(text.at(0).unicode());
         m_control->onKeyPress(ascii);
+        taken = taken || ascii == 0;
     }
-    return !m_control || m_control->consumesInput();
+    return !m_control || m_control->consumesInput() || taken;
 }
 
 bool EventBridge::keyRelease(QKeyEvent *ke)

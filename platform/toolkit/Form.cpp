@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -43,6 +44,13 @@ protected:
                 ignoreErrors([this] { m_form->onResize(); });
         }
         QWidget::changeEvent(event);
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (m_form && !m_form->m_picture.isNull()) {
+            QPainter p(this);
+            p.drawPixmap(0, 0, m_form->m_picture.pixmap());
+        }
     }
     void moveEvent(QMoveEvent *) override
     {
@@ -91,6 +99,20 @@ void Form::setBorderless(bool borderless)
     peer()->setWindowFlag(Qt::FramelessWindowHint, borderless);
 }
 
+void Form::setFixedDialog(bool fixed)
+{
+    m_fixedDialog = fixed;
+    peer()->setWindowFlag(Qt::Dialog, fixed);
+    peer()->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, fixed);
+    applyGeometry();
+}
+
+void Form::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    peer()->update();
+}
+
 void Form::Show()
 {
     const bool first = !m_shownOnce;
@@ -111,13 +133,22 @@ bool Form::isShown() const { return peer()->isVisible(); }
 
 void Form::PopupMenu(const Menu &menu)
 {
-    QMenu popup;
-    menu.fill(popup);
-    if (popupHook()) {
-        popupHook()(popup);
-        return;
+    const Menu *chosen = nullptr;
+    {
+        QMenu popup;
+        menu.fill(popup, &chosen);
+        if (popupHook())
+            popupHook()(popup);
+        else
+            popup.exec(QCursor::pos());
     }
-    popup.exec(QCursor::pos());
+    // The chosen command runs once the menu and its own event loop are gone,
+    // as the system's popup returns the command first: a command may end the
+    // program or unload this very form.
+    if (chosen && chosen->Click) {
+        const std::function<void()> click = chosen->Click;
+        ignoreErrors(click);
+    }
 }
 
 void Form::bindShortcut(const QKeySequence &keys, std::function<void()> handler)
@@ -146,7 +177,11 @@ void Form::unloadForm()
 void Form::applyGeometry()
 {
     peer()->move(toPixels(m_left), toPixels(m_top));
-    peer()->resize(toPixels(m_width), toPixels(m_height));
+    const QSize size(toPixels(m_width), toPixels(m_height));
+    if (m_fixedDialog)
+        peer()->setFixedSize(size);
+    else
+        peer()->resize(size);
 }
 
 void Form::systemResized(const QSize &pixels)

@@ -5,6 +5,7 @@
 
 #include "toolkit/Control.h"
 #include "toolkit/Menu.h"
+#include "toolkit/Picture.h"
 #include "toolkit/Shortcut.h"
 
 #include <QColor>
@@ -28,6 +29,11 @@ public:
     void setBackColor(const QColor &color);
     // A form without the system's border and caption bar.
     void setBorderless(bool borderless);
+    // A small dialog: the system's caption bar, a border the user cannot drag.
+    void setFixedDialog(bool fixed);
+    // Drawn at the form's top left at its own size, under the controls.
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
 
     void Show();
     void Hide();
@@ -69,7 +75,9 @@ private:
     void systemMoved(const QPoint &pixels);
     std::vector<std::unique_ptr<Shortcut>> m_shortcuts;
     bool m_shownOnce = false;
+    bool m_fixedDialog = false;
     QColor m_backColor{Qt::lightGray};
+    Picture m_picture;
 };
 
 // The one application-wide instance of a form class: created and loaded on

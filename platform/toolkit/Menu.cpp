@@ -1,7 +1,5 @@
 #include "toolkit/Menu.h"
 
-#include "toolkit/TkError.h"
-
 #include <QMenu>
 
 namespace tk {
@@ -12,7 +10,7 @@ Menu &Menu::addItem(const QString &name, const QString &caption)
     return *m_items.back();
 }
 
-void Menu::fill(QMenu &menu) const
+void Menu::fill(QMenu &menu, const Menu **chosen) const
 {
     for (const auto &item : m_items) {
         if (item->isSeparator()) {
@@ -22,10 +20,7 @@ void Menu::fill(QMenu &menu) const
         QAction *action = menu.addAction(item->Caption());
         action->setObjectName(item->Name());
         const Menu *target = item.get();
-        QObject::connect(action, &QAction::triggered, &menu, [target] {
-            if (target->Click)
-                ignoreErrors([target] { target->Click(); });
-        });
+        QObject::connect(action, &QAction::triggered, &menu, [target, chosen] { *chosen = target; });
     }
 }
 

@@ -24,8 +24,8 @@ public:
 
     std::function<void()> Click;
 
-    // Builds the Qt menu of this menu's items; choosing one raises its Click.
-    void fill(QMenu &menu) const;
+    // Builds the Qt menu of this menu's items; choosing one sets *chosen.
+    void fill(QMenu &menu, const Menu **chosen) const;
 
 private:
     QString m_name;

@@ -2,12 +2,17 @@
 
 #include <QLineEdit>
 
+#include <limits>
+
 namespace tk {
 
 TextBox::TextBox(Control *container) : IntrinsicControl(new QLineEdit, container)
 {
     setConsumesInput(false);
     edit()->setFrame(false);
+    // No length limit of its own (Qt's is 32767): what is pasted is what the
+    // program gets.
+    edit()->setMaxLength(std::numeric_limits<int>::max());
 }
 
 QLineEdit *TextBox::edit() const { return static_cast<QLineEdit *>(peer()); }

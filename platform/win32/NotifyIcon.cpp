@@ -142,7 +142,14 @@ bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
         if (it == icons.end())
             return false;
         icons.erase(it);
-        state().trays.erase({data.hWnd, data.uID});
+        if (auto tray = state().trays.find({data.hWnd, data.uID}); tray != state().trays.end()) {
+            // The icon may be removed from inside its own activation (the
+            // tray menu's Exit): hiding it would destroy the window that is
+            // still handling that press, so it goes once control is back in
+            // the event loop.
+            tray->second.release()->deleteLater();
+            state().trays.erase(tray);
+        }
         return true;
     default:
         return false;

@@ -234,6 +234,25 @@ TEST_F(Frame, AClickWithAnyMouseButtonActs)
     EXPECT_EQ(NotificationArea::icons().size(), 1u);
 }
 
+TEST_F(Frame, BackFromTheTrayOrFromMinimisedEveryButtonIsAtRest)
+{
+    Form1 &f = shown();
+    // Hidden with its own close button, by real clicks: hover, press, release.
+    QTest::mouseMove(window(), centreOf(f.ImageExit(0)));
+    click(f.ImageExit(0));
+    ASSERT_FALSE(f.isShown());
+    NotificationArea::activate(TrayIconData.hWnd, 0, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(f.isShown());
+    EXPECT_EQ(pictures(f), kAllNormal);
+
+    QTest::mouseMove(window(), centreOf(f.ImageMin(0)));
+    click(f.ImageMin(0));
+    ASSERT_TRUE(f.peer()->isMinimized());
+    NotificationArea::activate(TrayIconData.hWnd, 0, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(f.peer()->isMinimized());
+    EXPECT_EQ(pictures(f), kAllNormal);
+}
+
 TEST_F(Frame, TheSizeButtonTogglesByComparingTheWidthWithTheScreens)
 {
     Form1 &f = shown();

@@ -22,8 +22,7 @@ protected:
     {
         tk::NotificationArea::setAddHook(nullptr);
         tk::Form::setPopupHook(nullptr);
-        forms::Form1.Unload();
-        forms::FormMenu.Unload();
+        forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
     }

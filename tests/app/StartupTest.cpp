@@ -5,6 +5,7 @@
 #include "win32/Win32.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QTest>
 
@@ -139,6 +140,16 @@ TEST_F(Shell, ClosedByTheSystemTheProgramEndsWithoutItsIcon)
     EXPECT_FALSE(forms::FormMenu.isLoaded());
     EXPECT_TRUE(NotificationArea::icons().empty());
     EXPECT_EQ(programEnds, 1);
+}
+
+TEST_F(Shell, TheKeyboardStartsInTheStartPage)
+{
+    Form1 &f = *forms::Form1;
+    f.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
+    EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }))
+        << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+    EXPECT_FALSE(f.CommandOpenURL->containsFocus());
 }
 
 TEST_F(Shell, TheAddressButtonStandsAtItsSavedPlace)

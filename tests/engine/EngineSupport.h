@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -31,6 +32,14 @@ template <class Cond>
 bool waitUntil(Cond cond)
 {
     return waitFor(cond, 60000);
+}
+
+// A real click on a page, where the page's widget takes input: the page counts
+// it as the user's gesture (a script's click would not).
+inline void clickPage(QWidget *view, QPoint at, Qt::MouseButton button = Qt::LeftButton)
+{
+    QWidget *target = view->focusProxy() ? view->focusProxy() : view;
+    QTest::mouseClick(target, button, {}, at);
 }
 
 // afterApp runs once the application exists; returning false fails the run.

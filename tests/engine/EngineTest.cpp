@@ -29,8 +29,10 @@ bool writePages()
                          "alert('hello'); var c = confirm('sure?'); var p = prompt('name?', 'x');"
                          "document.title = 'after-alert confirm=' + c + ' prompt=' + (p === null ? 'null' : p);"
                          "</script></body></html>"},
-        {"opener.html", "<html><head><title>Opener</title></head><body><script>"
-                        "window.open('popup.html', '_blank');</script></body></html>"},
+        {"opener.html", "<html><head><title>Opener</title></head><body style='margin:0'>"
+                        "<a href='popup.html' target='_blank' style='display:block;width:200px;height:100px'>"
+                        "popup</a><script>requestAnimationFrame(function () { requestAnimationFrame("
+                        "function () { document.title = 'Opener ready'; }); });</script></body></html>"},
         {"popup.html", "<html><head><title>Popup</title></head><body>popup</body></html>"},
     };
     for (const auto &[name, html] : pages)
@@ -242,14 +244,19 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
         pr = std::make_unique<Recorder>(*popup);
         ppDisp = popup->Application();
     };
+    // Shown, so that the user's click reaches the page.
+    opener.widget()->resize(400, 300);
+    opener.widget()->show();
     ASSERT_TRUE(load(opener, r, pageUrl("opener.html")));
+    ASSERT_TRUE(waitUntil([&] { return opener.LocationName() == "Opener ready"; }));
+    clickPage(opener.widget(), QPoint(100, 50));
     ASSERT_TRUE(waitUntil([&] {
         return popup && popup->LocationURL().endsWith("popup.html") && pr->count("DownloadComplete") >= 1;
     })) << (pr ? pr->log() : std::string("no popup"));
     EXPECT_EQ(popup->LocationName(), "Popup");
     EXPECT_EQ(opener.LocationURL(), pageUrl("opener.html"));
 
-    // A page opened by script may close itself: a child's WindowClosing.
+    // A page opened for another may close itself: a child's WindowClosing.
     Access::page(*popup)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return pr->count("WindowClosing") > 0; })) << pr->log();
     EXPECT_EQ(pr->args("WindowClosing"), QStringList{"child"});
@@ -279,11 +286,16 @@ TEST(EngineErrors, ToolkitErrorsFromHandlersStopAtTheEngineAndTheBrowserGoesOn)
     // The page's questions (may it navigate, where does its window go) and
     // its signals all meet a failing handler; the answers given before the
     // failure stand: go ahead, no window, keep the page.
+    // Shown, so that the user's click on the link reaches the page.
+    b.widget()->resize(400, 300);
+    b.widget()->show();
     ASSERT_TRUE(load(b, r, pageUrl("opener.html")));
+    ASSERT_TRUE(waitUntil([&] { return b.LocationName() == "Opener ready"; }));
+    clickPage(b.widget(), QPoint(100, 50));
     ASSERT_TRUE(waitUntil([&] { return r.count("NewWindow2") == 1; })) << r.log();
     Access::page(b)->runJavaScript("window.close()");
     ASSERT_TRUE(waitUntil([&] { return r.count("WindowClosing") == 1; })) << r.log();
-    EXPECT_EQ(b.LocationName(), "Opener");
+    EXPECT_EQ(b.LocationName(), "Opener ready");
 
     r.events.clear();
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));

@@ -1,6 +1,7 @@
 // The tabbed control on the real engine: the start page's title in tab 0's
-// caption, a page that opens a window getting a new tab with the page loaded
-// there, and a page that closes itself closing its tab.
+// caption, windows a page opens (only for the user's click), a page that
+// closes itself closing its tab, text dropped on a tab, and a form's shortcut
+// while the page has the keyboard.
 
 #include "EngineSupport.h"
 #include "toolkit/Fonts.h"
@@ -8,7 +9,22 @@
 #include "browser/webengine/QtWebBrowser.h"
 #include "WBControl.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QWebEnginePage>
+
 namespace {
+
+// A page that says "ready" in its title once it has been painted, so that a
+// click lands on a page that can take it.
+QString readyPage(const QString &title, const QString &body)
+{
+    return QStringLiteral("<title>%1</title><body style='margin:0'>%2<script>"
+                          "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                          " document.title = '%1 ready'; }); });</script></body>")
+        .arg(title, body);
+}
 
 class ShellOnEngine : public ::testing::Test {
 protected:
@@ -18,6 +34,15 @@ protected:
         tabs.Move(0, 0, 12000, 8000);
         host.Show();
     }
+    ::testing::AssertionResult titled(int16_t i, const QString &title)
+    {
+        if (waitUntil([&] { return tabs.WB(i)->LocationName() == title; }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "tab " << i << " is titled "
+                                             << tabs.WB(i)->LocationName().toStdString();
+    }
+    QWidget *view(int16_t i) { return tabs.WB(i).peer(); }
+    QStringList open() { return tabs.List1.items(); }
 
     tk::Form host;
     WBControl tabs{&host};
@@ -30,21 +55,48 @@ TEST_F(ShellOnEngine, TheStartPagesTitleBecomesTabZerosCaption)
     EXPECT_TRUE(tabs.WB(0)->LocationURL().endsWith(QStringLiteral("/start.html")));
 }
 
-TEST_F(ShellOnEngine, APageOpeningAWindowGetsANewTabWithThePageInIt)
+TEST_F(ShellOnEngine, OnlyTheUsersClicksOpenWindowsEachInANewTabThatLoadsIt)
 {
-    const QString popup = writePage(QStringLiteral("popup.html"),
-                                    QStringLiteral("<title>Popup</title><body>popup</body>"));
-    const QString opener = writePage(
-        QStringLiteral("opener.html"),
-        QStringLiteral("<title>Opener</title><script>window.open('popup.html', '_blank');</script>"));
-    ASSERT_EQ(tabs.NewWindow(opener), std::optional<int16_t>(1));
-    ASSERT_TRUE(waitUntil([&] { return tabs.List1.ListCount() == 2; }));
-    EXPECT_EQ(tabs.List1.items(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    for (const char *name : {"script", "target", "handler"})
+        writePage(QStringLiteral("%1.html").arg(QLatin1String(name)),
+                  QStringLiteral("<title>%1 page</title>").arg(QLatin1String(name)));
+    // A window opened as the page loads, a link with a new-window target and
+    // a button whose click handler opens one.
+    const QString links = writePage(
+        QStringLiteral("links.html"),
+        readyPage(QStringLiteral("Links"),
+                  QStringLiteral("<script>window.open('script.html', '_blank');</script>"
+                                 "<a href='target.html' target='_blank' style='display:block;"
+                                 "width:300px;height:100px'>target</a>"
+                                 "<button onclick=\"window.open('handler.html')\" style='display:block;"
+                                 "width:300px;height:100px'>handler</button>")));
+    ASSERT_EQ(tabs.NewWindow(links), std::optional<int16_t>(1));
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(1)->LocationName() == QStringLiteral("Links ready") || open().size() > 1; }));
+    ASSERT_EQ(open(), QStringList{"1"}) << "the page's own window.open opened a tab";
+
+    clickPage(view(1), QPoint(150, 50));
+    ASSERT_TRUE(waitUntil([&] { return open().size() == 2; })) << "the link opens a tab";
+    ASSERT_TRUE(titled(2, QStringLiteral("target page")));
+    EXPECT_EQ(tabs.WB(2)->LocationURL(), pageUrl(QStringLiteral("target.html")));
     EXPECT_EQ(tabs.CurrentTab, 2);
-    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Popup"); }));
-    EXPECT_EQ(tabs.WB(2)->LocationURL(), popup);
     EXPECT_TRUE(tabs.WBCnt(2).peer()->isVisible());
-    EXPECT_FALSE(tabs.WBCnt(1).peer()->isVisible());
+
+    // Back on the links, the button's handler, then a middle click on the link.
+    tabs.MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return view(1)->isVisible(); }));
+    clickPage(view(1), QPoint(150, 150));
+    ASSERT_TRUE(waitUntil([&] { return open().size() == 3; })) << "the click handler opens a tab";
+    ASSERT_TRUE(titled(3, QStringLiteral("handler page")));
+    tabs.MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return view(1)->isVisible(); }));
+    clickPage(view(1), QPoint(150, 50), Qt::MiddleButton);
+    ASSERT_TRUE(waitUntil([&] { return open().size() == 4; })) << "a middle click opens a tab";
+    ASSERT_TRUE(titled(4, QStringLiteral("target page")));
+
+    // The page's own window.open never got a tab.
+    for (int16_t i : {0, 1, 2, 3, 4})
+        EXPECT_NE(tabs.WB(i)->LocationURL(), pageUrl(QStringLiteral("script.html"))) << "tab " << i;
+    EXPECT_EQ(open(), (QStringList{"1", "2", "3", "4"}));
 }
 
 TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
@@ -54,8 +106,11 @@ TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
                              "setTimeout(function () { window.close(); }, 50);</script>"));
     const QString opener = writePage(
         QStringLiteral("opens-closer.html"),
-        QStringLiteral("<title>Opener</title><script>window.open('closes.html', '_blank');</script>"));
+        readyPage(QStringLiteral("Opener"), QStringLiteral("<a href='closes.html' target='_blank' "
+                                                           "style='display:block;width:300px;height:100px'>x</a>")));
     tabs.NewWindow(opener);
+    ASSERT_TRUE(titled(1, QStringLiteral("Opener ready")));
+    clickPage(view(1), QPoint(150, 50));
     ASSERT_TRUE(waitUntil([&] { return tabs.List2.ListCount() == 1; }));
     EXPECT_EQ(tabs.List1.items(), QStringList{QStringLiteral("1")});
     EXPECT_EQ(tabs.List2.items(), QStringList{QStringLiteral("2")});
@@ -67,6 +122,47 @@ TEST_F(ShellOnEngine, APageClosingItselfClosesItsTabAndTheTabIsKeptForReuse)
               std::optional<int16_t>(2));
     ASSERT_TRUE(waitUntil([&] { return tabs.MTab(2).Tag() == QStringLiteral("Again"); }));
     EXPECT_EQ(tabs.List1.items(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+}
+
+// Drags text over a widget and drops it, as the window system delivers it.
+void dropText(QWidget *target, const QString &text)
+{
+    QMimeData data;
+    data.setText(text);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+TEST_F(ShellOnEngine, TextDroppedOnATabOpensInThatTabAndOddTextBreaksNothing)
+{
+    const QString first = writePage(QStringLiteral("first.html"), QStringLiteral("<title>First</title>"));
+    const QString second = writePage(QStringLiteral("second.html"), QStringLiteral("<title>Second</title>"));
+    const QString dropped = writePage(QStringLiteral("dropped.html"), QStringLiteral("<title>Dropped</title>"));
+    tabs.NewWindow(first);
+    tabs.NewWindow(second);
+    ASSERT_TRUE(titled(1, QStringLiteral("First")));
+    ASSERT_TRUE(titled(2, QStringLiteral("Second")));
+
+    // Control characters, a script address and a megabyte of text first: the
+    // tab is selected each time and keeps working.
+    dropText(tabs.Tstr(1).peer(), QString::fromUtf16(u"\u0000\u0007x\u001b", 4));
+    dropText(tabs.Tstr(1).peer(), QStringLiteral("javascript:document.title='ran'"));
+    dropText(tabs.Tstr(1).peer(), QString(1 << 20, QLatin1Char('w')));
+    EXPECT_EQ(tabs.CurrentTab, 1);
+    tabs.MTab(2).events.MouseDown(tk::kLeftButton, 0, 0, 0);
+
+    dropText(tabs.TIcon(1).peer(), dropped);
+    EXPECT_EQ(tabs.CurrentTab, 1);
+    ASSERT_TRUE(titled(1, QStringLiteral("Dropped")));
+    EXPECT_EQ(tabs.WB(1)->LocationURL(), dropped);
+    EXPECT_EQ(tabs.WB(2)->LocationURL(), second);
+    EXPECT_EQ(tabs.WB(2)->LocationName(), QStringLiteral("Second"));
+    EXPECT_TRUE(tabs.WBCnt(1).peer()->isVisible());
 }
 
 TEST_F(ShellOnEngine, AFormsShortcutFiresWhileTheFocusIsInThePageAndOtherKeysStayThePages)

@@ -20,11 +20,13 @@ void FakeBrowser::Navigate(const QString &url)
 
 void FakeBrowser::GoBack()
 {
+    calls << QStringLiteral("GoBack");
     throw TkError(kComponentError);
 }
 
 void FakeBrowser::GoForward()
 {
+    calls << QStringLiteral("GoForward");
     throw TkError(kComponentError);
 }
 

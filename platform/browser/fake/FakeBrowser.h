@@ -17,8 +17,12 @@ public:
 
     QWidget *widget() override { return m_widget; }
     void Navigate(const QString &url) override;
-    void Refresh() override {}
-    void Stop() override { m_busy = false; }
+    void Refresh() override { calls << QStringLiteral("Refresh"); }
+    void Stop() override
+    {
+        calls << QStringLiteral("Stop");
+        m_busy = false;
+    }
     // No history is kept: these fail as the component does without one.
     void GoBack() override;
     void GoForward() override;
@@ -36,6 +40,7 @@ public:
     WebBrowser *fireNewWindow2(bool *cancel = nullptr);
 
     QStringList navigations; // the addresses given to Navigate, in order
+    QStringList calls;       // the page commands, in order: "Refresh", "GoBack", ...
 
     // Makes tk::createBrowser() hand out fakes; failAfter >= 0 lets that many
     // creations succeed and fails the rest.

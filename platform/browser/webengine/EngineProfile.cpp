@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 namespace tk {
 
@@ -25,6 +26,9 @@ EngineProfile::EngineProfile(QObject *application)
       // record).
       m_profile(new QWebEngineProfile(QStringLiteral("Tavrin"), this))
 {
+    // Scripts open windows only for a user's click: a page cannot flood the
+    // strip with tabs, while links and click handlers still can.
+    m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
 }
 
 } // namespace tk

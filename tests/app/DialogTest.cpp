@@ -1,0 +1,225 @@
+// The address dialog, the tray menu's commands and the way out.
+#include "Geometry.h"
+#include "ModulePublicVariables.h"
+#include "ShellFixture.h"
+#include "Wait.h"
+#include "win32/Win32.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace tk;
+
+namespace {
+
+// Catches what the desktop is asked to open, instead of a real browser.
+class DesktopOpener : public QObject {
+    Q_OBJECT
+public:
+    DesktopOpener() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~DesktopOpener() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+class Dialog : public ShellFixture {
+protected:
+    void SetUp() override
+    {
+        ShellFixture::SetUp();
+        FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
+    }
+    static Form1 &main() { return *forms::Form1; }
+    static FakeBrowser &browser(int16_t i)
+    {
+        return static_cast<FakeBrowser &>(main().WBControl1.WB(i).browser());
+    }
+    // Right-presses the tray icon and chooses the named item of its menu.
+    static void chooseFromTray(const char *item)
+    {
+        Form::setPopupHook([item](QMenu &menu) {
+            if (QAction *a = menu.findChild<QAction *>(QLatin1String(item)))
+                a->trigger();
+        });
+        NotificationArea::activate(TrayIconData.hWnd, 0, WM_RBUTTONDOWN);
+    }
+    static void clickOpenUrl() { QTest::mouseClick(main().CommandOpenURL->peer(), Qt::LeftButton); }
+    static std::string place(const Form &f) { return QStringLiteral("%1 %2").arg(f.Left()).arg(f.Top()).toStdString(); }
+    // Types into the dialog's box and presses a key there.
+    static void typeAndPress(const QString &text, Qt::Key key)
+    {
+        QLineEdit *edit = forms::FormOpenUrl->Text1.edit();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, key);
+    }
+    int programEnds = 0;
+};
+
+TEST_F(Dialog, LooksAsDesignedAndTakesTheKeyboard)
+{
+    main().Show();
+    clickOpenUrl();
+    ASSERT_TRUE(forms::FormOpenUrl.isLoaded());
+    FormOpenUrl &d = *forms::FormOpenUrl;
+    EXPECT_EQ(d.Caption(), QStringLiteral("打开网址"));
+    EXPECT_EQ(d.peer()->size(), QSize(319, 27));
+    EXPECT_EQ(d.picture().size(), QSize(319, 27));
+    EXPECT_EQ(geometry(d.Text1), "80 80 3840 270");
+    EXPECT_EQ(d.Text1.Text(), QString());
+    EXPECT_EQ(d.Text1.edit()->palette().color(QPalette::Base), QColor(0xDE, 0xEF, 0xFF));
+    EXPECT_EQ(QFontInfo(d.Text1.edit()->font()).family(), QStringLiteral("Liberation Mono"));
+    EXPECT_EQ(d.Text1.edit()->font().pointSizeF(), 10.5);
+    ASSERT_TRUE(d.CommandOK);
+    EXPECT_EQ(geometry(*d.CommandOK), "4080 80 615 255");
+    EXPECT_EQ(d.CommandOK->Caption(), QStringLiteral("打开"));
+    EXPECT_EQ(d.CommandOK->ButtonType(), 5);
+    EXPECT_TRUE(d.isShown());
+    EXPECT_TRUE(waitFor([&] { return QApplication::focusWidget() == d.Text1.edit(); }));
+}
+
+TEST_F(Dialog, OpensOnce800TwipsBelowTheFormThatOpensIt)
+{
+    main().Show();
+    main().Move(3000, 1500);
+    clickOpenUrl();
+    FormOpenUrl *first = &*forms::FormOpenUrl;
+    EXPECT_EQ(place(*first), "3000 2300");
+    main().Move(4500, 600);
+    clickOpenUrl();
+    EXPECT_EQ(&*forms::FormOpenUrl, first) << "the same dialog, moved";
+    EXPECT_EQ(place(*first), "4500 1400");
+    EXPECT_EQ(FormInstanceBase::loadedCount(), 2);
+
+    // From the tray, relative to the hidden menu form, which lies centred.
+    chooseFromTray("m_OpenURL");
+    const FormMenu &menu = *forms::FormMenu;
+    EXPECT_EQ(place(menu), QStringLiteral("%1 %2").arg((19200 - 1590) / 2.0).arg((15360 - 240) / 2.0).toStdString());
+    EXPECT_EQ(place(*first), QStringLiteral("%1 %2").arg(menu.Left()).arg(menu.Top() + 800).toStdString());
+    EXPECT_FALSE(menu.isShown());
+    EXPECT_TRUE(first->isShown());
+}
+
+TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Form1 &)> prepare;
+        const char *place; // Left Top after the submit
+    };
+    const Case cases[] = {
+        {"hidden", [](Form1 &f) { f.Hide(); }, "2827.5 3165"},
+        {"minimised", [](Form1 &f) { SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }, "2827.5 3165"},
+        {"screen-wide", [](Form1 &f) { f.Move(0, 0, 19200, 14860); }, "0 250"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        forms::unloadAll();
+        FormInstanceBase::flushUnloaded();
+        main().Show();
+        c.prepare(main());
+        clickOpenUrl();
+        typeAndPress(QStringLiteral("example.test/a b"), Qt::Key_Return);
+        EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+        EXPECT_TRUE(main().isShown());
+        EXPECT_FALSE(main().peer()->isMinimized());
+        EXPECT_EQ(place(main()), c.place);
+        EXPECT_EQ(main().WBControl1.List1.items(), QStringList{"1"});
+        EXPECT_EQ(main().WBControl1.CurrentTab, 1);
+        EXPECT_EQ(browser(1).navigations, QStringList{"example.test/a b"}) << "the text as typed";
+    }
+
+    // An empty box is handed on like any text; OK's click does what Enter does.
+    clickOpenUrl();
+    forms::FormOpenUrl->CommandOK->events.Click();
+    EXPECT_EQ(browser(2).navigations, QStringList{QString()});
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+}
+
+TEST_F(Dialog, ControlCharactersAndAMegabyteAreHandedOnAsTheyAre)
+{
+    main().Show();
+    const QString odd = QString::fromUtf16(u"a\u0000b\u0007\u001b", 5);
+    const QString huge(1 << 20, QLatin1Char('h'));
+    int16_t tab = 1;
+    for (const QString &text : {odd, huge}) {
+        clickOpenUrl();
+        forms::FormOpenUrl->Text1.setText(text);
+        forms::FormOpenUrl->CommandOK->events.Click();
+        EXPECT_EQ(browser(tab++).navigations, QStringList{text});
+    }
+    EXPECT_EQ(main().WBControl1.List1.items(), (QStringList{"1", "2"}));
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+}
+
+TEST_F(Dialog, EscapeClosesItWithoutATab)
+{
+    main().Show();
+    clickOpenUrl();
+    typeAndPress(QStringLiteral("typed"), Qt::Key_Escape);
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+    EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
+    clickOpenUrl();
+    EXPECT_EQ(forms::FormOpenUrl->Text1.Text(), QString()) << "loaded afresh";
+}
+
+TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
+{
+    DesktopOpener desktop;
+    main();
+    chooseFromTray("m_About");
+    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(appPath() + QStringLiteral("/about.html"))});
+    EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
+}
+
+TEST_F(Dialog, ExitUnloadsEveryFormAndRemovesTheIcon)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> prepare;
+    };
+    const Case cases[] = {
+        {"dialog never opened", [] { main().Show(); }},
+        {"window hidden, dialog open", [] { main().Show(); clickOpenUrl(); main().Hide(); }},
+        {"forty tabs", [] {
+             main().Show();
+             for (int k = 0; k < 40; ++k)
+                 main().WBControl1.NewWindow(QStringLiteral("http://example.test/%1").arg(k));
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        programEnds = 0;
+        c.prepare();
+        ASSERT_EQ(NotificationArea::icons().size(), 1u);
+        std::vector<QPointer<QWidget>> pages;
+        for (const QString &i : QStringList{"0"} + main().WBControl1.List1.items())
+            pages.emplace_back(main().WBControl1.WB(int16_t(i.toInt())).peer());
+        chooseFromTray("m_Exit");
+        EXPECT_EQ(FormInstanceBase::loadedCount(), 0);
+        EXPECT_FALSE(forms::Form1.isLoaded());
+        EXPECT_FALSE(forms::FormMenu.isLoaded());
+        EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+        EXPECT_TRUE(NotificationArea::icons().empty());
+        EXPECT_EQ(programEnds, 1);
+        FormInstanceBase::flushUnloaded();
+        EXPECT_TRUE(std::all_of(pages.begin(), pages.end(), [](const QPointer<QWidget> &p) { return p.isNull(); }))
+            << "every tab's browser destroyed";
+    }
+}
+
+} // namespace
+
+#include "DialogTest.moc"
