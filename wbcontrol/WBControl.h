@@ -13,6 +13,8 @@
 #include "toolkit/PictureBox.h"
 #include "toolkit/UserControl.h"
 
+#include "TabKeys.h"
+
 #include <QFont>
 #include <QHash>
 #include <QVariant>
@@ -48,6 +50,15 @@ public:
     // 1 when the text already starts with "http://" (exactly so), or with
     // "about:b" or "file://" in any letter case; 0 otherwise.
     static int16_t chkurl(const QString &url);
+
+    // What the keys do (TabKeys.h). Closes the selected tab as its close
+    // button does: tab 0 stays.
+    void closeSelectedTab();
+    // Selects the tab step places along the strip, wrapping round, as a
+    // click on it does.
+    void selectAdjacentTab(int step);
+    // Zooms the selected page one step in (+1), out (-1), or back to 100 % (0).
+    void zoom(int direction);
 
     // Events raised to the host, in their order of declaration.
     struct Events {
@@ -98,6 +109,7 @@ protected:
 
 private:
     void wireEvents();
+    void updateStopKey();
     void wireStripEvents();
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -142,4 +154,7 @@ private:
     // LabelTest's measured widths, for the font they were measured in.
     QHash<QString, double> m_captionWidths;
     QFont m_measuredFont;
+
+    // Last, so the keys go before anything they act on.
+    std::unique_ptr<wbcontrol::TabKeys> m_keys;
 };

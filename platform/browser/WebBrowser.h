@@ -69,6 +69,9 @@ public:
     virtual WebBrowser *Application() { return this; }
     virtual bool Silent() const = 0;
     virtual void setSilent(bool silent) = 0;
+    // The page's zoom, 1 for its own size; each browser keeps its own.
+    virtual double zoomFactor() const = 0;
+    virtual void setZoomFactor(double factor) = 0;
 
     WebBrowserEvents events;
 };

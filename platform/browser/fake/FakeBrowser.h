@@ -31,6 +31,8 @@ public:
     bool Busy() const override { return m_busy; }
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
+    double zoomFactor() const override { return m_zoom; }
+    void setZoomFactor(double factor) override { m_zoom = factor; }
 
     // Script. A whole successful load of the address last navigated to, with events in
     // the component's order, ending not busy with the given title.
@@ -52,6 +54,7 @@ private:
     QString m_title;
     bool m_busy = false;
     bool m_silent = false;
+    double m_zoom = 1;
 };
 
 } // namespace tk

@@ -41,6 +41,8 @@ public:
     bool Busy() const override { return m_busy; }
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
+    double zoomFactor() const override;
+    void setZoomFactor(double factor) override;
 
 private:
     friend class BrowserPage;
