@@ -19,6 +19,8 @@ namespace tk {
 
 namespace {
 
+constexpr size_t kKeptMessages = 32;
+
 struct State {
     std::optional<bool> simulated; // set by tests
     std::vector<NotificationArea::Icon> icons;
@@ -136,7 +138,11 @@ bool NotificationArea::showMessage(int32_t hWnd, int32_t uID, const QString &tit
         return false;
     if (auto tray = state().trays.find({hWnd, uID}); tray != state().trays.end())
         tray->second->showMessage(title, text, tray->second->icon());
-    state().messages.push_back({hWnd, uID, title, text});
+    // The recent ones are enough to ask about.
+    auto &messages = state().messages;
+    if (messages.size() >= kKeptMessages)
+        messages.erase(messages.begin());
+    messages.push_back({hWnd, uID, title, text});
     state().messageClicked[{hWnd, uID}] = std::move(clicked);
     return true;
 }

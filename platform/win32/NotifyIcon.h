@@ -63,7 +63,7 @@ public:
     // shown, when the icon is not in the notification area.
     static bool showMessage(int32_t hWnd, int32_t uID, const QString &title, const QString &text,
                             std::function<void()> clicked);
-    // The messages shown so far, oldest first.
+    // The latest messages shown, oldest first.
     static const std::vector<Message> &messages();
     // Acts as the user would on an icon's latest message: clicks it.
     static void clickMessage(int32_t hWnd, int32_t uID);
