@@ -24,8 +24,10 @@ namespace {
 
 // Answers GET /<kind>/<name>: "file" sends the whole body as an attachment
 // named <name>; "slow" sends the first half and holds the rest until
-// release(); "broken" sends the first half and closes. "named" sends its
-// Content-Disposition file name (after the slash, percent-decoded) as given.
+// release(); "broken" sends the first half and closes. "resumable" does the
+// same with the validators a download needs to be resumed, and answers a
+// range request with the rest. Every kind sends its Content-Disposition file
+// name (after the slash, percent-decoded) as given.
 class LoopbackServer : public QObject {
 public:
     LoopbackServer()
@@ -46,6 +48,7 @@ public:
     static QByteArray body(const QString &name) { return ("contents of " + name).toUtf8().repeated(400); }
     // How many requests for a path have had their first half sent.
     int held(const QString &path) const { return int(m_held.count(path)); }
+    int resumed() const { return m_resumed; }
 
     void release(const QString &path)
     {
@@ -73,7 +76,8 @@ private:
         m_requests[s] += s->readAll();
         if (!m_requests[s].contains("\r\n\r\n"))
             return;
-        const QList<QByteArray> line = m_requests[s].left(m_requests[s].indexOf("\r\n")).split(' ');
+        const QByteArray request = m_requests[s];
+        const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
         m_requests.erase(s);
         const QString path = line.size() > 1 ? QString::fromLatin1(line[1]).mid(1) : QString();
         const QString kind = path.section(QLatin1Char('/'), 0, 0);
@@ -84,7 +88,25 @@ private:
                           + QByteArray::number(content.size()) + "\r\nContent-Disposition: attachment; filename=\""
                           + name.toUtf8() + "\"\r\n\r\n";
         const qsizetype half = content.size() / 2;
-        if (kind == QLatin1String("slow")) {
+        const QByteArray rangeField = "\r\nrange: bytes=";
+        const qsizetype range = request.toLower().indexOf(rangeField);
+        if (kind == QLatin1String("resumable")) {
+            const QByteArray validators = "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\n"
+                                          "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
+            if (range < 0) {
+                s->write(head.replace("\r\n\r\n", "\r\n" + validators + "\r\n") + content.left(half));
+            } else {
+                const qsizetype from = request.mid(range + rangeField.size()).split('-').value(0).toLongLong();
+                const QByteArray rest = content.mid(from);
+                s->write("HTTP/1.1 206 Partial Content\r\nContent-Type: application/octet-stream\r\n"
+                         "Connection: close\r\n" + validators + "Content-Length: " + QByteArray::number(rest.size())
+                         + "\r\nContent-Range: bytes " + QByteArray::number(from) + "-"
+                         + QByteArray::number(content.size() - 1) + "/" + QByteArray::number(content.size())
+                         + "\r\nContent-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n\r\n" + rest);
+                ++m_resumed;
+            }
+            s->disconnectFromHost();
+        } else if (kind == QLatin1String("slow")) {
             s->write(head + content.left(half));
             m_held.insert({path, Held{s, content.mid(half)}});
         } else if (kind == QLatin1String("broken")) {
@@ -100,6 +122,7 @@ private:
     QTcpServer m_server;
     std::map<QTcpSocket *, QByteArray> m_requests;
     std::multimap<QString, Held> m_held;
+    int m_resumed = 0;
 };
 
 class Downloads : public ::testing::Test {
@@ -214,6 +237,16 @@ TEST_F(Downloads, AServerGivingUpHalfWayIsReportedAndLeavesNothing)
     ASSERT_TRUE(heardAll(1));
     EXPECT_EQ(heard, QStringList{"failed cut.txt"});
     EXPECT_TRUE(waitUntil([&] { return files().isEmpty(); })) << files().join(", ").toStdString();
+}
+
+TEST_F(Downloads, OneTheEngineResumesAfterACutEndsUnderItsNameWhole)
+{
+    download(QStringLiteral("resumable/whole.txt"));
+    ASSERT_TRUE(heardAll(1));
+    EXPECT_EQ(heard, QStringList{"finished whole.txt"});
+    EXPECT_GE(server.resumed(), 1) << "the engine asked for the rest";
+    EXPECT_EQ(files(), QStringList{"whole.txt"});
+    EXPECT_EQ(contents(QStringLiteral("whole.txt")), LoopbackServer::body(QStringLiteral("whole.txt")));
 }
 
 TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)
