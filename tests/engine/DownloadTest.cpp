@@ -239,6 +239,19 @@ TEST_F(Downloads, AServerGivingUpHalfWayIsReportedAndLeavesNothing)
     EXPECT_TRUE(waitUntil([&] { return files().isEmpty(); })) << files().join(", ").toStdString();
 }
 
+TEST_F(Downloads, AFolderThatCannotBeMadeFailsQuietly)
+{
+    // A file where the folder should be.
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    download(QStringLiteral("file/nowhere.txt"));
+    ASSERT_TRUE(heardAll(1));
+    EXPECT_EQ(heard, QStringList{"failed nowhere.txt"});
+    EXPECT_TRUE(QFileInfo(folder).isFile());
+    QFile::remove(folder);
+}
+
 TEST_F(Downloads, OneTheEngineResumesAfterACutEndsUnderItsNameWhole)
 {
     download(QStringLiteral("resumable/whole.txt"));
