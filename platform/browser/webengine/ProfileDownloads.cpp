@@ -18,15 +18,16 @@ namespace {
 // between our look and our move.
 constexpr int kRenameTries = 8;
 
-// Removes the temporary file and the engine's own intermediate file beside it.
+// Removes the temporary file and the one the engine writes while it runs
+// (Qt WebEngine 6.4 adds ".download" to the name it is given, and renames
+// that file to the name once complete).
 void removeWritten(const QString &folder, const QString &temp)
 {
     if (temp.isEmpty())
         return;
     const QDir dir(folder);
-    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (entry == temp || entry.startsWith(temp + QLatin1Char('.')))
-            QFile::remove(dir.filePath(entry));
+    QFile::remove(dir.filePath(temp));
+    QFile::remove(dir.filePath(temp + QStringLiteral(".download")));
 }
 
 } // namespace
