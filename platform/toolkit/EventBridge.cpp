@@ -14,6 +14,12 @@ namespace tk {
 
 namespace {
 
+std::function<void(const TkError &)> &stoppedErrorHook()
+{
+    static std::function<void(const TkError &)> hook;
+    return hook;
+}
+
 int16_t buttonOf(Qt::MouseButton b)
 {
     switch (b) {
@@ -59,9 +65,16 @@ bool EventBridge::eventFilter(QObject *watched, QEvent *event)
         if (watched != m_control->peer())
             return false;
         return dispatch(event);
-    } catch (const TkError &) {
+    } catch (const TkError &e) {
+        if (stoppedErrorHook())
+            stoppedErrorHook()(e);
         return true;
     }
+}
+
+void EventBridge::setStoppedErrorHook(std::function<void(const TkError &)> hook)
+{
+    stoppedErrorHook() = std::move(hook);
 }
 
 bool EventBridge::dispatch(QEvent *event)

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <functional>
+
 class QDropEvent;
 class QKeyEvent;
 class QMouseEvent;
@@ -14,11 +16,14 @@ class QMouseEvent;
 namespace tk {
 
 class Control;
+class TkError;
 
 class EventBridge : public QObject {
 public:
     EventBridge(Control *control, QWidget *peer);
     void detach() { m_control = nullptr; }
+    // Tests hear of every error stopped here: none should reach it.
+    static void setStoppedErrorHook(std::function<void(const TkError &)> hook);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
