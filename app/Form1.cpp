@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "SavedButton.h"
+
 #include "toolkit/Color.h"
 #include "FormOpenUrl.h"
 #include "Forms.h"
@@ -103,8 +105,7 @@ Form1::Form1()
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
     // The address button, as the form's saved data describes it.
-    CommandOpenURL = command::Command::fromSaved(this, skin::resource(QStringLiteral("Form1.buttons.json")),
-                                        QStringLiteral("CommandOpenURL"));
+    CommandOpenURL = savedButton(this, QStringLiteral("Form1.buttons.json"), QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();
 }

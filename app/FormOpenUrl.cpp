@@ -1,5 +1,7 @@
 #include "FormOpenUrl.h"
 
+#include "SavedButton.h"
+
 #include "Form1.h"
 #include "Forms.h"
 #include "Skin.h"
@@ -32,8 +34,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
     Text1.setText(QString());
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
 
-    CommandOK = command::Command::fromSaved(this, skin::resource(QStringLiteral("FormOpenUrl.buttons.json")),
-                                            QStringLiteral("CommandOK"));
+    CommandOK = savedButton(this, QStringLiteral("FormOpenUrl.buttons.json"), QStringLiteral("CommandOK"));
     CommandOK->events.Click = [this] { CommandOK_Click(); };
 }
 
