@@ -9,6 +9,8 @@ packages=(
     fonts-arphic-gbsn00lp fonts-liberation
     # the end-to-end test: a private X server, a real notification area, X input
     xvfb trayer xdotool x11-utils python3
+    # and a window manager for the start without a notification area
+    openbox wmctrl
 )
 
 missing=()
