@@ -60,7 +60,7 @@ TEST_F(SavedButton, BadDataBesideTheProgramFallsBackToTheBuiltInCopy)
 {
     const std::vector<std::pair<const char *, std::function<QByteArray(const char *, const char *)>>> cases{
         {"empty", [](const char *, const char *) { return QByteArray(); }},
-        {"not JSON", [](const char *, const char *) { return QByteArray("\x01\xff{{ not json", 15); }},
+        {"not JSON", [](const char *, const char *) { return QByteArray("\x01\xff{{ not json"); }},
         {"no such button", [](const char *, const char *) { return QByteArray("{}"); }},
         {"a list", [](const char *, const char *) { return QByteArray("[1,2]"); }},
         {"wrong type", [](const char *n, const char *b) { return with(n, b, "_left", QStringLiteral("left")); }},
