@@ -165,8 +165,12 @@ WBControl::WBControl(Control *container)
 }
 
 // Members go in reverse order: the browsers before the containers that
-// show them, the tab pieces before the tab bodies.
-WBControl::~WBControl() = default;
+// show them, the tab pieces before the tab bodies. A page still full screen
+// goes back into its tab first, as the full-screen window goes before it.
+WBControl::~WBControl()
+{
+    ignoreErrors([this] { LeaveFullScreen(); });
+}
 
 QString WBControl::startPage()
 {
@@ -186,6 +190,7 @@ void WBControl::wireEvents()
         e.NavigateComplete2 = [this, i](WebBrowser *d, const QString &u) { WB_NavigateComplete2(i, d, u); };
         e.NewWindow2 = [this, i](WebBrowser *&d, bool &c) { WB_NewWindow2(i, d, c); };
         e.WindowClosing = [this, i](bool child, bool &c) { WB_WindowClosing(i, child, c); };
+        e.FullScreenRequested = [this, i](bool on, bool &a) { WB_FullScreenRequested(i, on, a); };
     });
 }
 
@@ -366,6 +371,7 @@ void WBControl::applySkin(int16_t i, Skin skin)
 void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
 {
     if (Button == kLeftButton && Index != CurrentTab) {
+        ignoreErrors([this] { LeaveFullScreen(); });
         const int16_t c = CurrentTab;
         // A page that had the keyboard focus hands it to the page shown in
         // its place, not to whatever control comes next.
@@ -441,12 +447,16 @@ void WBControl::CloseTab(int16_t Index)
     const std::optional<wbcontrol::TabClosing> closing = wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
     if (!closing)
         return;
+    if (m_fullScreenTab == Index)
+        ignoreErrors([this] { LeaveFullScreen(); });
     // A closing page that had the keyboard focus hands it to the page
     // selected next.
     const bool pageHadFocus = WBCnt(Index).containsFocus();
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
+    // The tab is kept, not what the engine holds behind its page.
+    ignoreErrors([this, Index] { WB(Index)->Discard(); });
     for (const wbcontrol::CloseStep &step : closing->steps) {
         switch (step.kind) {
         case wbcontrol::CloseStep::Kind::Unlist:
@@ -684,4 +694,63 @@ void WBControl::WB_WindowClosing(int16_t Index, bool, bool &Cancel)
     // The component never closes itself; its tab closes instead.
     Cancel = true;
     CloseTab(Index);
+}
+
+void WBControl::WB_FullScreenRequested(int16_t Index, bool On, bool &Accept)
+{
+    if (!On) {
+        if (m_fullScreenTab == Index)
+            LeaveFullScreen();
+        return;
+    }
+    // A page in the background does not take the screen from the one shown.
+    if (Index != CurrentTab)
+        return;
+    Accept = true;
+    if (m_fullScreenTab != Index)
+        enterFullScreen(Index);
+}
+
+void WBControl::enterFullScreen(int16_t i)
+{
+    if (!m_fullScreen) {
+        m_fullScreen = std::make_unique<FullScreenWindow>();
+        m_fullScreen->events.Resize = [this] { fillFullScreen(); };
+        m_fullScreen->events.Close = [this] { LeaveFullScreen(); };
+        m_leaveKey = std::make_unique<Shortcut>(*m_fullScreen, [this] { LeaveFullScreen(); });
+    }
+    BrowserControl &page = WB(i);
+    m_pagePlace = {page.Left(), page.Top(), page.Width(), page.Height()};
+    m_fullScreenTab = i;
+    page.setContainer(*m_fullScreen);
+    m_fullScreen->ShowFullScreen(*this);
+    fillFullScreen();
+    m_leaveKey->setKeys(QKeySequence(Qt::Key_Escape));
+    ignoreErrors([&] { page.SetFocus(); });
+}
+
+void WBControl::fillFullScreen()
+{
+    if (m_fullScreenTab)
+        WB(*m_fullScreenTab).Move(0, 0, m_fullScreen->Width(), m_fullScreen->Height());
+}
+
+void WBControl::LeaveFullScreen()
+{
+    if (!m_fullScreenTab)
+        return;
+    const int16_t i = *m_fullScreenTab;
+    // Cleared first: the page answers with its own leaving request.
+    m_fullScreenTab.reset();
+    m_leaveKey->setKeys(QKeySequence());
+    BrowserControl &page = WB(i);
+    const auto [left, top, width, height] = m_pagePlace;
+    ignoreErrors([&] { page.setContainer(WBCnt(i)); },
+                 [&] { page.Move(left, top, width, height); },
+                 [&] { m_fullScreen->Hide(); },
+                 [&] { page->ExitFullScreen(); },
+                 [&] {
+                     if (WBCnt(i).Visible())
+                         page.SetFocus();
+                 });
 }

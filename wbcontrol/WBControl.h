@@ -4,6 +4,7 @@
 // arrays; List1 holds the open tabs other than tab 0 in strip order, List2
 // the closed tabs kept for reuse, CurrentTab the selected one.
 
+#include "FullScreenWindow.h"
 #include "browser/BrowserControl.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Image.h"
@@ -11,6 +12,7 @@
 #include "toolkit/Line.h"
 #include "toolkit/ListBox.h"
 #include "toolkit/PictureBox.h"
+#include "toolkit/Shortcut.h"
 #include "toolkit/UserControl.h"
 
 #include <QFont>
@@ -20,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -48,6 +51,12 @@ public:
     // 1 when the text already starts with "http://" (exactly so), or with
     // "about:b" or "file://" in any letter case; 0 otherwise.
     static int16_t chkurl(const QString &url);
+
+    // Full screen: only the selected tab's page may fill the screen. Leaving
+    // puts the page back in its tab and tells the page; the window was never
+    // touched, so it is as it was. Nothing happens when no page is full screen.
+    void LeaveFullScreen();
+    std::optional<int16_t> fullScreenTab() const { return m_fullScreenTab; }
 
     // Events raised to the host, in their order of declaration.
     struct Events {
@@ -136,10 +145,21 @@ private:
     void WB_NavigateComplete2(int16_t Index, tk::WebBrowser *pDisp, const QString &URL);
     void WB_NewWindow2(int16_t Index, tk::WebBrowser *&ppDisp, bool &Cancel);
     void WB_WindowClosing(int16_t Index, bool IsChildWindow, bool &Cancel);
+    void WB_FullScreenRequested(int16_t Index, bool On, bool &Accept);
+
+    void enterFullScreen(int16_t index);
+    void fillFullScreen();
 
     void layoutTab(int16_t index, int position, int16_t width);
 
     // LabelTest's measured widths, for the font they were measured in.
     QHash<QString, double> m_captionWidths;
     QFont m_measuredFont;
+
+    // Made on the first request and kept: Escape's binding lives in it and
+    // is bound only while a page is full screen, so pages keep Escape otherwise.
+    std::unique_ptr<FullScreenWindow> m_fullScreen;
+    std::unique_ptr<tk::Shortcut> m_leaveKey;
+    std::optional<int16_t> m_fullScreenTab;
+    std::array<float, 4> m_pagePlace{}; // the browser's place in its tab: left, top, width, height
 };
