@@ -291,7 +291,7 @@ void WBControl::UserControl_Resize()
         }
         PictureBox &page = WBCnt(CurrentTab);
         place(page, wbcontrol::pageRect(sizeOf(*this)));
-        place(WB(CurrentTab), wbcontrol::browserRect(sizeOf(page)));
+        placeBrowser(CurrentTab, wbcontrol::browserRect(sizeOf(page)));
     }
     TabResize();
 }
@@ -524,7 +524,7 @@ void WBControl::placePage(int16_t n)
 {
     ignoreErrors(
         [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
-        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
 }
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
@@ -566,7 +566,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
         [&] { WBCnt(n).setVisible(true); },
         [&] { WB(n)->Navigate(url); },
-        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
         [&] { WB(n).setVisible(true); },
         [&] { bgLeft(n).setContainer(tab); },
         [&] { bgLeft(n).setPicture(TLeft0.picture()); },
@@ -647,7 +647,7 @@ void WBControl::WB_DownloadComplete(int16_t Index)
 {
     raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
-    place(WB(CurrentTab), wbcontrol::loadedBrowserRect(sizeOf(page)));
+    placeBrowser(CurrentTab, wbcontrol::loadedBrowserRect(sizeOf(page)));
 }
 
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
@@ -729,6 +729,16 @@ void WBControl::enterFullScreen(int16_t i)
     ignoreErrors([&] { page.SetFocus(); });
 }
 
+void WBControl::placeBrowser(int16_t i, const wbcontrol::Rect &r)
+{
+    // A page full screen keeps filling the screen; it goes back to where the
+    // tab would have put it meanwhile.
+    if (m_fullScreenTab == i)
+        m_pagePlace = r;
+    else
+        place(WB(i), r);
+}
+
 void WBControl::fillFullScreen()
 {
     if (m_fullScreenTab)
@@ -744,9 +754,8 @@ void WBControl::LeaveFullScreen()
     m_fullScreenTab.reset();
     m_leaveKey->setKeys(QKeySequence());
     BrowserControl &page = WB(i);
-    const auto [left, top, width, height] = m_pagePlace;
     ignoreErrors([&] { page.setContainer(WBCnt(i)); },
-                 [&] { page.Move(left, top, width, height); },
+                 [&] { place(page, m_pagePlace); },
                  [&] { m_fullScreen->Hide(); },
                  [&] { page->ExitFullScreen(); },
                  [&] {

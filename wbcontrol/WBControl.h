@@ -5,6 +5,7 @@
 // the closed tabs kept for reuse, CurrentTab the selected one.
 
 #include "FullScreenWindow.h"
+#include "TabLayout.h"
 #include "browser/BrowserControl.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Image.h"
@@ -149,6 +150,7 @@ private:
 
     void enterFullScreen(int16_t index);
     void fillFullScreen();
+    void placeBrowser(int16_t index, const wbcontrol::Rect &r);
 
     void layoutTab(int16_t index, int position, int16_t width);
 
@@ -161,5 +163,5 @@ private:
     std::unique_ptr<FullScreenWindow> m_fullScreen;
     std::unique_ptr<tk::Shortcut> m_leaveKey;
     std::optional<int16_t> m_fullScreenTab;
-    std::array<float, 4> m_pagePlace{}; // the browser's place in its tab: left, top, width, height
+    wbcontrol::Rect m_pagePlace{}; // where the full-screen page goes back to in its tab
 };

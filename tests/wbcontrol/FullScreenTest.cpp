@@ -57,11 +57,21 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     // A second request while full screen changes nothing.
     EXPECT_TRUE(browser(2).fireFullScreenRequested(true));
     EXPECT_EQ(windowOf(2), full);
+    // A load ending or the control resizing meanwhile leaves the page over the screen.
+    browser(2).completeLoad(QStringLiteral("Loaded"));
+    w().Move(0, 0, 12000, 9000);
+    EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect());
 
     browser(2).fireFullScreenRequested(false);
-    // The page's own leaving request needs no answer of ours.
+    // The page's own leaving request needs no answer of ours. It goes back
+    // where the tab puts a loaded page.
     EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-    EXPECT_EQ(placeOf(2), place);
+    browser(1).completeLoad(QStringLiteral("Other"));
+    const std::string loaded = placeOf(2);
+    EXPECT_EQ(loaded.substr(loaded.size() - 6), "in tab");
+    ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
+    browser(2).fireFullScreenRequested(false);
+    EXPECT_EQ(placeOf(2), loaded);
     EXPECT_FALSE(full->isVisible());
     EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 2");
     expectOnlySelected(2);
