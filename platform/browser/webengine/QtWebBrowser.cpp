@@ -3,6 +3,7 @@
 #include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
 #include <QWebEngineFullScreenRequest>
@@ -12,6 +13,10 @@
 #include <QWebEngineView>
 
 #include <utility>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace tk {
 
@@ -28,6 +33,17 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
                           "<p>The process that showed it ended unexpectedly.</p>"
                           "<p><a href=\"%2\">Reload the page</a></p></body></html>")
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
+}
+
+constexpr int kFreedMemoryDelayMs = 2000;
+
+// What the engine freed for a discarded page stays in this process's heap
+// until the allocator is asked to hand it back: most of the page's share here.
+void returnFreedMemory()
+{
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -312,8 +328,12 @@ void QtWebBrowser::discardWhenIdle()
     if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_page->isVisible())
         return;
     m_discardWanted = false;
-    if (m_page->lifecycleState() != QWebEnginePage::LifecycleState::Discarded)
-        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
+        return;
+    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    // The engine lets go of the page's objects here only once the renderer
+    // has gone, a moment later; no signal says when.
+    QTimer::singleShot(kFreedMemoryDelayMs, m_context.get(), [] { returnFreedMemory(); });
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
