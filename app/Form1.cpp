@@ -141,6 +141,12 @@ void Form1::wireEvents()
     ImageTopMiddle.events.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseDown(b, s, x, y);
     };
+
+    // The address keys of every browser open the address dialog, as the
+    // button does; the tabbed control binds the keys of its pages itself.
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_T),
+                                     QKeySequence(Qt::Key_F6)})
+        bindShortcut(keys, [this] { CommandOpenURL_Click(); });
 }
 
 void Form1::Form_Load()

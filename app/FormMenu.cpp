@@ -4,6 +4,7 @@
 #include "FormOpenUrl.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
+#include "browser/Downloads.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
 
@@ -49,6 +50,8 @@ void FormMenu::m_OpenURL_Click()
 
 void FormMenu::m_Exit_Click()
 {
+    // Half-written files are not kept: the engine is still up to cancel them.
+    cancelRunningDownloads();
     SetWindowLongA(forms::Form1->hWnd(), GWL_WNDPROC, OldWindowProc);
     // With no form left the program ends.
     forms::unloadAll();

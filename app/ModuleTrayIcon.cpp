@@ -2,12 +2,43 @@
 
 #include "Forms.h"
 #include "ModulePublicVariables.h"
+#include "browser/Downloads.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
 
 #include <cstring>
 
 using namespace tk;
+
+namespace {
+
+// The icon tells of a download's end; a click on the message opens the
+// folder on the desktop, where the file is.
+void ShowDownloadMessage(const QString &title, const QString &fileName, const QString &folder)
+{
+    NotificationArea::showMessage(TrayIconData.hWnd, TrayIconData.uID, title, fileName, [folder] {
+        ignoreErrors([&] { ShellExecuteA(0, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL); });
+    });
+}
+
+// Only while the icon is there to show them: without one, files are still
+// saved and nobody is told.
+void ListenToDownloads(bool listen)
+{
+    DownloadEvents &e = downloadEvents();
+    if (!listen) {
+        e = {};
+        return;
+    }
+    e.DownloadFinished = [](const QString &fileName, const QString &folder) {
+        ShowDownloadMessage(QStringLiteral("下载完成"), fileName, folder);
+    };
+    e.DownloadFailed = [](const QString &fileName, const QString &folder) {
+        ShowDownloadMessage(QStringLiteral("下载失败"), fileName, folder);
+    };
+}
+
+} // namespace
 
 void AddTrayIcon()
 {
@@ -27,10 +58,12 @@ void AddTrayIcon()
     std::memcpy(TrayIconData.szTip, tip, sizeof tip);
 
     TrayIconAdded = Shell_NotifyIconA(NIM_ADD, TrayIconData);
+    ListenToDownloads(TrayIconAdded);
 }
 
 void DeleteTrayIcon()
 {
+    ListenToDownloads(false);
     Shell_NotifyIconA(NIM_DELETE, TrayIconData);
     TrayIconAdded = false;
 }

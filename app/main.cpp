@@ -2,6 +2,7 @@
 #include "toolkit/Fonts.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
+#include "browser/Downloads.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "toolkit/SingleInstance.h"
 #include "win32/Win32.h"
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
     tk::FormInstanceBase::setLastFormUnloadedHandler([] { QCoreApplication::quit(); });
     forms::Form1->Show();
     const int rc = QApplication::exec();
+    // However the loop ended, no half-written download outlives the engine.
+    tk::cancelRunningDownloads();
     // Every page goes before the engine's profile, which the application
     // object owns: unload what is left, destroy the forms, and run the
     // deletions Qt and the engine deferred to a loop that has stopped.

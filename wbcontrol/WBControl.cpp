@@ -162,6 +162,8 @@ WBControl::WBControl(Control *container)
     wireEvents();
     wireStripEvents();
     UserControl_Initialize();
+    m_keys = std::make_unique<wbcontrol::TabKeys>(*this);
+    updateStopKey();
 }
 
 // Members go in reverse order: the browsers before the containers that
@@ -388,6 +390,7 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
                      },
                      [&] { MTab(Index).setTop(0); });
         CurrentTab = Index;
+        updateStopKey();
         ignoreErrors([this] { UserControl_Resize(); });
         if (pageHadFocus)
             ignoreErrors([this, Index] { WB(Index).SetFocus(); });
@@ -592,6 +595,31 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     return n;
 }
 
+void WBControl::closeSelectedTab() { CloseTab(CurrentTab); }
+
+void WBControl::selectAdjacentTab(int step)
+{
+    QList<int16_t> strip{0};
+    for (int k = 0; k < List1.ListCount(); ++k)
+        strip << indexAt(List1, k);
+    const qsizetype at = std::max<qsizetype>(0, strip.indexOf(CurrentTab));
+    const qsizetype n = strip.size();
+    MTab_MouseDown(strip.at(((at + step) % n + n) % n), kLeftButton, 0, 0, 0);
+}
+
+void WBControl::zoom(int direction)
+{
+    WebBrowser &page = WB(CurrentTab).browser();
+    page.setZoomFactor(direction == 0 ? 1.0 : wbcontrol::nextZoom(page.zoomFactor(), direction));
+}
+
+// Escape belongs to the page unless the page shown is loading.
+void WBControl::updateStopKey()
+{
+    if (m_keys)
+        ignoreErrors([this] { m_keys->setLoading(WB(CurrentTab)->Busy()); });
+}
+
 void WBControl::RefreshPage() { WB(CurrentTab)->Refresh(); }
 void WBControl::StopLink() { WB(CurrentTab)->Stop(); }
 void WBControl::Goforward() { ignoreErrors([this] { WB(CurrentTab)->GoForward(); }); }
@@ -639,12 +667,14 @@ void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t Progr
 
 void WBControl::WB_DownloadBegin(int16_t Index)
 {
+    updateStopKey();
     QVariant url = WB(Index)->LocationURL();
     raise(events.DownloadBegin, Index, url);
 }
 
 void WBControl::WB_DownloadComplete(int16_t Index)
 {
+    updateStopKey();
     raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
     placeBrowser(CurrentTab, wbcontrol::loadedBrowserRect(sizeOf(page)));

@@ -16,6 +16,8 @@
 #include "toolkit/Shortcut.h"
 #include "toolkit/UserControl.h"
 
+#include "TabKeys.h"
+
 #include <QFont>
 #include <QHash>
 #include <QVariant>
@@ -58,6 +60,14 @@ public:
     // touched, so it is as it was. Nothing happens when no page is full screen.
     void LeaveFullScreen();
     std::optional<int16_t> fullScreenTab() const { return m_fullScreenTab; }
+    // What the keys do (TabKeys.h). Closes the selected tab as its close
+    // button does: tab 0 stays.
+    void closeSelectedTab();
+    // Selects the tab step places along the strip, wrapping round, as a
+    // click on it does.
+    void selectAdjacentTab(int step);
+    // Zooms the selected page one step in (+1), out (-1), or back to 100 % (0).
+    void zoom(int direction);
 
     // Events raised to the host, in their order of declaration.
     struct Events {
@@ -108,6 +118,7 @@ protected:
 
 private:
     void wireEvents();
+    void updateStopKey();
     void wireStripEvents();
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -164,4 +175,6 @@ private:
     std::unique_ptr<tk::Shortcut> m_leaveKey;
     std::optional<int16_t> m_fullScreenTab;
     wbcontrol::Rect m_pagePlace{}; // where the full-screen page goes back to in its tab
+    // Last, so the keys go before anything they act on.
+    std::unique_ptr<wbcontrol::TabKeys> m_keys;
 };

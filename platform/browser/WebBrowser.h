@@ -80,6 +80,9 @@ public:
     // be given back once it is hidden and its load has ended. The next
     // Navigate (or Refresh, GoBack, GoForward) brings it back at once.
     virtual void Discard() = 0;
+    // The page's zoom, 1 for its own size; each browser keeps its own.
+    virtual double zoomFactor() const = 0;
+    virtual void setZoomFactor(double factor) = 0;
 
     WebBrowserEvents events;
 };

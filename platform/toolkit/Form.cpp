@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
@@ -52,6 +53,13 @@ protected:
             QPainter p(this);
             p.drawPixmap(0, 0, m_form->m_picture.pixmap());
         }
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (Shortcut::activateUnhandled(this, *event))
+            event->accept();
+        else
+            QWidget::keyPressEvent(event);
     }
     void moveEvent(QMoveEvent *) override
     {

@@ -9,7 +9,9 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QShortcut;
+class QWidget;
 
 namespace tk {
 
@@ -28,8 +30,14 @@ public:
     void setKeys(const QKeySequence &keys);
     QKeySequence keys() const;
 
+    // A key the web page was offered first and left alone comes back to the
+    // page's parents as a plain key press, after shortcuts had their turn:
+    // the window gives it to the bound shortcut here. True when one fired.
+    static bool activateUnhandled(const QWidget *window, const QKeyEvent &event);
+
 private:
     QPointer<QShortcut> m_shortcut;
+    std::function<void()> m_handler;
 };
 
 } // namespace tk

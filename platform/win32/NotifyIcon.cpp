@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,11 +19,15 @@ namespace tk {
 
 namespace {
 
+constexpr size_t kKeptMessages = 32;
+
 struct State {
     std::optional<bool> simulated; // set by tests
     std::vector<NotificationArea::Icon> icons;
     std::map<std::pair<int32_t, int32_t>, std::unique_ptr<QSystemTrayIcon>> trays;
     std::function<void(const NOTIFYICONDATA &)> addHook;
+    std::vector<NotificationArea::Message> messages;
+    std::map<std::pair<int32_t, int32_t>, std::function<void()>> messageClicked;
 };
 
 State &state()
@@ -85,6 +90,8 @@ bool addReal(const NOTIFYICONDATA &data)
                          else if (reason == QSystemTrayIcon::Context)
                              SendMessageA(hWnd, message, uID, WM_RBUTTONDOWN);
                      });
+    QObject::connect(tray.get(), &QSystemTrayIcon::messageClicked, tray.get(),
+                     [hWnd, uID] { NotificationArea::clickMessage(hWnd, uID); });
     tray->show();
     state().trays[{hWnd, uID}] = std::move(tray);
     return true;
@@ -106,6 +113,8 @@ void NotificationArea::simulate(bool available)
     state().simulated = available;
     state().icons.clear();
     state().trays.clear();
+    state().messages.clear();
+    state().messageClicked.clear();
 }
 
 void NotificationArea::setAddHook(std::function<void(const NOTIFYICONDATA &)> hook)
@@ -118,6 +127,36 @@ void NotificationArea::activate(int32_t hWnd, int32_t uID, int32_t mouseMessage)
     for (const Icon &icon : state().icons)
         if (icon.record.hWnd == hWnd && icon.record.uID == uID && (icon.record.uFlags & NIF_MESSAGE))
             SendMessageA(hWnd, icon.record.uCallbackMessage, uID, mouseMessage);
+}
+
+bool NotificationArea::showMessage(int32_t hWnd, int32_t uID, const QString &title, const QString &text,
+                                   std::function<void()> clicked)
+{
+    const auto &icons = state().icons;
+    if (std::none_of(icons.begin(), icons.end(),
+                     [&](const Icon &i) { return i.record.hWnd == hWnd && i.record.uID == uID; }))
+        return false;
+    if (auto tray = state().trays.find({hWnd, uID}); tray != state().trays.end())
+        tray->second->showMessage(title, text, tray->second->icon());
+    // The recent ones are enough to ask about.
+    auto &messages = state().messages;
+    if (messages.size() >= kKeptMessages)
+        messages.erase(messages.begin());
+    messages.push_back({hWnd, uID, title, text});
+    state().messageClicked[{hWnd, uID}] = std::move(clicked);
+    return true;
+}
+
+const std::vector<NotificationArea::Message> &NotificationArea::messages() { return state().messages; }
+
+void NotificationArea::clickMessage(int32_t hWnd, int32_t uID)
+{
+    auto it = state().messageClicked.find({hWnd, uID});
+    if (it == state().messageClicked.end() || !it->second)
+        return;
+    // A copy: the handler may show the next message, replacing this one.
+    const std::function<void()> clicked = it->second;
+    clicked();
 }
 
 bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
@@ -142,6 +181,7 @@ bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
         if (it == icons.end())
             return false;
         icons.erase(it);
+        state().messageClicked.erase({data.hWnd, data.uID});
         if (auto tray = state().trays.find({data.hWnd, data.uID}); tray != state().trays.end()) {
             // The icon may be removed from inside its own activation (the
             // tray menu's Exit): hiding it would destroy the window that is

@@ -42,6 +42,12 @@ public:
         NOTIFYICONDATA record;
         QString tip; // the tip as shown: up to the NUL
     };
+    struct Message {
+        int32_t hWnd;
+        int32_t uID;
+        QString title;
+        QString text;
+    };
     static bool isAvailable();
     static const std::vector<Icon> &icons();
     // Tests get a notification area without a desktop, or none at all.
@@ -50,6 +56,17 @@ public:
     static void setAddHook(std::function<void(const NOTIFYICONDATA &)> hook);
     // Acts as the user would on an icon: sends its callback message.
     static void activate(int32_t hWnd, int32_t uID, int32_t mouseMessage);
+
+    // A short message from an icon, as the desktop shows it (a balloon or a
+    // notification); clicked runs when the user clicks it, until the next
+    // message from that icon or the icon's removal. False, and nothing
+    // shown, when the icon is not in the notification area.
+    static bool showMessage(int32_t hWnd, int32_t uID, const QString &title, const QString &text,
+                            std::function<void()> clicked);
+    // The latest messages shown, oldest first.
+    static const std::vector<Message> &messages();
+    // Acts as the user would on an icon's latest message: clicks it.
+    static void clickMessage(int32_t hWnd, int32_t uID);
 };
 
 } // namespace tk

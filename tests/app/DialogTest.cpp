@@ -90,6 +90,27 @@ TEST_F(Dialog, LooksAsDesignedAndTakesTheKeyboard)
     EXPECT_TRUE(waitFor([&] { return QApplication::focusWidget() == d.Text1.edit(); }));
 }
 
+TEST_F(Dialog, TheAddressKeysOpenItWhileTheKeyboardIsInThePage)
+{
+    main().Show();
+    main().Move(3000, 1500);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main().peer()));
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_L, Qt::ControlModifier}, {Qt::Key_T, Qt::ControlModifier}, {Qt::Key_F6, Qt::NoModifier}};
+    for (const auto &[key, modifiers] : keys) {
+        QApplication::setActiveWindow(main().peer());
+        QWidget *page = main().WBControl1.WB(0).peer();
+        page->setFocusPolicy(Qt::StrongFocus);
+        page->setFocus();
+        QTest::keyClick(page, key, modifiers);
+        ASSERT_TRUE(forms::FormOpenUrl.isLoaded()) << "key " << key;
+        EXPECT_EQ(place(*forms::FormOpenUrl), "3000 2300");
+        forms::FormOpenUrl.Unload();
+        FormInstanceBase::flushUnloaded();
+    }
+    EXPECT_EQ(main().WBControl1.List1.ListCount(), 0) << "no tab opened by the keys themselves";
+}
+
 TEST_F(Dialog, OpensOnce800TwipsBelowTheFormThatOpensIt)
 {
     main().Show();

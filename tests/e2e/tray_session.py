@@ -8,9 +8,10 @@ address dialog with its button, type the address of a loopback server this
 script runs, press Enter; the server must be asked for it, and the page must
 sit in a new tab (its close button, which tab 0 never has, makes the page go).
 Then hide the window with its close button, bring it back with a double click
-on the tray icon, right-press the icon and choose the last item, 退出, from the
-keyboard. The program must then end with status 0 and say nothing of pages
-left alive.
+on the tray icon, start a download the server sends only half of, right-press
+the icon and choose the last item, 退出, from the keyboard. The program must
+then end with status 0, say nothing of pages left alive, and leave nothing of
+the unfinished download in the download folder.
 
 Every wait polls a condition with a bound; nothing sleeps for a fixed time.
 
@@ -60,13 +61,18 @@ def wait_for(what, cond, bound=30.0, step=0.05):
 
 
 class Hits(http.server.BaseHTTPRequestHandler):
-    """Records every path asked for and answers with a small page."""
+    """Records every path asked for and answers with a small page; /held/NAME
+    is a download of which it sends half, the rest only once release is set."""
     paths = []
     lock = threading.Lock()
+    release = threading.Event()
 
     def do_GET(self):
         with Hits.lock:
             Hits.paths.append(self.path)
+        if self.path.startswith("/held/"):
+            self.send_held(self.path[len("/held/"):])
+            return
         # The page says when it goes away (its tab closed, or navigated off).
         body = (b"<html><head><title>Loopback page</title></head><body>served<script>"
                 b"addEventListener('pagehide', function () {"
@@ -77,6 +83,21 @@ class Hits(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+
+    def send_held(self, name):
+        body = b"x" * 400000
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Disposition", 'attachment; filename="%s"' % name)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:len(body) // 2])
+        self.wfile.flush()
+        Hits.release.wait(120)
+        try:
+            self.wfile.write(body[len(body) // 2:])
+        except OSError:
+            pass  # the program went first
 
     def do_POST(self):
         with Hits.lock:
@@ -123,6 +144,7 @@ class Session:
                 except subprocess.TimeoutExpired:
                     p.kill()
                     p.wait(timeout=5)
+        Hits.release.set()
         if self.server:
             self.server.shutdown()
             self.server.server_close()
@@ -170,6 +192,7 @@ class Session:
         run = os.path.join(self.tmp, "run")
         os.makedirs(home)
         os.makedirs(run, mode=0o700)
+        self.downloads = os.path.join(home, "Downloads")
         self.env.update(HOME=home, XDG_RUNTIME_DIR=run, QT_QPA_PLATFORM="xcb",
                         QTWEBENGINE_DISABLE_SANDBOX="1")
         self.log = os.path.join(self.tmp, "tavrin.log")
@@ -269,6 +292,12 @@ class Session:
         self.x("xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
         wait_for("the window to come back", lambda: self.viewable(self.main), bound=20)
 
+        # A download still running at Exit: half of it is on disk by now.
+        self.open_address("http://127.0.0.1:%d/held/unfinished.bin" % port)
+        self.x("xdotool", "key", "Return")
+        wait_for("the download to be written", lambda: os.path.isdir(self.downloads)
+                 and os.listdir(self.downloads), bound=60)
+
         # Right press on the icon: the menu opens on the press itself.
         shown = lambda: set(self.x("xdotool", "search", "--onlyvisible", "--classname", "^tavrin$",
                                    check=False).split())
@@ -284,6 +313,9 @@ class Session:
             raise Failure("the program did not end within 10 s of Exit")
         if rc != 0:
             raise Failure("the program ended with status %d" % rc)
+        left = os.listdir(self.downloads)
+        if left:
+            raise Failure("Exit left the unfinished download behind: %s" % left)
         with open(self.log, errors="replace") as f:
             log = f.read()
         for bad in ("still not deleted", "Expect troubles", "Segmentation", "QObject::~QObject"):
@@ -317,7 +349,8 @@ def main():
         return 1
     finally:
         s.close()
-    print("passed: typed address opened in a new tab, window hidden and back, Exit ended with 0")
+    print("passed: typed address opened in a new tab, window hidden and back, Exit ended with 0"
+          " and removed the unfinished download")
     return 0
 
 

@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTcpServer>
 #include <QWebEnginePage>
 
 namespace {
@@ -292,6 +293,68 @@ TEST_F(ShellOnEngine, AClosedTabsPageGivesItsRendererBackAndTheReusedTabLoadsAtO
     EXPECT_EQ(tabs.WB(1)->LocationURL(), again);
     EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
     EXPECT_GT(page->renderProcessPid(), 0);
+}
+
+TEST_F(ShellOnEngine, TheBrowsersKeysWorkWhileTheKeyboardIsInThePage)
+{
+    const auto page = [](const char *name, const char *title) {
+        return writePage(QLatin1String(name), QStringLiteral("<title>%1</title><body>%1</body>").arg(QLatin1String(title)));
+    };
+    const QString a = page("ka.html", "Page A"), b = page("kb.html", "Page B"), c = page("kc.html", "Page C");
+    int loads = 0;
+    tabs.events.DownloadBegin = [&](int16_t &, QVariant &) { ++loads; };
+    QApplication::setActiveWindow(host.peer());
+    const auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        tabs.WB(tabs.CurrentTab).SetFocus();
+        ASSERT_TRUE(waitUntil([&] { return tabs.WB(tabs.CurrentTab).containsFocus(); }));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    };
+    tabs.WB(0)->Navigate(a);
+    ASSERT_TRUE(titled(0, QStringLiteral("Page A")));
+    tabs.WB(0)->Navigate(b);
+    ASSERT_TRUE(titled(0, QStringLiteral("Page B")));
+    ASSERT_EQ(tabs.NewWindow(c), std::optional<int16_t>(1));
+    ASSERT_TRUE(titled(1, QStringLiteral("Page C")));
+
+    press(Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_TRUE(waitUntil([&] { return qFuzzyCompare(tabs.WB(1)->zoomFactor(), 1.1); }));
+    EXPECT_DOUBLE_EQ(tabs.WB(0)->zoomFactor(), 1.0) << "the other tab keeps its zoom";
+
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentTab, 0);
+    press(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(titled(0, QStringLiteral("Page A")));
+    // Keys without Ctrl or Alt go to the page first and come back to the
+    // window when it leaves them alone; the renderer may take the focus a
+    // moment after the widget, so press again until the page reloads.
+    const int before = loads;
+    bool reloaded = false;
+    for (int n = 0; n < 50 && !reloaded; ++n) {
+        press(Qt::Key_F5);
+        reloaded = waitFor([&] { return loads > before; }, 200);
+    }
+    EXPECT_TRUE(reloaded);
+    EXPECT_TRUE(waitUntil([&] { return !tabs.WB(0)->Busy(); }));
+    press(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(open(), QStringList{QStringLiteral("1")}) << "tab 0 stays";
+
+    // A server that never answers keeps the page loading until Escape.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    tabs.WB(0)->Navigate(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
+    ASSERT_TRUE(waitUntil([&] { return silent.hasPendingConnections() || silent.waitForNewConnection(0); }));
+    ASSERT_TRUE(tabs.WB(0)->Busy());
+    for (int n = 0; n < 50 && tabs.WB(0)->Busy(); ++n) {
+        press(Qt::Key_Escape);
+        waitFor([&] { return !tabs.WB(0)->Busy(); }, 200);
+    }
+    EXPECT_FALSE(tabs.WB(0)->Busy());
+
+    press(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentTab, 1);
+    press(Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_TRUE(open().isEmpty());
+    EXPECT_EQ(tabs.CurrentTab, 0);
 }
 
 } // namespace

@@ -33,6 +33,8 @@ public:
     void setSilent(bool silent) override { m_silent = silent; }
     void ExitFullScreen() override { ++fullScreenExits; }
     void Discard() override { discarded = true; }
+    double zoomFactor() const override { return m_zoom; }
+    void setZoomFactor(double factor) override { m_zoom = factor; }
 
     // Script. A whole successful load of the address last navigated to, with events in
     // the component's order, ending not busy with the given title.
@@ -57,6 +59,7 @@ private:
     QString m_title;
     bool m_busy = false;
     bool m_silent = false;
+    double m_zoom = 1;
 };
 
 } // namespace tk

@@ -1,5 +1,8 @@
 #include "browser/webengine/EngineProfile.h"
 
+#include "browser/Downloads.h"
+#include "browser/webengine/ProfileDownloads.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWebEngineProfile>
@@ -24,11 +27,16 @@ EngineProfile::EngineProfile(QObject *application)
     : QObject(application),
       // Named, so cookies and cache persist (the default profile is off the
       // record).
-      m_profile(new QWebEngineProfile(QStringLiteral("Tavrin"), this))
+      m_profile(new QWebEngineProfile(QStringLiteral("Tavrin"), this)),
+      m_downloads(new ProfileDownloads(m_profile, this))
 {
     // Scripts open windows only for a user's click: a page cannot flood the
     // strip with tabs, while links and click handlers still can.
     m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    // The shell's exit reaches the running downloads through this.
+    setDownloadCanceller([this] { m_downloads->cancelAll(); });
 }
+
+EngineProfile::~EngineProfile() { setDownloadCanceller(nullptr); }
 
 } // namespace tk

@@ -10,6 +10,8 @@ class QWebEngineProfile;
 
 namespace tk {
 
+class ProfileDownloads;
+
 // A QObject so that it is the context of those connections: they end with it.
 class EngineProfile : public QObject {
 public:
@@ -17,11 +19,15 @@ public:
     static EngineProfile &instance();
 
     QWebEngineProfile *profile() const { return m_profile; }
+    ProfileDownloads &downloads() const { return *m_downloads; }
+
+    ~EngineProfile() override;
 
 private:
     explicit EngineProfile(QObject *application);
 
-    QWebEngineProfile *m_profile; // a child of this
+    QWebEngineProfile *m_profile;    // a child of this
+    ProfileDownloads *m_downloads;   // likewise
 };
 
 } // namespace tk

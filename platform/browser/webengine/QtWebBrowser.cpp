@@ -301,6 +301,16 @@ QString QtWebBrowser::LocationURL() const
     return m_page ? m_page->url().toString() : QString();
 }
 
+double QtWebBrowser::zoomFactor() const
+{
+    return m_page ? m_page->zoomFactor() : 1.0;
+}
+
+void QtWebBrowser::setZoomFactor(double factor)
+{
+    livePage().setZoomFactor(factor);
+}
+
 QString QtWebBrowser::LocationName() const
 {
     if (m_stopped)

@@ -44,6 +44,8 @@ public:
     void setSilent(bool silent) override { m_silent = silent; }
     void ExitFullScreen() override;
     void Discard() override;
+    double zoomFactor() const override;
+    void setZoomFactor(double factor) override;
 
 private:
     friend class BrowserPage;

@@ -1,0 +1,65 @@
+#include "TabKeys.h"
+
+#include "WBControl.h"
+
+#include <algorithm>
+#include <array>
+
+namespace wbcontrol {
+
+namespace {
+
+constexpr std::array<double, 17> kZoomLevels{0.25, 1.0 / 3, 0.5, 2.0 / 3, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                             1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0};
+// A factor set by the wheel lies between levels; this close counts as on one.
+constexpr double kZoomSlack = 0.001;
+
+} // namespace
+
+double nextZoom(double current, int direction)
+{
+    if (direction > 0) {
+        const auto next = std::find_if(kZoomLevels.begin(), kZoomLevels.end(),
+                                       [current](double z) { return z > current + kZoomSlack; });
+        return next == kZoomLevels.end() ? std::max(current, kZoomLevels.back()) : *next;
+    }
+    const auto next = std::find_if(kZoomLevels.rbegin(), kZoomLevels.rend(),
+                                   [current](double z) { return z < current - kZoomSlack; });
+    return next == kZoomLevels.rend() ? std::min(current, kZoomLevels.front()) : *next;
+}
+
+TabKeys::TabKeys(WBControl &tabs) : m_tabs(tabs), m_stop(tabs, [&tabs] { tabs.StopLink(); })
+{
+    WBControl &t = m_tabs;
+    bind(QKeySequence(Qt::CTRL | Qt::Key_W), [&t] { t.closeSelectedTab(); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_F4), [&t] { t.closeSelectedTab(); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), [&t] { t.selectAdjacentTab(+1); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [&t] { t.selectAdjacentTab(+1); });
+    // Shift turns Tab into Backtab before shortcuts see it.
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [&t] { t.selectAdjacentTab(-1); });
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [&t] { t.selectAdjacentTab(-1); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [&t] { t.selectAdjacentTab(-1); });
+    bind(QKeySequence(Qt::Key_F5), [&t] { t.RefreshPage(); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_R), [&t] { t.RefreshPage(); });
+    bind(QKeySequence(Qt::ALT | Qt::Key_Left), [&t] { t.Goback(); });
+    bind(QKeySequence(Qt::ALT | Qt::Key_Right), [&t] { t.Goforward(); });
+    // Plus is Shift+= on most layouts: both zoom in, as does the keypad's,
+    // which shortcuts match without its keypad flag.
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Plus), [&t] { t.zoom(+1); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Equal), [&t] { t.zoom(+1); });
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), [&t] { t.zoom(+1); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Minus), [&t] { t.zoom(-1); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_0), [&t] { t.zoom(0); });
+}
+
+void TabKeys::bind(const QKeySequence &keys, std::function<void()> handler)
+{
+    m_bound.push_back(std::make_unique<tk::Shortcut>(m_tabs, keys, std::move(handler)));
+}
+
+void TabKeys::setLoading(bool loading)
+{
+    m_stop.setKeys(loading ? QKeySequence(Qt::Key_Escape) : QKeySequence());
+}
+
+} // namespace wbcontrol
