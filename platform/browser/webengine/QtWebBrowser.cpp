@@ -418,7 +418,9 @@ void QtWebBrowser::onLoadFinished()
             m_waking = false;
             // Queued: the engine is still finishing that load here.
             if (auto request = std::exchange(m_afterWake, nullptr))
-                QMetaObject::invokeMethod(m_context.get(), std::move(request), Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    m_context.get(), [request = std::move(request)] { ignoreErrors(request); },
+                    Qt::QueuedConnection);
         }
         return;
     }
