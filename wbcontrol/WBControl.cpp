@@ -231,24 +231,17 @@ void WBControl::wireStripEvents()
     bgCenter.setWiring(wireSkinPiece);
     bgRight.setWiring(wireSkinPiece);
     // The icon and the caption pass their events on in the tab body's terms.
-    TIcon.setWiring([this, dropOn](int16_t i, Image &icon) {
-        dropOn(i, icon);
-        icon.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+    auto wireInner = [this, dropOn](int16_t i, IntrinsicControl &piece) {
+        dropOn(i, piece);
+        piece.events.MouseDown = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x + piece.Left(), y + piece.Top());
         };
-        icon.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+        piece.events.MouseMove = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseMove(i, b, s, x + piece.Left(), y + piece.Top());
         };
-    });
-    Tstr.setWiring([this, dropOn](int16_t i, Label &caption) {
-        dropOn(i, caption);
-        caption.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
-        };
-        caption.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
-        };
-    });
+    };
+    TIcon.setWiring([wireInner](int16_t i, Image &icon) { wireInner(i, icon); });
+    Tstr.setWiring([wireInner](int16_t i, Label &caption) { wireInner(i, caption); });
     Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
         dropOn(i, button);
         button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
