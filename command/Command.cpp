@@ -181,21 +181,20 @@ void Command::recordChange(const char *name)
 
 // ---- Properties -------------------------------------------------------------
 
-void Command::setBackColor(int32_t value)
+// Most properties take the value, maybe reload the scheme's colours, show
+// it and tell the host.
+void Command::change(int32_t &field, int32_t value, const char *name, Scheme scheme)
 {
-    m_BackColor = value;
-    LoadSchemeColors();
+    field = value;
+    if (scheme == Scheme::Reload)
+        LoadSchemeColors();
     repaint();
-    recordChange("BackColor");
+    recordChange(name);
 }
 
-void Command::setForeColor(int32_t value)
-{
-    m_ForeColor = value;
-    LoadSchemeColors();
-    repaint();
-    recordChange("ForeColor");
-}
+void Command::setBackColor(int32_t value) { change(m_BackColor, value, "BackColor", Scheme::Reload); }
+
+void Command::setForeColor(int32_t value) { change(m_ForeColor, value, "ForeColor", Scheme::Reload); }
 
 void Command::setPercent(int16_t value)
 {
@@ -208,12 +207,7 @@ void Command::setPercent(int16_t value)
 }
 
 #define COMMAND_COLOR_SETTER(Name)                                                                 \
-    void Command::set##Name(int32_t value)                                                         \
-    {                                                                                              \
-        m_##Name = value;                                                                          \
-        repaint();                                                                                 \
-        recordChange(#Name);                                                                       \
-    }
+    void Command::set##Name(int32_t value) { change(m_##Name, value, #Name, Scheme::Keep); }
 COMMAND_COLOR_SETTER(MidColor)
 COMMAND_COLOR_SETTER(EndColor)
 COMMAND_COLOR_SETTER(MouseMoveMidColor)
@@ -275,20 +269,9 @@ void Command::setCaption(const QString &value)
     recordChange("Caption");
 }
 
-void Command::setColorScheme(int32_t value)
-{
-    m_ColorScheme = value;
-    LoadSchemeColors();
-    repaint();
-    recordChange("ColorScheme");
-}
+void Command::setColorScheme(int32_t value) { change(m_ColorScheme, value, "ColorScheme", Scheme::Reload); }
 
-void Command::setXpType(int32_t value)
-{
-    m_XpType = value;
-    repaint();
-    recordChange("XpType");
-}
+void Command::setXpType(int32_t value) { change(m_XpType, value, "XpType", Scheme::Keep); }
 
 void Command::setrectcolor(int32_t value)
 {

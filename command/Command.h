@@ -201,6 +201,8 @@ private:
     tk::DrawSurface &drawSurface();
     void repaint() { PaintButton(m_DrawState, true); }
     void recordChange(const char *name);
+    enum class Scheme { Keep, Reload };
+    void change(int32_t &field, int32_t value, const char *name, Scheme scheme);
     void setSurfaceEnabled(bool value) { tk::Control::setEnabled(value); }
     void applyStyle4Preset();
 

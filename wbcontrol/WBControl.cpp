@@ -167,8 +167,12 @@ WBControl::WBControl(Control *container)
 }
 
 // Members go in reverse order: the browsers before the containers that
-// show them, the tab pieces before the tab bodies.
-WBControl::~WBControl() = default;
+// show them, the tab pieces before the tab bodies. A page still full screen
+// goes back into its tab first, as the full-screen window goes before it.
+WBControl::~WBControl()
+{
+    ignoreErrors([this] { LeaveFullScreen(); });
+}
 
 QString WBControl::startPage()
 {
@@ -188,6 +192,7 @@ void WBControl::wireEvents()
         e.NavigateComplete2 = [this, i](WebBrowser *d, const QString &u) { WB_NavigateComplete2(i, d, u); };
         e.NewWindow2 = [this, i](WebBrowser *&d, bool &c) { WB_NewWindow2(i, d, c); };
         e.WindowClosing = [this, i](bool child, bool &c) { WB_WindowClosing(i, child, c); };
+        e.FullScreenRequested = [this, i](bool on, bool &a) { WB_FullScreenRequested(i, on, a); };
     });
 }
 
@@ -226,24 +231,17 @@ void WBControl::wireStripEvents()
     bgCenter.setWiring(wireSkinPiece);
     bgRight.setWiring(wireSkinPiece);
     // The icon and the caption pass their events on in the tab body's terms.
-    TIcon.setWiring([this, dropOn](int16_t i, Image &icon) {
-        dropOn(i, icon);
-        icon.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+    auto wireInner = [this, dropOn](int16_t i, IntrinsicControl &piece) {
+        dropOn(i, piece);
+        piece.events.MouseDown = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x + piece.Left(), y + piece.Top());
         };
-        icon.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x + TIcon(i).Left(), y + TIcon(i).Top());
+        piece.events.MouseMove = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseMove(i, b, s, x + piece.Left(), y + piece.Top());
         };
-    });
-    Tstr.setWiring([this, dropOn](int16_t i, Label &caption) {
-        dropOn(i, caption);
-        caption.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
-        };
-        caption.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x + Tstr(i).Left(), y + Tstr(i).Top());
-        };
-    });
+    };
+    TIcon.setWiring([wireInner](int16_t i, Image &icon) { wireInner(i, icon); });
+    Tstr.setWiring([wireInner](int16_t i, Label &caption) { wireInner(i, caption); });
     Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
         dropOn(i, button);
         button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
@@ -288,7 +286,7 @@ void WBControl::UserControl_Resize()
         }
         PictureBox &page = WBCnt(CurrentTab);
         place(page, wbcontrol::pageRect(sizeOf(*this)));
-        place(WB(CurrentTab), wbcontrol::browserRect(sizeOf(page)));
+        placeBrowser(CurrentTab, wbcontrol::browserRect(sizeOf(page)));
     }
     TabResize();
 }
@@ -368,6 +366,7 @@ void WBControl::applySkin(int16_t i, Skin skin)
 void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
 {
     if (Button == kLeftButton && Index != CurrentTab) {
+        ignoreErrors([this] { LeaveFullScreen(); });
         const int16_t c = CurrentTab;
         // A page that had the keyboard focus hands it to the page shown in
         // its place, not to whatever control comes next.
@@ -444,12 +443,16 @@ void WBControl::CloseTab(int16_t Index)
     const std::optional<wbcontrol::TabClosing> closing = wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
     if (!closing)
         return;
+    if (m_fullScreenTab == Index)
+        ignoreErrors([this] { LeaveFullScreen(); });
     // A closing page that had the keyboard focus hands it to the page
     // selected next.
     const bool pageHadFocus = WBCnt(Index).containsFocus();
     MTab(Index).setVisible(false);
     WBCnt(Index).setVisible(false);
     WB(Index)->Navigate(kBlankPage);
+    // The tab is kept, not what the engine holds behind its page.
+    ignoreErrors([this, Index] { WB(Index)->Discard(); });
     for (const wbcontrol::CloseStep &step : closing->steps) {
         switch (step.kind) {
         case wbcontrol::CloseStep::Kind::Unlist:
@@ -517,7 +520,7 @@ void WBControl::placePage(int16_t n)
 {
     ignoreErrors(
         [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
-        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
 }
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
@@ -559,7 +562,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
         [&] { WBCnt(n).setVisible(true); },
         [&] { WB(n)->Navigate(url); },
-        [&] { place(WB(n), wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
         [&] { WB(n).setVisible(true); },
         [&] { bgLeft(n).setContainer(tab); },
         [&] { bgLeft(n).setPicture(TLeft0.picture()); },
@@ -667,7 +670,7 @@ void WBControl::WB_DownloadComplete(int16_t Index)
     updateStopKey();
     raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);
-    place(WB(CurrentTab), wbcontrol::loadedBrowserRect(sizeOf(page)));
+    placeBrowser(CurrentTab, wbcontrol::loadedBrowserRect(sizeOf(page)));
 }
 
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
@@ -714,4 +717,72 @@ void WBControl::WB_WindowClosing(int16_t Index, bool, bool &Cancel)
     // The component never closes itself; its tab closes instead.
     Cancel = true;
     CloseTab(Index);
+}
+
+void WBControl::WB_FullScreenRequested(int16_t Index, bool On, bool &Accept)
+{
+    if (!On) {
+        if (m_fullScreenTab == Index)
+            LeaveFullScreen();
+        return;
+    }
+    // A page in the background does not take the screen from the one shown.
+    if (Index != CurrentTab)
+        return;
+    Accept = true;
+    if (m_fullScreenTab != Index)
+        enterFullScreen(Index);
+}
+
+void WBControl::enterFullScreen(int16_t i)
+{
+    if (!m_fullScreen) {
+        m_fullScreen = std::make_unique<FullScreenWindow>();
+        m_fullScreen->events.Resize = [this] { fillFullScreen(); };
+        m_fullScreen->events.Close = [this] { LeaveFullScreen(); };
+        m_leaveKey = std::make_unique<Shortcut>(*m_fullScreen, [this] { LeaveFullScreen(); });
+    }
+    BrowserControl &page = WB(i);
+    m_pagePlace = {page.Left(), page.Top(), page.Width(), page.Height()};
+    m_fullScreenTab = i;
+    page.setContainer(*m_fullScreen);
+    m_fullScreen->ShowFullScreen(*this);
+    fillFullScreen();
+    m_leaveKey->setKeys(QKeySequence(Qt::Key_Escape));
+    ignoreErrors([&] { page.SetFocus(); });
+}
+
+void WBControl::placeBrowser(int16_t i, const wbcontrol::Rect &r)
+{
+    // A page full screen keeps filling the screen; it goes back to where the
+    // tab would have put it meanwhile.
+    if (m_fullScreenTab == i)
+        m_pagePlace = r;
+    else
+        place(WB(i), r);
+}
+
+void WBControl::fillFullScreen()
+{
+    if (m_fullScreenTab)
+        WB(*m_fullScreenTab).Move(0, 0, m_fullScreen->Width(), m_fullScreen->Height());
+}
+
+void WBControl::LeaveFullScreen()
+{
+    if (!m_fullScreenTab)
+        return;
+    const int16_t i = *m_fullScreenTab;
+    // Cleared first: the page answers with its own leaving request.
+    m_fullScreenTab.reset();
+    m_leaveKey->setKeys(QKeySequence());
+    BrowserControl &page = WB(i);
+    ignoreErrors([&] { page.setContainer(WBCnt(i)); },
+                 [&] { place(page, m_pagePlace); },
+                 [&] { m_fullScreen->Hide(); },
+                 [&] { page->ExitFullScreen(); },
+                 [&] {
+                     if (WBCnt(i).Visible())
+                         page.SetFocus();
+                 });
 }

@@ -4,6 +4,8 @@
 // arrays; List1 holds the open tabs other than tab 0 in strip order, List2
 // the closed tabs kept for reuse, CurrentTab the selected one.
 
+#include "FullScreenWindow.h"
+#include "TabLayout.h"
 #include "browser/BrowserControl.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Image.h"
@@ -11,6 +13,7 @@
 #include "toolkit/Line.h"
 #include "toolkit/ListBox.h"
 #include "toolkit/PictureBox.h"
+#include "toolkit/Shortcut.h"
 #include "toolkit/UserControl.h"
 
 #include "TabKeys.h"
@@ -22,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -51,6 +55,11 @@ public:
     // "about:b" or "file://" in any letter case; 0 otherwise.
     static int16_t chkurl(const QString &url);
 
+    // Full screen: only the selected tab's page may fill the screen. Leaving
+    // puts the page back in its tab and tells the page; the window was never
+    // touched, so it is as it was. Nothing happens when no page is full screen.
+    void LeaveFullScreen();
+    std::optional<int16_t> fullScreenTab() const { return m_fullScreenTab; }
     // What the keys do (TabKeys.h). Closes the selected tab as its close
     // button does: tab 0 stays.
     void closeSelectedTab();
@@ -148,6 +157,11 @@ private:
     void WB_NavigateComplete2(int16_t Index, tk::WebBrowser *pDisp, const QString &URL);
     void WB_NewWindow2(int16_t Index, tk::WebBrowser *&ppDisp, bool &Cancel);
     void WB_WindowClosing(int16_t Index, bool IsChildWindow, bool &Cancel);
+    void WB_FullScreenRequested(int16_t Index, bool On, bool &Accept);
+
+    void enterFullScreen(int16_t index);
+    void fillFullScreen();
+    void placeBrowser(int16_t index, const wbcontrol::Rect &r);
 
     void layoutTab(int16_t index, int position, int16_t width);
 
@@ -155,6 +169,12 @@ private:
     QHash<QString, double> m_captionWidths;
     QFont m_measuredFont;
 
+    // Made on the first request and kept: Escape's binding lives in it and
+    // is bound only while a page is full screen, so pages keep Escape otherwise.
+    std::unique_ptr<FullScreenWindow> m_fullScreen;
+    std::unique_ptr<tk::Shortcut> m_leaveKey;
+    std::optional<int16_t> m_fullScreenTab;
+    wbcontrol::Rect m_pagePlace{}; // where the full-screen page goes back to in its tab
     // Last, so the keys go before anything they act on.
     std::unique_ptr<wbcontrol::TabKeys> m_keys;
 };

@@ -34,6 +34,11 @@ struct WebBrowserEvents {
     std::function<void(WebBrowser *&ppDisp, bool &cancel)> NewWindow2;
     std::function<void(WebBrowser *pDisp, const QString &url)> NavigateComplete2;
     std::function<void(bool isChildWindow, bool &cancel)> WindowClosing;
+    // The page asks to fill the screen (on) or to leave it again. accept
+    // answers an entering request; left false, the page stays in its tab.
+    // Leaving comes whatever the answer: from the page, a navigation or
+    // ExitFullScreen.
+    std::function<void(bool on, bool &accept)> FullScreenRequested;
 };
 
 // Every call from a component into the shell goes through here: the handler
@@ -69,6 +74,12 @@ public:
     virtual WebBrowser *Application() { return this; }
     virtual bool Silent() const = 0;
     virtual void setSilent(bool silent) = 0;
+    // Tells the page it is no longer full screen.
+    virtual void ExitFullScreen() = 0;
+    // The page is not shown for a while: what the engine holds behind it may
+    // be given back once it is hidden and its load has ended. The next
+    // Navigate (or Refresh, GoBack, GoForward) brings it back at once.
+    virtual void Discard() = 0;
     // The page's zoom, 1 for its own size; each browser keeps its own.
     virtual double zoomFactor() const = 0;
     virtual void setZoomFactor(double factor) = 0;

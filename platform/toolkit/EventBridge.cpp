@@ -33,9 +33,9 @@ int16_t buttonOf(Qt::MouseButton b)
 int16_t buttonsOf(Qt::MouseButtons bs)
 {
     int16_t r = 0;
-    if (bs & Qt::LeftButton) r |= kLeftButton;
-    if (bs & Qt::RightButton) r |= kRightButton;
-    if (bs & Qt::MiddleButton) r |= kMiddleButton;
+    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        if (bs & b)
+            r |= buttonOf(b);
     return r;
 }
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
@@ -129,6 +130,16 @@ void Form::Show()
     peer()->show();
     if (first)
         onResize();
+}
+
+void Form::ShowFullScreen(const Control &near)
+{
+    m_shownOnce = true;
+    m_visible = true;
+    // Placed on that screen first: a window goes full screen where it is.
+    if (QScreen *screen = near.peer() ? near.peer()->screen() : nullptr)
+        peer()->setGeometry(screen->geometry());
+    peer()->showFullScreen();
 }
 
 void Form::Hide()

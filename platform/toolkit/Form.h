@@ -36,6 +36,8 @@ public:
     void setPicture(const Picture &picture);
 
     void Show();
+    // Shows the form alone over the whole screen that shows near.
+    void ShowFullScreen(const Control &near);
     void Hide();
     bool isShown() const;
     // Shows a menu's items as a popup at the pointer and runs the chosen one.

@@ -1,6 +1,7 @@
 // The address dialog, the tray menu's commands and the way out.
 #include "Geometry.h"
 #include "ModulePublicVariables.h"
+#include "DesktopOpener.h"
 #include "ShellFixture.h"
 #include "Wait.h"
 #include "win32/Win32.h"
@@ -24,16 +25,6 @@ using namespace tk;
 
 namespace {
 
-// Catches what the desktop is asked to open, instead of a real browser.
-class DesktopOpener : public QObject {
-    Q_OBJECT
-public:
-    DesktopOpener() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~DesktopOpener() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
 
 class Dialog : public ShellFixture {
 protected:
@@ -243,4 +234,3 @@ TEST_F(Dialog, ExitUnloadsEveryFormAndRemovesTheIcon)
 
 } // namespace
 
-#include "DialogTest.moc"

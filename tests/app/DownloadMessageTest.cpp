@@ -1,6 +1,7 @@
 // What the tray icon says when a download ends, what a click on it opens,
 // and Exit cancelling the downloads still running.
 #include "ModulePublicVariables.h"
+#include "DesktopOpener.h"
 #include "ShellFixture.h"
 #include "browser/Downloads.h"
 #include "browser/WebBrowser.h"
@@ -18,16 +19,6 @@ using namespace tk;
 
 namespace {
 
-// Catches what the desktop is asked to open, instead of a file manager.
-class FolderOpener : public QObject {
-    Q_OBJECT
-public:
-    FolderOpener() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~FolderOpener() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
 
 class DownloadMessage : public ShellFixture {
 protected:
@@ -58,7 +49,7 @@ protected:
 TEST_F(DownloadMessage, TheIconNamesTheFileAndItsClickOpensTheFolder)
 {
     ASSERT_TRUE(folder.isValid());
-    FolderOpener desktop;
+    DesktopOpener desktop;
     (void)*forms::Form1;
     finished(QStringLiteral("report (1).txt"), folder.path());
     failed(QStringLiteral("cut.zip"), folder.path());
@@ -108,4 +99,3 @@ TEST_F(DownloadMessage, ExitCancelsTheRunningDownloadsWhileTheEngineIsStillUp)
 
 } // namespace
 
-#include "DownloadMessageTest.moc"

@@ -167,7 +167,7 @@ class Session:
         prog = os.path.join(self.tmp, "program")
         os.makedirs(prog)
         shutil.copy2(self.binary, os.path.join(prog, "tavrin"))
-        for name in ("b.ico", "about.html"):
+        for name in ("b.ico", "about.html", "pages.css"):
             shutil.copy2(os.path.join(self.files, name), prog)
         with open(os.path.join(prog, "start.html"), "w") as f:
             f.write("<html><head><title>Tavrin</title></head><body>start page</body></html>")

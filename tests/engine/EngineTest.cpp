@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <utility>
 
 using tk::QtWebBrowser;
@@ -307,17 +308,114 @@ TEST(EngineErrors, ToolkitErrorsFromHandlersStopAtTheEngineAndTheBrowserGoesOn)
     EXPECT_EQ(r.events.mid(r.events.size() - 2), (QStringList{"ProgressChange -1/100", "DownloadComplete"}));
 }
 
-TEST(EngineCrash, KilledRendererIsReloadedInPlace)
+// The page's text as the renderer has it, or "" while it has none. The
+// answer may come after the wait, so it goes to state the callback owns.
+QString pageText(QtWebBrowser &b)
+{
+    auto answer = std::make_shared<std::optional<QString>>();
+    Access::page(b)->toPlainText([answer](const QString &t) { *answer = t; });
+    waitFor([&] { return answer->has_value(); }, 2000);
+    return answer->value_or(QString());
+}
+
+::testing::AssertionResult killRenderer(QtWebBrowser &b)
+{
+    const qint64 pid = Access::page(b)->renderProcessPid();
+    if (pid <= 0)
+        return ::testing::AssertionFailure() << "no renderer";
+    if (::kill(pid_t(pid), SIGKILL) != 0)
+        return ::testing::AssertionFailure() << "kill failed";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(EngineCrash, AKilledRendererGivesOurPageAndRefreshBringsTheAddressBack)
+{
+    QtWebBrowser b, other;
+    Recorder r(b), ro(other);
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    r.events.clear();
+    ASSERT_TRUE(killRenderer(b));
+    ASSERT_TRUE(waitUntil([&] { return pageText(b).contains("This page stopped"); })) << r.log();
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+    EXPECT_EQ(b.LocationName(), "Page A");
+    EXPECT_FALSE(b.Busy());
+    EXPECT_EQ(r.count("BeforeNavigate2") + r.count("NavigateComplete2") + r.count("DownloadBegin"), 0)
+        << "our page is not a navigation of the shell's: " << r.log();
+    // Other browsers go on, whether they shared that renderer or not.
+    ASSERT_TRUE(load(other, ro, pageUrl("b.html")));
+    EXPECT_EQ(other.LocationName(), "Page B");
+
+    r.events.clear();
+    b.Refresh();
+    ASSERT_TRUE(waitUntil([&] { return !b.Busy() && pageText(b) == "A"; })) << r.log();
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+    EXPECT_EQ(b.LocationName(), "Page A");
+    // As any reload: one load pair, and the address never changed.
+    EXPECT_EQ(r.count("BeforeNavigate2") + r.count("NavigateComplete2"), 0) << r.log();
+    EXPECT_EQ(r.count("DownloadBegin"), 1) << r.log();
+    EXPECT_EQ(r.count("DownloadComplete"), 1) << r.log();
+
+    // Dying again right after: our page again, and it stays.
+    ASSERT_TRUE(killRenderer(b));
+    ASSERT_TRUE(waitUntil([&] { return pageText(b).contains("This page stopped"); })) << r.log();
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+    EXPECT_EQ(Access::page(b)->url(), QUrl(pageUrl("a.html")));
+}
+
+TEST(EngineCrash, OurPagesLinkLoadsTheAddressAgain)
+{
+    QtWebBrowser b;
+    Recorder r(b);
+    b.widget()->resize(600, 400);
+    b.widget()->show();
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    ASSERT_TRUE(killRenderer(b));
+    ASSERT_TRUE(waitUntil([&] { return pageText(b).contains("This page stopped"); })) << r.log();
+    // Where the link is, once the page has laid it out.
+    auto at = std::make_shared<QPoint>();
+    ASSERT_TRUE(waitUntil([&] {
+        Access::page(b)->runJavaScript(
+            "(function () { var r = document.querySelector('a').getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })()",
+            [at](const QVariant &v) {
+                const QVariantList xy = v.toList();
+                if (xy.size() == 2)
+                    *at = QPoint(xy[0].toInt(), xy[1].toInt());
+            });
+        return waitFor([&] { return !at->isNull(); }, 2000);
+    }));
+    bool loaded = false;
+    for (int click = 0; click < 20 && !loaded; ++click) {
+        clickPage(b.widget(), *at);
+        loaded = waitFor([&] { return !b.Busy() && pageText(b) == "A"; }, 1000);
+    }
+    EXPECT_TRUE(loaded) << r.log();
+    EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+}
+
+TEST(EngineMemory, AHiddenBlankPageGivesItsRendererBackAndLoadsAtOnceWhenNavigated)
 {
     QtWebBrowser b;
     Recorder r(b);
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
-    const qint64 pid = Access::page(b)->renderProcessPid();
-    ASSERT_GT(pid, 0);
+    b.Navigate("About:Blank");
+    b.Discard();
+    ASSERT_TRUE(waitUntil([&] {
+        return Access::page(b)->lifecycleState() == QWebEnginePage::LifecycleState::Discarded;
+    })) << r.log();
+    EXPECT_TRUE(waitUntil([&] { return Access::page(b)->renderProcessPid() == 0; }));
+    EXPECT_EQ(b.LocationURL(), "about:blank");
+    EXPECT_FALSE(b.Busy());
+
     r.events.clear();
-    ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
-    ASSERT_TRUE(waitUntil([&] { return r.count("DownloadComplete") == 1 && !b.Busy(); })) << r.log();
-    EXPECT_EQ(b.LocationName(), "Page A");
+    ASSERT_TRUE(load(b, r, pageUrl("b.html")));
+    EXPECT_EQ(b.LocationName(), "Page B");
+    EXPECT_EQ(Access::page(b)->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    EXPECT_EQ(r.args("BeforeNavigate2"), QStringList{pageUrl("b.html")}) << r.log();
+    EXPECT_EQ(r.count("DownloadBegin"), 1) << "as a new page loads: " << r.log();
+    EXPECT_EQ(r.count("DownloadComplete"), 1) << r.log();
+    EXPECT_EQ(r.args("NavigateComplete2"), QStringList{pageUrl("b.html")}) << r.log();
+    EXPECT_EQ(pageText(b), "B");
 }
 
 TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)

@@ -6,6 +6,7 @@
 #include "EngineSupport.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Form.h"
+#include "QtWebBrowserTestAccess.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "WBControl.h"
 
@@ -193,6 +194,105 @@ TEST_F(ShellOnEngine, AFormsShortcutFiresWhileTheFocusIsInThePageAndOtherKeysSta
     }
     EXPECT_TRUE(heard);
     EXPECT_EQ(fired, 1);
+}
+
+// Clicks the page until its title says the click was taken.
+bool clickUntilTitled(WBControl &tabs, int16_t i, QPoint at, const QString &title)
+{
+    for (int click = 0; click < 20; ++click) {
+        clickPage(tabs.WB(i).peer(), at);
+        if (waitFor([&] { return tabs.WB(i)->LocationName() == title; }, 1000))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ShellOnEngine, APageGoesFullScreenOnlyFromTheSelectedTabAndEveryWayOutRestoresTheWindow)
+{
+    const QString page = writePage(
+        QStringLiteral("full.html"),
+        readyPage(QStringLiteral("Full"),
+                  QStringLiteral("<button style='display:block;width:300px;height:200px'"
+                                 " onclick='document.documentElement.requestFullscreen()'>now</button>"
+                                 "<button style='display:block;width:300px;height:200px' onclick='later()'>later</button>"
+                                 "<script>document.addEventListener('fullscreenchange', function () {"
+                                 " document.title = document.fullscreenElement ? 'in' : 'out'; });"
+                                 "function later() { document.title = 'waiting'; setTimeout(function () {"
+                                 " document.documentElement.requestFullscreen().then("
+                                 "  function () { document.title = 'granted'; }, function () { document.title = 'denied'; });"
+                                 " }, 1000); }</script>")));
+    ASSERT_EQ(tabs.NewWindow(page), std::optional<int16_t>(1));
+    ASSERT_TRUE(titled(1, QStringLiteral("Full ready")));
+    const QRect frame = host.peer()->geometry();
+    const QRect inTab = view(1)->geometry();
+    auto expectAsBefore = [&] {
+        EXPECT_EQ(tabs.fullScreenTab(), std::nullopt);
+        EXPECT_EQ(view(1)->window(), host.peer());
+        EXPECT_EQ(view(1)->parentWidget(), tabs.WBCnt(1).clientWidget());
+        EXPECT_EQ(view(1)->geometry(), inTab);
+        EXPECT_TRUE(view(1)->isVisible());
+        EXPECT_EQ(host.peer()->geometry(), frame);
+        EXPECT_EQ(tabs.CurrentTab, 1);
+    };
+
+    // In, then out with Escape pressed while the keyboard is in the page.
+    ASSERT_TRUE(clickUntilTitled(tabs, 1, QPoint(150, 100), QStringLiteral("in")));
+    EXPECT_EQ(tabs.fullScreenTab(), std::optional<int16_t>(1));
+    QWidget *full = view(1)->window();
+    EXPECT_NE(full, host.peer());
+    EXPECT_TRUE(full->isFullScreen());
+    EXPECT_EQ(view(1)->geometry(), full->rect());
+    QApplication::setActiveWindow(full);
+    tabs.WB(1).SetFocus();
+    ASSERT_TRUE(waitUntil([&] { return tabs.WB(1).containsFocus(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(titled(1, QStringLiteral("out")));
+    expectAsBefore();
+    EXPECT_FALSE(full->isVisible());
+
+    // In again, and the page leaves by itself.
+    ASSERT_TRUE(clickUntilTitled(tabs, 1, QPoint(150, 100), QStringLiteral("in")));
+    tabs.WB(1)->Navigate(QStringLiteral("javascript:document.exitFullscreen()"));
+    ASSERT_TRUE(titled(1, QStringLiteral("out")));
+    expectAsBefore();
+
+    // Asked for after its tab was left: refused, and the page hears so.
+    ASSERT_TRUE(clickUntilTitled(tabs, 1, QPoint(150, 300), QStringLiteral("waiting")));
+    tabs.MTab(0).events.MouseDown(tk::kLeftButton, 0, 0, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        const QString t = tabs.WB(1)->LocationName();
+        return t == QStringLiteral("out") || t == QStringLiteral("denied") || t == QStringLiteral("granted");
+    }));
+    EXPECT_EQ(tabs.fullScreenTab(), std::nullopt);
+    EXPECT_EQ(view(1)->window(), host.peer());
+    EXPECT_EQ(host.peer()->geometry(), frame);
+    EXPECT_EQ(tabs.CurrentTab, 0);
+    EXPECT_FALSE(full->isVisible());
+}
+
+TEST_F(ShellOnEngine, AClosedTabsPageGivesItsRendererBackAndTheReusedTabLoadsAtOnce)
+{
+    const QString first = writePage(QStringLiteral("kept.html"), QStringLiteral("<title>Kept</title>"));
+    const QString again = writePage(QStringLiteral("reused.html"), QStringLiteral("<title>Reused</title>"));
+    ASSERT_EQ(tabs.NewWindow(first), std::optional<int16_t>(1));
+    ASSERT_TRUE(titled(1, QStringLiteral("Kept")));
+    auto &browser = static_cast<tk::QtWebBrowser &>(tabs.WB(1).browser());
+    QWebEnginePage *page = tk::QtWebBrowserTestAccess::page(browser);
+    ASSERT_GT(page->renderProcessPid(), 0);
+    tabs.Tcbt(1).events.MouseDown(tk::kLeftButton, 0, 10, 10);
+    tabs.Tcbt(1).events.MouseUp(tk::kLeftButton, 0, 10, 10);
+    ASSERT_EQ(tabs.List2.items(), QStringList{QStringLiteral("1")});
+    ASSERT_TRUE(waitUntil([&] {
+        return page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded && page->renderProcessPid() == 0;
+    }));
+    EXPECT_EQ(tabs.WB(1)->LocationURL(), QStringLiteral("about:blank"));
+
+    ASSERT_EQ(tabs.NewWindow(again), std::optional<int16_t>(1));
+    EXPECT_TRUE(tabs.WB(1)->Busy());
+    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(1).Tag() == QStringLiteral("Reused"); }));
+    EXPECT_EQ(tabs.WB(1)->LocationURL(), again);
+    EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    EXPECT_GT(page->renderProcessPid(), 0);
 }
 
 TEST_F(ShellOnEngine, TheBrowsersKeysWorkWhileTheKeyboardIsInThePage)

@@ -14,6 +14,7 @@ FakeBrowser::~FakeBrowser()
 void FakeBrowser::Navigate(const QString &url)
 {
     navigations << url;
+    discarded = false;
     m_location = url;
     m_busy = true;
 }
@@ -67,6 +68,13 @@ WebBrowser *FakeBrowser::fireNewWindow2(bool *cancel)
     if (cancel)
         *cancel = c;
     return ppDisp;
+}
+
+bool FakeBrowser::fireFullScreenRequested(bool on)
+{
+    bool accept = false;
+    raiseDroppingErrors(events.FullScreenRequested, on, accept);
+    return accept;
 }
 
 void FakeBrowser::install(int failAfter)

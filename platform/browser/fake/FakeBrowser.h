@@ -31,6 +31,8 @@ public:
     bool Busy() const override { return m_busy; }
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
+    void ExitFullScreen() override { ++fullScreenExits; }
+    void Discard() override { discarded = true; }
     double zoomFactor() const override { return m_zoom; }
     void setZoomFactor(double factor) override { m_zoom = factor; }
 
@@ -40,9 +42,12 @@ public:
     void fireTitleChange(const QString &text);
     bool fireWindowClosing(bool isChild); // returns the answer's cancel flag
     WebBrowser *fireNewWindow2(bool *cancel = nullptr);
+    bool fireFullScreenRequested(bool on); // returns the answer's accept flag
 
     QStringList navigations; // the addresses given to Navigate, in order
     QStringList calls;       // the page commands, in order: "Refresh", "GoBack", ...
+    int fullScreenExits = 0; // ExitFullScreen calls
+    bool discarded = false;  // Discard called since the last Navigate
 
     // Makes tk::createBrowser() hand out fakes; failAfter >= 0 lets that many
     // creations succeed and fails the rest.

@@ -3,13 +3,50 @@
 #include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <utility>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace tk {
+
+namespace {
+
+// What a tab shows once its renderer has died: local, without script, with a
+// link back to the address it showed.
+QString stoppedPageHtml(const QUrl &url, const QString &title)
+{
+    const QString address = url.toString().toHtmlEscaped();
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset='utf-8'><title>%1</title></head>"
+                          "<body style='font: 15px sans-serif; margin: 48px; color: #333'>"
+                          "<h1 style='font-size: 20px'>This page stopped</h1>"
+                          "<p>The process that showed it ended unexpectedly.</p>"
+                          "<p><a href=\"%2\">Reload the page</a></p></body></html>")
+        .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
+}
+
+constexpr int kFreedMemoryDelayMs = 2000;
+
+// What the engine freed for a discarded page stays in this process's heap
+// until the allocator is asked to hand it back: most of the page's share here.
+void returnFreedMemory()
+{
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+} // namespace
 
 // The engine asks its questions through these virtuals; the browser answers.
 class BrowserPage : public QWebEnginePage {
@@ -90,12 +127,14 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     m_view = new QWebEngineView;
     m_page = new BrowserPage(this, EngineProfile::instance().profile(), m_view);
     m_view->setPage(m_page);
+    // Off by default; the shell decides whether a request is granted.
+    m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 
     QObject *ctx = m_context.get();
     QWebEnginePage *p = m_page;
     QObject::connect(p, &QWebEnginePage::loadStarted, ctx, [this] { onLoadStarted(); });
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
-    QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool ok) { onLoadFinished(ok); });
+    QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool) { onLoadFinished(); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
     QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
                      [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
@@ -105,6 +144,18 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
                          // Normal termination also comes when pages close or are discarded.
                          onRendererGone(status != QWebEnginePage::NormalTerminationStatus);
                      });
+
+    QObject::connect(p, &QWebEnginePage::fullScreenRequested, ctx, [this](QWebEngineFullScreenRequest request) {
+        const bool on = request.toggleOn();
+        bool accept = false;
+        raiseDroppingErrors(events.FullScreenRequested, on, accept);
+        // A request left unanswered never settles the page's promise and the
+        // page never asks again: refusing is accepting, then leaving at once.
+        request.accept();
+        if (on && !accept)
+            QMetaObject::invokeMethod(
+                m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
+    });
 
     // Silent: no certificate exceptions and no permissions. Authentication
     // requests are left unanswered, which cancels them, silent or not (Qt has
@@ -149,9 +200,28 @@ BrowserPage &QtWebBrowser::livePage() const
     return *m_page;
 }
 
+bool QtWebBrowser::deferUntilAwake(BrowserPage &page, std::function<void()> request)
+{
+    m_discardWanted = false;
+    if (page.lifecycleState() == QWebEnginePage::LifecycleState::Active && !m_waking)
+        return false;
+    // Waking reloads the page kept (the blank one), and a load asked for at
+    // the same time gets tangled with it: the request waits for that reload,
+    // which nobody is told about. The caller sees Busy at once all the same.
+    m_afterWake = std::move(request);
+    m_busy = true;
+    if (!m_waking) {
+        m_waking = true;
+        page.setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    }
+    return true;
+}
+
 void QtWebBrowser::Navigate(const QString &address)
 {
     BrowserPage &page = livePage();
+    if (deferUntilAwake(page, [this, address] { Navigate(address); }))
+        return;
     QString text = address.trimmed();
     // Chromium blocks about: URLs that are not lower case ("about:Blank" ends
     // as about:blank#blocked).
@@ -179,7 +249,15 @@ void QtWebBrowser::Navigate(const QString &address)
 void QtWebBrowser::Refresh()
 {
     BrowserPage &page = livePage();
+    if (deferUntilAwake(page, [this] { Refresh(); }))
+        return;
     ++m_requests;
+    // Reloading our stopped page would only show it again.
+    if (m_stopped) {
+        m_busy = true;
+        page.load(m_stoppedUrl);
+        return;
+    }
     page.triggerAction(QWebEnginePage::Reload);
 }
 
@@ -196,6 +274,8 @@ void QtWebBrowser::GoBack()
     BrowserPage &page = livePage();
     if (!page.history()->canGoBack())
         throw TkError(kComponentError, "no page to go back to");
+    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoBack(); }); }))
+        return;
     // Busy is left to the engine: Chromium may skip the step entirely
     // (entries a script added without a user gesture).
     ++m_requests;
@@ -207,12 +287,17 @@ void QtWebBrowser::GoForward()
     BrowserPage &page = livePage();
     if (!page.history()->canGoForward())
         throw TkError(kComponentError, "no page to go forward to");
+    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoForward(); }); }))
+        return;
     ++m_requests;
     page.triggerAction(QWebEnginePage::Forward);
 }
 
+// A stopped page stands for the address it replaced.
 QString QtWebBrowser::LocationURL() const
 {
+    if (m_stopped)
+        return m_stoppedUrl.toString();
     return m_page ? m_page->url().toString() : QString();
 }
 
@@ -228,7 +313,37 @@ void QtWebBrowser::setZoomFactor(double factor)
 
 QString QtWebBrowser::LocationName() const
 {
+    if (m_stopped)
+        return m_stoppedTitle;
     return m_page ? m_page->title() : QString();
+}
+
+void QtWebBrowser::ExitFullScreen()
+{
+    livePage().triggerAction(QWebEnginePage::ExitFullScreen);
+}
+
+void QtWebBrowser::Discard()
+{
+    m_discardWanted = true;
+    // Queued: the caller has usually just hidden the page or sent it away.
+    QMetaObject::invokeMethod(
+        m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+}
+
+void QtWebBrowser::discardWhenIdle()
+{
+    // The engine discards hidden pages only; one still loading would lose
+    // its load. Loading ends here again.
+    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_page->isVisible())
+        return;
+    m_discardWanted = false;
+    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
+        return;
+    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    // The engine lets go of the page's objects here only once the renderer
+    // has gone, a moment later; no signal says when.
+    QTimer::singleShot(kFreedMemoryDelayMs, m_context.get(), [] { returnFreedMemory(); });
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
@@ -237,6 +352,14 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
     // navigation; that pair comes next and is not reported. Any other main
     // frame navigation supersedes a stale mark.
     m_swallowNext = false;
+    if (m_quietLoad || m_waking)
+        return true;
+    if (m_stopped) {
+        // Back to the address the stopped page stands for: a reload.
+        if (url == m_stoppedUrl)
+            reported = false;
+        m_stopped = false;
+    }
     if (!reported)
         return true;
     const unsigned request = ++m_requests;
@@ -270,7 +393,7 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
 
 void QtWebBrowser::onLoadStarted()
 {
-    if (m_swallowNext) {
+    if (m_swallowNext || m_quietLoad || m_waking) {
         m_swallowNext = false;
         m_swallowing = true;
         return;
@@ -286,16 +409,28 @@ void QtWebBrowser::onLoadProgress(int progress)
         raiseDroppingErrors(events.ProgressChange, progress, 100);
 }
 
-void QtWebBrowser::onLoadFinished(bool ok)
+void QtWebBrowser::onLoadFinished()
 {
     if (m_swallowing) {
         m_swallowing = false;
+        m_quietLoad = false;
+        if (m_waking) {
+            m_waking = false;
+            // Queued: the engine is still finishing that load here.
+            if (auto request = std::exchange(m_afterWake, nullptr))
+                QMetaObject::invokeMethod(
+                    m_context.get(), [request = std::move(request)] { ignoreErrors(request); },
+                    Qt::QueuedConnection);
+        }
         return;
     }
+    if (!m_loadActive)
+        return; // its start was not reported, or a dead renderer's was finished already
     m_loadActive = false;
     m_busy = false;
-    if (ok)
-        m_crashReloaded = false;
+    if (m_discardWanted)
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
     // The classic component reports -1 when it is done.
     raiseDroppingErrors(events.ProgressChange, -1, 100);
     raiseDroppingErrors(events.DownloadComplete);
@@ -303,6 +438,8 @@ void QtWebBrowser::onLoadFinished(bool ok)
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
 {
+    if (m_quietLoad || m_stopped || m_waking)
+        return;
     // Commits without a load around them (#fragment, pushState, a new
     // window's first URL) must not leave Busy set by Navigate.
     if (!m_loadActive)
@@ -321,19 +458,35 @@ void QtWebBrowser::onCloseRequested()
 
 void QtWebBrowser::onRendererGone(bool crashed)
 {
-    // Reload once to keep the tab usable; a page that crashes again before
-    // loading is left alone rather than reloaded in a loop.
-    if (!crashed || m_crashReloaded)
+    // No reload: a page that kills its renderer would do it again, in a loop.
+    // Our own page shows instead, and reloading is the user's.
+    if (!crashed || m_stopped || !m_page)
         return;
-    m_crashReloaded = true;
+    m_stopped = true;
+    m_stoppedUrl = m_page->url();
+    m_stoppedTitle = m_page->title();
     // Queued: the page is still handling the dead renderer here.
     QMetaObject::invokeMethod(
-        m_context.get(),
-        [this] {
-            if (m_page)
-                m_page->triggerAction(QWebEnginePage::Reload);
-        },
-        Qt::QueuedConnection);
+        m_context.get(), [this] { showStoppedPage(); }, Qt::QueuedConnection);
+}
+
+void QtWebBrowser::showStoppedPage()
+{
+    if (!m_page || !m_stopped)
+        return;
+    // A load the renderer took with it still ends, for whoever waits on it.
+    if (m_loadActive) {
+        m_loadActive = false;
+        m_busy = false;
+        raiseDroppingErrors(events.ProgressChange, -1, 100);
+        raiseDroppingErrors(events.DownloadComplete);
+    }
+    if (!m_page || !m_stopped)
+        return; // a handler navigated elsewhere
+    m_quietLoad = true;
+    // Based on the address it replaces: its link back is then same-origin,
+    // which file pages need.
+    m_page->setHtml(stoppedPageHtml(m_stoppedUrl, m_stoppedTitle), m_stoppedUrl);
 }
 
 void registerQtWebBrowserFactory()

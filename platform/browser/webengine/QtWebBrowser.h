@@ -11,11 +11,12 @@
 #include "browser/WebBrowser.h"
 
 #include <QPointer>
+#include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QObject;
-class QUrl;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -41,6 +42,8 @@ public:
     bool Busy() const override { return m_busy; }
     bool Silent() const override { return m_silent; }
     void setSilent(bool silent) override { m_silent = silent; }
+    void ExitFullScreen() override;
+    void Discard() override;
     double zoomFactor() const override;
     void setZoomFactor(double factor) override;
 
@@ -60,10 +63,14 @@ private:
     QWebEnginePage *onNewWindow();
     void onLoadStarted();
     void onLoadProgress(int progress);
-    void onLoadFinished(bool ok);
+    void onLoadFinished();
     void onUrlChanged(const QUrl &url);
     void onCloseRequested();
     void onRendererGone(bool crashed);
+    void showStoppedPage();
+    void discardWhenIdle();
+    // A discarded page wakes first; the request then follows. True when deferred.
+    bool deferUntilAwake(BrowserPage &page, std::function<void()> request);
 
     // Context of every signal connection: dropped first on destruction so no
     // event reaches a browser being torn down.
@@ -77,7 +84,13 @@ private:
     bool m_swallowNext = false;   // a navigation was cancelled; its load pair is not reported
     bool m_swallowing = false;    // inside that cancelled load pair
     bool m_isChild = false;       // the page was created for another page's window.open
-    bool m_crashReloaded = false; // reloaded after a renderer crash, not yet loaded since
+    bool m_waking = false;        // a discarded page reloads its blank page; not reported
+    std::function<void()> m_afterWake; // the request that woke it
+    bool m_quietLoad = false;     // our stopped page is loading: none of it is reported
+    bool m_discardWanted = false; // Discard asked; done once hidden and idle
+    bool m_stopped = false;       // the renderer died; our stopped page stands in for the page
+    QUrl m_stoppedUrl;            // the address shown when it died
+    QString m_stoppedTitle;
     unsigned m_requests = 0;      // navigations begun: by the caller or the engine
     int m_suppressedDialogs = 0;
 };

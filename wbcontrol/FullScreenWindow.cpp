@@ -1,0 +1,7 @@
+#include "FullScreenWindow.h"
+
+FullScreenWindow::FullScreenWindow()
+{
+    setBorderless(true);
+    setBackColor(Qt::black);
+}
