@@ -310,6 +310,13 @@ protected:
         } else if (op < 92) {
             what = "dialog";
             dialog();
+        } else if (op < 95) {
+            what = "full screen";
+            bool accept = false;
+            const bool on = pick(3) != 0;
+            handler([&] { raise(browser(loaded).events.FullScreenRequested, on, accept); });
+            if (pick(4) == 0)
+                handler([] { w().LeaveFullScreen(); });
         } else {
             what = "page command";
             pageCommand();
@@ -333,6 +340,9 @@ protected:
         const std::vector<int16_t> open = openTabs();
         const std::set<int16_t> openSet(open.begin(), open.end());
         ASSERT_TRUE(openSet.count(w().CurrentTab)) << "selected tab " << w().CurrentTab << " not open";
+        if (const std::optional<int16_t> full = w().fullScreenTab()) {
+            ASSERT_EQ(*full, w().CurrentTab) << "only the selected tab's page fills the screen";
+        }
         for (int16_t i : seen) {
             ASSERT_TRUE(w().MTab.exists(i)) << i;
             const bool isOpen = openSet.count(i) != 0;
