@@ -74,8 +74,11 @@ class Hits(http.server.BaseHTTPRequestHandler):
         if self.path.startswith("/held/"):
             self.send_held(self.path[len("/held/"):])
             return
-        # The page says when it goes away (its tab closed, or navigated off).
+        # The page says when it has loaded and when it goes away (its tab
+        # closed, or navigated off).
         body = (b"<html><head><title>Loopback page</title></head><body>served<script>"
+                b"addEventListener('load', function () {"
+                b" navigator.sendBeacon('/loaded' + location.pathname); });"
                 b"addEventListener('pagehide', function () {"
                 b" navigator.sendBeacon('/page-gone' + location.pathname); });"
                 b"</script></body></html>")
@@ -282,8 +285,7 @@ class Session:
                 self.x("xdotool", "key", "Return")
                 wait_for("tab %d" % k, lambda: Hits.seen("/tab-%d" % k), bound=60)
             if self.shots:
-                # The engine asks for the icon once a page has loaded.
-                wait_for("the last page to load", lambda: len(Hits.seen("/favicon.ico")) >= more + 1, bound=30)
+                wait_for("the last page to load", lambda: Hits.seen("/loaded/tab-%d" % more), bound=30)
                 self.shot("three-tabs.png")
 
         # The close button hides the window; the tray icon brings it back.
