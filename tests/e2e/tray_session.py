@@ -177,6 +177,10 @@ class Session:
         return prog
 
     def start_x(self):
+        self.start_display()
+        self.start_tray()
+
+    def start_display(self):
         for n in range(91, 140):
             if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
                 break
@@ -186,6 +190,8 @@ class Session:
         self.spawn(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"], "xvfb.log")
         wait_for("the X server", lambda: subprocess.run(
             ["xdpyinfo"], env=self.env, capture_output=True).returncode == 0, bound=20)
+
+    def start_tray(self):
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                     "--height", "24", "--transparent", "false", "--expand", "true"], "trayer.log")
         self.panel = wait_for("the notification area", lambda: self.x(
