@@ -6,6 +6,7 @@
 #include "browser/webengine/EngineProfile.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -391,6 +392,29 @@ TEST(EngineCrash, OurPagesLinkLoadsTheAddressAgain)
     }
     EXPECT_TRUE(loaded) << r.log();
     EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
+}
+
+TEST(EngineCrash, ARecoveringPageLeavesTheKeyboardWithTheWindowThatHasIt)
+{
+    QtWebBrowser b;
+    Recorder r(b);
+    QWidget main;
+    b.widget()->setParent(&main);
+    main.resize(600, 400);
+    main.show();
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    // A dialog of the program's own, with the keyboard.
+    QWidget dialog;
+    dialog.resize(200, 100);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+
+    ASSERT_TRUE(killRenderer(b));
+    ASSERT_TRUE(waitUntil([&] { return pageText(b).contains("This page stopped"); })) << r.log();
+    // The engine has asked for the page's window by now; the keyboard is
+    // back with the dialog (or never left it).
+    EXPECT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
 }
 
 TEST(EngineMemory, AHiddenBlankPageGivesItsRendererBackAndLoadsAtOnceWhenNavigated)

@@ -3,6 +3,7 @@
 #include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
+#include <QGuiApplication>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
@@ -11,6 +12,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include <utility>
 
@@ -45,6 +47,12 @@ void returnFreedMemory()
     ::malloc_trim(0);
 #endif
 }
+
+// How long after our stopped page has loaded the keyboard is still kept
+// from the engine's late focus (the window system reports it a moment after
+// it was asked for), and how long at most it is kept at all.
+constexpr int kKeyboardSettleMs = 1000;
+constexpr int kKeyboardKeptAtMostMs = 10000;
 
 } // namespace
 
@@ -177,6 +185,7 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 
 QtWebBrowser::~QtWebBrowser()
 {
+    m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
     if (m_page)
         m_page->detach();
@@ -413,7 +422,8 @@ void QtWebBrowser::onLoadFinished()
 {
     if (m_swallowing) {
         m_swallowing = false;
-        m_quietLoad = false;
+        if (std::exchange(m_quietLoad, false))
+            stopKeepingKeyboardSoon();
         if (m_waking) {
             m_waking = false;
             // Queued: the engine is still finishing that load here.
@@ -465,9 +475,47 @@ void QtWebBrowser::onRendererGone(bool crashed)
     m_stopped = true;
     m_stoppedUrl = m_page->url();
     m_stoppedTitle = m_page->title();
+    keepKeyboardWhileRecovering();
     // Queued: the page is still handling the dead renderer here.
     QMetaObject::invokeMethod(
         m_context.get(), [this] { showStoppedPage(); }, Qt::QueuedConnection);
+}
+
+// Once a new renderer is ready after a crash, the engine gives the page the
+// keyboard and activates the page's window, wherever the user is: a dialog
+// of ours opened in the meantime (the address dialog) would lose its typing
+// to the page. Until our stopped page has settled, an activation of this
+// page's window that no click asked for gives the keyboard back.
+void QtWebBrowser::keepKeyboardWhileRecovering()
+{
+    m_keyboardKeeper = std::make_unique<QObject>();
+    QObject *keeper = m_keyboardKeeper.get();
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, keeper,
+                     [this, last = QPointer<QWindow>(QGuiApplication::focusWindow())](QWindow *now) mutable {
+                         QWindow *mine = m_view ? m_view->window()->windowHandle() : nullptr;
+                         if (now && now == mine && last && last != mine && last->isVisible()
+                             && QGuiApplication::mouseButtons() == Qt::NoButton) {
+                             last->requestActivate();
+                             return;
+                         }
+                         last = now;
+                     });
+    QTimer::singleShot(kKeyboardKeptAtMostMs, keeper, [this, keeper] { stopKeepingKeyboard(keeper); });
+}
+
+void QtWebBrowser::stopKeepingKeyboardSoon()
+{
+    if (QObject *keeper = m_keyboardKeeper.get())
+        QTimer::singleShot(kKeyboardSettleMs, keeper, [this, keeper] { stopKeepingKeyboard(keeper); });
+}
+
+// Called from the keeper's own timers: it goes once they have returned.
+void QtWebBrowser::stopKeepingKeyboard(QObject *keeper)
+{
+    if (m_keyboardKeeper.get() != keeper)
+        return;
+    QObject::disconnect(qGuiApp, nullptr, keeper, nullptr);
+    m_keyboardKeeper.release()->deleteLater();
 }
 
 void QtWebBrowser::showStoppedPage()

@@ -68,6 +68,9 @@ private:
     void onCloseRequested();
     void onRendererGone(bool crashed);
     void showStoppedPage();
+    void keepKeyboardWhileRecovering();
+    void stopKeepingKeyboardSoon();
+    void stopKeepingKeyboard(QObject *keeper);
     void discardWhenIdle();
     // A discarded page wakes first; the request then follows. True when deferred.
     bool deferUntilAwake(BrowserPage &page, std::function<void()> request);
@@ -75,6 +78,8 @@ private:
     // Context of every signal connection: dropped first on destruction so no
     // event reaches a browser being torn down.
     std::unique_ptr<QObject> m_context;
+    // Alive while the keyboard is kept from a recovering renderer's focus.
+    std::unique_ptr<QObject> m_keyboardKeeper;
     QPointer<QWebEngineView> m_view;
     QPointer<BrowserPage> m_page; // a child of m_view
 
