@@ -6,6 +6,7 @@
 #include "browser/webengine/EngineProfile.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -422,19 +423,22 @@ TEST(EngineMemory, AHiddenBlankPageGivesItsRendererBackAndLoadsAtOnceWhenNavigat
     QtWebBrowser b;
     Recorder r(b);
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    const qint64 renderer = Access::page(b)->renderProcessPid();
+    ASSERT_GT(renderer, 0);
     b.Navigate("About:Blank");
     b.Discard();
-    ASSERT_TRUE(waitUntil([&] {
-        return Access::page(b)->lifecycleState() == QWebEnginePage::LifecycleState::Discarded;
-    })) << r.log();
-    EXPECT_TRUE(waitUntil([&] { return Access::page(b)->renderProcessPid() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return Access::page(b) == nullptr; })) << r.log();
+    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(renderer)); }))
+        << "the page's renderer ends with it";
     EXPECT_EQ(b.LocationURL(), "about:blank");
     EXPECT_FALSE(b.Busy());
+    b.Stop(); // nothing to stop, nothing brought back
+    EXPECT_EQ(Access::page(b), nullptr);
+    EXPECT_THROW(b.GoBack(), tk::TkError) << "as in a new browser, no history";
 
     r.events.clear();
     ASSERT_TRUE(load(b, r, pageUrl("b.html")));
     EXPECT_EQ(b.LocationName(), "Page B");
-    EXPECT_EQ(Access::page(b)->lifecycleState(), QWebEnginePage::LifecycleState::Active);
     EXPECT_EQ(r.args("BeforeNavigate2"), QStringList{pageUrl("b.html")}) << r.log();
     EXPECT_EQ(r.count("DownloadBegin"), 1) << "as a new page loads: " << r.log();
     EXPECT_EQ(r.count("DownloadComplete"), 1) << r.log();

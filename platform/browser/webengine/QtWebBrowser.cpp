@@ -3,7 +3,9 @@
 #include "browser/webengine/EngineProfile.h"
 #include "toolkit/TkError.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
@@ -37,14 +39,24 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
 }
 
-constexpr int kFreedMemoryDelayMs = 2000;
+// What the engine frees for a page that went (a discarded page's objects, a
+// renderer's host side once it has ended) stays in this process's heap until
+// the allocator is asked to hand it back: most of the page's share here. The
+// frees trickle in after the page went, and no signal says when they are
+// done, so the heap is trimmed once they have been quiet for a moment.
+constexpr int kFreedMemoryQuietMs = 1000;
 
-// What the engine freed for a discarded page stays in this process's heap
-// until the allocator is asked to hand it back: most of the page's share here.
-void returnFreedMemory()
+void returnFreedMemorySoon()
 {
 #if defined(__GLIBC__)
-    ::malloc_trim(0);
+    static QPointer<QTimer> quiet;
+    if (!quiet) {
+        quiet = new QTimer(QCoreApplication::instance());
+        quiet->setSingleShot(true);
+        quiet->setInterval(kFreedMemoryQuietMs);
+        QObject::connect(quiet, &QTimer::timeout, [] { ::malloc_trim(0); });
+    }
+    quiet->start();
 #endif
 }
 
@@ -133,8 +145,17 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 {
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
+    createPage();
+}
+
+// A page as a new browser has it: no history, no zoom, nothing pending.
+BrowserPage &QtWebBrowser::createPage()
+{
     m_page = new BrowserPage(this, EngineProfile::instance().profile(), m_view);
     m_view->setPage(m_page);
+    m_isChild = false;
+    m_discardedUrl.clear();
+    m_discardedTitle.clear();
     // Off by default; the shell decides whether a request is granted.
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 
@@ -150,7 +171,10 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                          // Normal termination also comes when pages close or are discarded.
-                         onRendererGone(status != QWebEnginePage::NormalTerminationStatus);
+                         const bool crashed = status != QWebEnginePage::NormalTerminationStatus;
+                         if (!crashed)
+                             returnFreedMemorySoon();
+                         onRendererGone(crashed);
                      });
 
     QObject::connect(p, &QWebEnginePage::fullScreenRequested, ctx, [this](QWebEngineFullScreenRequest request) {
@@ -181,6 +205,7 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
                              m_page->setFeaturePermission(origin, feature,
                                                           QWebEnginePage::PermissionDeniedByUser);
                      });
+    return *m_page;
 }
 
 QtWebBrowser::~QtWebBrowser()
@@ -202,35 +227,31 @@ QWebEnginePage *QtWebBrowser::page() const
     return m_page;
 }
 
-BrowserPage &QtWebBrowser::livePage() const
+BrowserPage &QtWebBrowser::livePage()
 {
-    if (!m_page)
+    if (!m_view)
         throw TkError(kComponentError, "the web browser's view is gone");
-    return *m_page;
+    return m_page ? *m_page : createPage();
 }
 
-bool QtWebBrowser::deferUntilAwake(BrowserPage &page, std::function<void()> request)
+// A request that loads wants the page kept.
+BrowserPage &QtWebBrowser::pageToLoad()
 {
+    BrowserPage &page = livePage();
     m_discardWanted = false;
-    if (page.lifecycleState() == QWebEnginePage::LifecycleState::Active && !m_waking)
-        return false;
-    // Waking reloads the page kept (the blank one), and a load asked for at
-    // the same time gets tangled with it: the request waits for that reload,
-    // which nobody is told about. The caller sees Busy at once all the same.
-    m_afterWake = std::move(request);
-    m_busy = true;
-    if (!m_waking) {
-        m_waking = true;
-        page.setLifecycleState(QWebEnginePage::LifecycleState::Active);
-    }
-    return true;
+    return page;
+}
+
+BrowserPage *QtWebBrowser::pageIfAny() const
+{
+    if (!m_view)
+        throw TkError(kComponentError, "the web browser's view is gone");
+    return m_page;
 }
 
 void QtWebBrowser::Navigate(const QString &address)
 {
-    BrowserPage &page = livePage();
-    if (deferUntilAwake(page, [this, address] { Navigate(address); }))
-        return;
+    BrowserPage &page = pageToLoad();
     QString text = address.trimmed();
     // Chromium blocks about: URLs that are not lower case ("about:Blank" ends
     // as about:blank#blocked).
@@ -257,9 +278,7 @@ void QtWebBrowser::Navigate(const QString &address)
 
 void QtWebBrowser::Refresh()
 {
-    BrowserPage &page = livePage();
-    if (deferUntilAwake(page, [this] { Refresh(); }))
-        return;
+    BrowserPage &page = pageToLoad();
     ++m_requests;
     // Reloading our stopped page would only show it again.
     if (m_stopped) {
@@ -272,7 +291,8 @@ void QtWebBrowser::Refresh()
 
 void QtWebBrowser::Stop()
 {
-    livePage().triggerAction(QWebEnginePage::Stop);
+    if (BrowserPage *page = pageIfAny())
+        page->triggerAction(QWebEnginePage::Stop);
     // A started load still ends with its DownloadComplete; one that never
     // started is gone.
     m_busy = m_loadActive;
@@ -280,11 +300,9 @@ void QtWebBrowser::Stop()
 
 void QtWebBrowser::GoBack()
 {
-    BrowserPage &page = livePage();
+    BrowserPage &page = pageToLoad();
     if (!page.history()->canGoBack())
         throw TkError(kComponentError, "no page to go back to");
-    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoBack(); }); }))
-        return;
     // Busy is left to the engine: Chromium may skip the step entirely
     // (entries a script added without a user gesture).
     ++m_requests;
@@ -293,11 +311,9 @@ void QtWebBrowser::GoBack()
 
 void QtWebBrowser::GoForward()
 {
-    BrowserPage &page = livePage();
+    BrowserPage &page = pageToLoad();
     if (!page.history()->canGoForward())
         throw TkError(kComponentError, "no page to go forward to");
-    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoForward(); }); }))
-        return;
     ++m_requests;
     page.triggerAction(QWebEnginePage::Forward);
 }
@@ -307,7 +323,7 @@ QString QtWebBrowser::LocationURL() const
 {
     if (m_stopped)
         return m_stoppedUrl.toString();
-    return m_page ? m_page->url().toString() : QString();
+    return (m_page ? m_page->url() : m_discardedUrl).toString();
 }
 
 double QtWebBrowser::zoomFactor() const
@@ -324,12 +340,13 @@ QString QtWebBrowser::LocationName() const
 {
     if (m_stopped)
         return m_stoppedTitle;
-    return m_page ? m_page->title() : QString();
+    return m_page ? m_page->title() : m_discardedTitle;
 }
 
 void QtWebBrowser::ExitFullScreen()
 {
-    livePage().triggerAction(QWebEnginePage::ExitFullScreen);
+    if (BrowserPage *page = pageIfAny())
+        page->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 
 void QtWebBrowser::Discard()
@@ -340,19 +357,26 @@ void QtWebBrowser::Discard()
         m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
+// The page goes altogether: what the engine keeps for a page even without
+// its renderer (its web contents, history, frames' state) is most of what a
+// closed tab would otherwise hold on to. The view stays for the control, and
+// a new page comes with the next request, as in a new browser.
 void QtWebBrowser::discardWhenIdle()
 {
-    // The engine discards hidden pages only; one still loading would lose
-    // its load. Loading ends here again.
-    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_page->isVisible())
+    // A page still loading would lose its load; loading ends here again. A
+    // shown page is the user's.
+    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible())
         return;
     m_discardWanted = false;
-    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
-        return;
-    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
-    // The engine lets go of the page's objects here only once the renderer
-    // has gone, a moment later; no signal says when.
-    QTimer::singleShot(kFreedMemoryDelayMs, m_context.get(), [] { returnFreedMemory(); });
+    BrowserPage *page = m_page;
+    m_discardedUrl = page->url();
+    m_discardedTitle = page->title();
+    page->detach();
+    m_page = nullptr;
+    m_stopped = false;
+    m_keyboardKeeper.reset();
+    delete page;
+    returnFreedMemorySoon();
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
@@ -361,7 +385,7 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
     // navigation; that pair comes next and is not reported. Any other main
     // frame navigation supersedes a stale mark.
     m_swallowNext = false;
-    if (m_quietLoad || m_waking)
+    if (m_quietLoad)
         return true;
     if (m_stopped) {
         // Back to the address the stopped page stands for: a reload.
@@ -394,15 +418,16 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
     bool cancel = false;
     raiseDroppingErrors(events.NewWindow2, target, cancel);
     auto *browser = dynamic_cast<QtWebBrowser *>(target);
-    if (cancel || !browser || browser == this || !browser->m_page)
+    if (cancel || !browser || browser == this || !browser->m_view)
         return nullptr; // refused: the engine drops the window
+    BrowserPage &page = browser->pageToLoad();
     browser->m_isChild = true;
-    return browser->m_page; // the engine loads the target there
+    return &page; // the engine loads the target there
 }
 
 void QtWebBrowser::onLoadStarted()
 {
-    if (m_swallowNext || m_quietLoad || m_waking) {
+    if (m_swallowNext || m_quietLoad) {
         m_swallowNext = false;
         m_swallowing = true;
         return;
@@ -424,14 +449,6 @@ void QtWebBrowser::onLoadFinished()
         m_swallowing = false;
         if (std::exchange(m_quietLoad, false))
             stopKeepingKeyboardSoon();
-        if (m_waking) {
-            m_waking = false;
-            // Queued: the engine is still finishing that load here.
-            if (auto request = std::exchange(m_afterWake, nullptr))
-                QMetaObject::invokeMethod(
-                    m_context.get(), [request = std::move(request)] { ignoreErrors(request); },
-                    Qt::QueuedConnection);
-        }
         return;
     }
     if (!m_loadActive)
@@ -448,7 +465,7 @@ void QtWebBrowser::onLoadFinished()
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
 {
-    if (m_quietLoad || m_stopped || m_waking)
+    if (m_quietLoad || m_stopped)
         return;
     // Commits without a load around them (#fragment, pushState, a new
     // window's first URL) must not leave Busy set by Navigate.
