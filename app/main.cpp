@@ -4,6 +4,7 @@
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
 #include "browser/webengine/QtWebBrowser.h"
+#include "browser/webengine/SceneGraph.h"
 #include "toolkit/SingleInstance.h"
 #include "win32/Win32.h"
 
@@ -29,6 +30,7 @@ void bringBack()
 
 int main(int argc, char *argv[])
 {
+    tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));

@@ -9,6 +9,7 @@
 #include "Wait.h"
 #include "WBControl.h"
 #include "browser/webengine/QtWebBrowser.h"
+#include "browser/webengine/SceneGraph.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Form.h"
 
@@ -142,6 +143,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "as root the engine needs QTWEBENGINE_DISABLE_SANDBOX=1\n");
         return 2;
     }
+    // As the program chooses its scene graph.
+    tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     tk::setUpFonts();

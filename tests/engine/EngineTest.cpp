@@ -4,6 +4,7 @@
 #include "ErrorOf.h"
 #include "QtWebBrowserTestAccess.h"
 #include "browser/webengine/EngineProfile.h"
+#include "browser/webengine/SceneGraph.h"
 
 #include <QDialog>
 #include <QFile>
@@ -461,4 +462,33 @@ TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)
 int main(int argc, char **argv)
 {
     return runEngineTests(argc, argv, writePages);
+}
+
+TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands)
+{
+    using tk::GraphicsFacts;
+    using tk::SceneGraph;
+    const auto facts = [](const char *forced, bool userChose, bool softwareGl, bool gpu) {
+        GraphicsFacts f;
+        f.forced = QString::fromLatin1(forced);
+        f.userChose = userChose;
+        f.softwareGl = softwareGl;
+        f.gpuDevice = gpu;
+        return f;
+    };
+    const struct {
+        GraphicsFacts facts;
+        SceneGraph expected;
+        const char *why;
+    } rows[] = {
+        {facts("", false, false, true), SceneGraph::Default, "a GPU: the hardware path stays"},
+        {facts("", false, false, false), SceneGraph::Software, "no render node: OpenGL would be software"},
+        {facts("", false, true, true), SceneGraph::Software, "Mesa told to draw in software"},
+        {facts("", true, false, false), SceneGraph::Default, "the user's own backend stands"},
+        {facts("software", true, false, true), SceneGraph::Software, "forced"},
+        {facts("default", false, true, false), SceneGraph::Default, "forced"},
+        {facts("bogus", false, false, true), SceneGraph::Default, "an unknown value decides nothing"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(tk::sceneGraphFor(row.facts), row.expected) << row.why;
 }
