@@ -6,6 +6,7 @@
 #include "browser/webengine/QtWebBrowser.h"
 #include "browser/webengine/SceneGraph.h"
 #include "toolkit/SingleInstance.h"
+#include "toolkit/StartupTrace.h"
 #include "win32/Win32.h"
 
 #include <QApplication>
@@ -26,13 +27,33 @@ void bringBack()
     tk::SetForegroundWindow(hWnd);
 }
 
+// Marks the main window's first paint for the start-up trace.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget *window)
+    {
+        if (window)
+            window->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            tk::startupMark("main window painted");
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    tk::startupMark("main entered");
     tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    tk::startupMark("application object made");
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -44,12 +65,15 @@ int main(int argc, char *argv[])
         return 0;
     }
     instance.startedAgain = bringBack;
+    tk::startupMark("one instance checked");
 
     tk::setUpFonts();
     tk::registerQtWebBrowserFactory();
 
     tk::FormInstanceBase::setLastFormUnloadedHandler([] { QCoreApplication::quit(); });
     forms::Form1->Show();
+    tk::startupMark("main window built and shown");
+    FirstPaint firstPaint(forms::Form1->peer());
     const int rc = QApplication::exec();
     // However the loop ended, no half-written download outlives the engine.
     tk::cancelRunningDownloads();

@@ -1,6 +1,7 @@
 #include "browser/webengine/QtWebBrowser.h"
 
 #include "browser/webengine/EngineProfile.h"
+#include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
 #include <QCoreApplication>
@@ -143,9 +144,11 @@ private:
 
 QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 {
+    startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
     createPage();
+    startupMark("engine page made");
 }
 
 // A page as a new browser has it: no history, no zoom, nothing pending.
