@@ -47,10 +47,18 @@ def whole_rows(summary):
             met = "yes" if ratio["median"] <= target else "no"
         else:
             vs = s["tavrin_vs_one"]
-            goal = "≤ %.2f × one page: %s" % (CLOSED_WITHIN, spread(vs, "x"))
+            goal = "Tavrin ≤ %.2f × its one page: %s (floor %s)" % (
+                CLOSED_WITHIN, spread(vs, "x"), value(s["floor_vs_one"]["median"], "x"))
             met = "yes" if vs["median"] <= CLOSED_WITHIN else "no"
         rows.append(["%s (%s)" % (label, unit), spread(s["tavrin"], unit), spread(s["floor"], unit),
                      spread(ratio, "x"), goal, met])
+        if key == "ten_tabs" and "input" in summary:
+            a = summary["input"]
+            rows.append(["  of it, asking (s)", spread(a["tavrin"], "s"), spread(a["floor"], "s"), "", "", ""])
+            if "xdotool" in summary:
+                a = summary["xdotool"]
+                rows.append(["  of that, in xdotool (s)", spread(a["tavrin"], "s"), spread(a["floor"], "s"),
+                             "", "", ""])
     return rows
 
 
