@@ -33,6 +33,12 @@ What one run measures:
              page stays), once memory has settled: sampled every 0.5 s until
              three samples agree within 1 %, at most 10 s.
 
+PSS divides a page among every process mapping it, so another program running
+Qt WebEngine beside the harness takes a share of the engine's library pages
+and both programs read lower. Each run waits (up to 2 min) until no other
+process maps the engine's library; a round where one turned up all the same is
+counted in the summary as disturbed.
+
 usage: harness.py [--build DIR] [--rounds N] [--json FILE]
        TAVRIN_BENCH_ROUNDS=N sets the default for --rounds (9).
 """
@@ -161,6 +167,31 @@ def pss_mib(root):
             if line.startswith("Pss:"):
                 total += int(line.split()[1])
     return total / 1024.0, count
+
+
+def foreign_engines(root):
+    """Processes outside root's tree that map Qt WebEngine: they share its
+    library pages with the tree and so lower the tree's PSS."""
+    ours = set(process_tree(root)) if root else set()
+    found = 0
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) in ours or int(entry) == os.getpid():
+            continue
+        try:
+            with open("/proc/%s/maps" % entry) as f:
+                if "libQt6WebEngineCore" in f.read():
+                    found += 1
+        except OSError:
+            continue
+    return found
+
+
+def wait_for_quiet(bound=120.0):
+    """Waits, for at most bound seconds, until no other program runs the engine."""
+    deadline = time.monotonic() + bound
+    while foreign_engines(None) and time.monotonic() < deadline:
+        time.sleep(1.0)
+    return foreign_engines(None)
 
 
 def settled_pss(root, bound=10.0):
@@ -368,6 +399,7 @@ class Run:
 
         time.sleep(max(0.0, first + 2.0 - time.monotonic()))
         fig["mem_one"], fig["procs_one"] = pss_mib(self.proc.pid)
+        fig["foreign"] = foreign_engines(self.proc.pid)
 
         self.main = wait_for("the main window", self.window, bound=30, step=0.05)
         wanted = {"loaded-%d" % n for n in range(PAGES)}
@@ -388,6 +420,7 @@ class Run:
 
         time.sleep(max(0.0, ten + 2.0 - time.monotonic()))
         fig["mem_ten"], fig["procs_ten"] = pss_mib(self.proc.pid)
+        fig["foreign"] = max(fig["foreign"], foreign_engines(self.proc.pid))
 
         # Nine closed: the tab shown each time, the last opened first.
         for left in range(PAGES - 1, 0, -1):
@@ -398,6 +431,7 @@ class Run:
             raise Failure("after closing, the pages left are %s" % sorted(self.loaded()))
         fig["mem_closed"] = settled_pss(self.proc.pid)
         fig["procs_closed"] = pss_mib(self.proc.pid)[1]
+        fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
         return fig
 
 
@@ -424,6 +458,8 @@ def summarise(rounds):
 def one_run(program, build, port, attempts=2):
     """One run; a run that fails for the harness's own reasons is tried once more."""
     for attempt in range(attempts):
+        if wait_for_quiet():
+            print("  another program runs Qt WebEngine: the memory of this run reads low", flush=True)
         r = Run(program, build, port)
         try:
             return r.run()
@@ -477,6 +513,7 @@ def main():
         server.server_close()
 
     summary = summarise(rounds)
+    summary["disturbed_rounds"] = sum(1 for r in rounds if r["tavrin"]["foreign"] or r["floor"]["foreign"])
     if args.json:
         with open(args.json, "w") as f:
             json.dump({"pages": PAGES, "rounds": rounds, "summary": summary}, f, indent=1)

@@ -118,6 +118,10 @@ def main():
         n = len(data["rounds"])
         parts.append("Whole programs, Tavrin against the bare engine (%d rounds after a warm-up; "
                      "ratio = Tavrin / floor in the same round)\n" % n + whole_table(data["summary"]))
+        disturbed = data["summary"].get("disturbed_rounds", 0)
+        if disturbed:
+            parts[-1] += ("\nnote: in %d of the rounds another program ran Qt WebEngine beside the harness,"
+                          " which lowers the memory figures of the run it overlapped" % disturbed)
     print("\n\n".join(parts))
     return 0
 
