@@ -14,30 +14,35 @@ What one run measures:
   start      from spawning the program to its first page reading loaded-0
              (Tavrin's first page is start.html in its program directory; the
              floor gets the same page as its argument);
-  mem one    PSS of the whole process tree, every engine helper included
-             (/proc/<pid>/smaps_rollup), 2 s after the first page loaded;
+  mem one    memory of the whole process tree, every engine helper included
+             (see below), 2 s after the first page loaded;
   ten tabs   nine more pages asked for as new tabs, ten pages open in all:
              from the first request to the tenth page reading loaded.
              Tavrin is asked as a person asks it: Ctrl+T, the address typed
              into its dialog, Enter, by real X input (xdotool), one page after
              the other. The floor is given the nine addresses at once on its
              standard input (its command line while it runs), so it pays no
-             input at all: its figure is the engine's own cost of opening them;
+             input at all: its figure is the engine's own cost of opening them.
              The time from the first Ctrl+T to the last Enter is kept as well
              ("asking"), and of it the time spent inside the xdotool calls that
              send the keys (starting them, their X round trips; not the polls
              for the dialog's focus, which wait for the program), which is the
              harness's cost, not the program's;
-  mem ten    PSS 2 s after the tenth page loaded;
-  mem closed PSS after nine of the ten tabs are closed with Ctrl+W (the first
+  mem ten    memory 2 s after the tenth page loaded;
+  mem closed memory after nine of the ten tabs are closed with Ctrl+W (the first
              page stays), once memory has settled: sampled every 0.5 s until
              three samples agree within 1 %, at most 10 s.
 
-PSS divides a page among every process mapping it, so another program running
-Qt WebEngine beside the harness takes a share of the engine's library pages
-and both programs read lower. Each run waits (up to 2 min) until no other
-process maps the engine's library; a round where one turned up all the same is
-counted in the summary as disturbed.
+Memory: PSS divides a page among every process mapping it, so another program
+running Qt WebEngine beside the harness would take a share of the engine's
+library pages and lower both programs' PSS by tens of MiB, at random moments.
+The figure kept is therefore the tree's resident pages with each page counted
+once (page frames from /proc/<pid>/pagemap, for the mappings smaps says hold
+any): what the tree's PSS sums to when nothing outside it maps those pages,
+which nothing running beside it moves. Reading page frames takes root
+(CAP_SYS_ADMIN); without it the figure falls back to PSS. The PSS read at the
+same moment is kept in the JSON file (pss_*). Rounds during which another
+program ran the engine are counted as disturbed: their times shared the CPU.
 
 usage: harness.py [--build DIR] [--rounds N] [--json FILE]
        TAVRIN_BENCH_ROUNDS=N sets the default for --rounds (9).
@@ -47,6 +52,7 @@ import argparse
 import http.server
 import json
 import os
+import re
 import shutil
 import signal
 import socket
@@ -169,6 +175,52 @@ def pss_mib(root):
     return total / 1024.0, count
 
 
+# A pagemap entry's top byte holds "present" in its top bit; its low 55 bits
+# are the page frame (read as 0 without CAP_SYS_ADMIN).
+_PRESENT = bytes(1 if b >= 0x80 else 0 for b in range(256))
+_PFN = (1 << 55) - 1
+
+
+def tree_pages_mib(root):
+    """The tree's resident pages, each page counted once however many of the
+    tree's processes map it: what the tree's PSS sums to when nothing outside
+    it maps the same pages. None when the page frames cannot be read."""
+    frames = set()
+    for pid in process_tree(root):
+        try:
+            with open("/proc/%d/smaps" % pid) as f:
+                lines = f.read().splitlines()
+            pagemap = open("/proc/%d/pagemap" % pid, "rb")
+        except OSError:
+            continue
+        with pagemap:
+            start = end = 0
+            for line in lines:
+                head = line.split(" ", 1)[0]
+                if "-" in head and not head.endswith(":"):
+                    a, b = head.split("-")
+                    start, end = int(a, 16), int(b, 16)
+                elif line.startswith("Rss:") and line.split()[1] != "0":
+                    try:
+                        pagemap.seek(start // 4096 * 8)
+                        data = pagemap.read((end - start) // 4096 * 8)
+                    except OSError:
+                        continue
+                    for m in re.finditer(b"\x01", data[7::8].translate(_PRESENT)):
+                        i = m.start() * 8
+                        frames.add(int.from_bytes(data[i:i + 8], "little") & _PFN)
+    if frames <= {0}:
+        return None
+    return len(frames) * 4096 / 1048576.0
+
+
+def memory(root):
+    """The figure kept: the tree's pages once each (PSS if page frames are out of reach), PSS, processes."""
+    pss, count = pss_mib(root)
+    once = tree_pages_mib(root)
+    return (once if once is not None else pss), pss, count
+
+
 def foreign_engines(root):
     """Processes outside root's tree that map Qt WebEngine: they share its
     library pages with the tree and so lower the tree's PSS."""
@@ -186,22 +238,14 @@ def foreign_engines(root):
     return found
 
 
-def wait_for_quiet(bound=120.0):
-    """Waits, for at most bound seconds, until no other program runs the engine."""
-    deadline = time.monotonic() + bound
-    while foreign_engines(None) and time.monotonic() < deadline:
-        time.sleep(1.0)
-    return foreign_engines(None)
-
-
-def settled_pss(root, bound=10.0):
+def settled_memory(root, bound=10.0):
     """Samples every 0.5 s until three samples agree within 1 %, at most bound seconds."""
     deadline = time.monotonic() + bound
-    samples = [pss_mib(root)[0]]
+    samples = [memory(root)]
     while time.monotonic() < deadline:
         time.sleep(0.5)
-        samples.append(pss_mib(root)[0])
-        last = samples[-3:]
+        samples.append(memory(root))
+        last = [m[0] for m in samples[-3:]]
         if len(last) == 3 and max(last) - min(last) <= 0.01 * min(last):
             break
     return samples[-1]
@@ -398,7 +442,7 @@ class Run:
         fig["start"] = first - t0
 
         time.sleep(max(0.0, first + 2.0 - time.monotonic()))
-        fig["mem_one"], fig["procs_one"] = pss_mib(self.proc.pid)
+        fig["mem_one"], fig["pss_one"], fig["procs_one"] = memory(self.proc.pid)
         fig["foreign"] = foreign_engines(self.proc.pid)
 
         self.main = wait_for("the main window", self.window, bound=30, step=0.05)
@@ -419,7 +463,7 @@ class Run:
         fig["ten_tabs"] = ten - asked
 
         time.sleep(max(0.0, ten + 2.0 - time.monotonic()))
-        fig["mem_ten"], fig["procs_ten"] = pss_mib(self.proc.pid)
+        fig["mem_ten"], fig["pss_ten"], fig["procs_ten"] = memory(self.proc.pid)
         fig["foreign"] = max(fig["foreign"], foreign_engines(self.proc.pid))
 
         # Nine closed: the tab shown each time, the last opened first.
@@ -429,8 +473,7 @@ class Run:
                      bound=30)
         if self.loaded() != {"loaded-0"}:
             raise Failure("after closing, the pages left are %s" % sorted(self.loaded()))
-        fig["mem_closed"] = settled_pss(self.proc.pid)
-        fig["procs_closed"] = pss_mib(self.proc.pid)[1]
+        fig["mem_closed"], fig["pss_closed"], fig["procs_closed"] = settled_memory(self.proc.pid)
         fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
         return fig
 
@@ -458,8 +501,6 @@ def summarise(rounds):
 def one_run(program, build, port, attempts=2):
     """One run; a run that fails for the harness's own reasons is tried once more."""
     for attempt in range(attempts):
-        if wait_for_quiet():
-            print("  another program runs Qt WebEngine: the memory of this run reads low", flush=True)
         r = Run(program, build, port)
         try:
             return r.run()

@@ -121,7 +121,7 @@ def main():
         disturbed = data["summary"].get("disturbed_rounds", 0)
         if disturbed:
             parts[-1] += ("\nnote: in %d of the rounds another program ran Qt WebEngine beside the harness,"
-                          " which lowers the memory figures of the run it overlapped" % disturbed)
+                          " and shared the CPU with it" % disturbed)
     print("\n\n".join(parts))
     return 0
 
