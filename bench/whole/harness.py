@@ -559,6 +559,7 @@ def main():
         with open(args.json, "w") as f:
             json.dump({"pages": PAGES, "rounds": rounds, "summary": summary}, f, indent=1)
     if not args.json:        # otherwise the caller prints the table (make bench: with the others)
+        sys.dont_write_bytecode = True
         sys.path.insert(0, HERE)
         import table
         print()
