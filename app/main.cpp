@@ -7,6 +7,7 @@
 #include "browser/webengine/SceneGraph.h"
 #include "toolkit/SingleInstance.h"
 #include "toolkit/StartupTrace.h"
+#include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
 #include <QApplication>
@@ -16,12 +17,32 @@ namespace {
 // How long a second start waits for the running one to hear it.
 constexpr int kNotifyTimeoutMs = 1500;
 
-// Started again while running: the window comes back as a double click on
-// the tray icon brings it, then to the front.
-void bringBack()
+// The addresses among the program's arguments: whatever is not an option
+// (options are Qt's and the engine's).
+QStringList addressesIn(const QStringList &arguments)
+{
+    QStringList addresses;
+    for (const QString &a : arguments)
+        if (!a.startsWith(QLatin1Char('-')) && !a.trimmed().isEmpty())
+            addresses << a;
+    return addresses;
+}
+
+// Each address opens in a new tab, as the address dialog opens one.
+void openInTabs(const QStringList &addresses)
+{
+    for (const QString &address : addresses)
+        forms::Form1->WBControl1.NewWindow(address);
+}
+
+// Started again while running: the addresses it was given open in tabs, and
+// the window comes back as a double click on the tray icon brings it, then
+// to the front.
+void startedAgain(const QStringList &arguments)
 {
     if (!forms::Form1.isLoaded())
         return;
+    tk::ignoreErrors([&] { openInTabs(addressesIn(arguments)); });
     const int32_t hWnd = forms::Form1->hWnd();
     tk::SendMessageA(hWnd, TrayCallbackMessage, 0, tk::WM_LBUTTONDBLCLK);
     tk::SetForegroundWindow(hWnd);
@@ -60,11 +81,12 @@ int main(int argc, char *argv[])
     // One Tavrin per user: a second start hands over and ends before the
     // engine or its profile is touched.
     tk::SingleInstance instance(QStringLiteral("tavrin"));
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (!instance.isPrimary()) {
-        instance.notifyPrimary(kNotifyTimeoutMs);
+        instance.notifyPrimary(kNotifyTimeoutMs, arguments);
         return 0;
     }
-    instance.startedAgain = bringBack;
+    instance.startedAgain = startedAgain;
     tk::startupMark("one instance checked");
 
     tk::setUpFonts();
@@ -73,6 +95,7 @@ int main(int argc, char *argv[])
     tk::FormInstanceBase::setLastFormUnloadedHandler([] { QCoreApplication::quit(); });
     forms::Form1->Show();
     tk::startupMark("main window built and shown");
+    tk::ignoreErrors([&] { openInTabs(addressesIn(arguments)); });
     FirstPaint firstPaint(forms::Form1->peer());
     const int rc = QApplication::exec();
     // However the loop ended, no half-written download outlives the engine.

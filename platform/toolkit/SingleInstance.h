@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -22,12 +23,13 @@ public:
 
     // Whether this process is the one that runs.
     bool isPrimary() const { return m_primary; }
-    // Tells the running process it was started again, waiting at most
-    // timeoutMs for it to listen (it may be starting at this very moment).
-    bool notifyPrimary(int timeoutMs);
+    // Tells the running process it was started again, with the arguments
+    // it was started with, waiting at most timeoutMs for it to listen (it
+    // may be starting at this very moment).
+    bool notifyPrimary(int timeoutMs, const QStringList &arguments = {});
 
     // Raised in the running process each time another start tells it.
-    std::function<void()> startedAgain;
+    std::function<void(const QStringList &arguments)> startedAgain;
 
 private:
     QString m_socketPath;
