@@ -1,10 +1,13 @@
 # make run   builds and starts Tavrin
 # make test  builds and runs every test (on Qt's offscreen platform)
+# make install / make uninstall   into and out of $(PREFIX)
+# make package   a Debian package, build/tavrin_<version>_<arch>.deb
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test sanitize bench install uninstall package clean
 
 all: build
 
@@ -35,6 +38,21 @@ sanitize: deps
 
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do QT_QPA_PLATFORM=offscreen $$b; done
+
+# Installs what $(BUILD) holds, building it first if there is none, so that
+# `make && sudo make install` builds as you and installs as root.
+install:
+	@[ -x $(BUILD)/tavrin ] || $(MAKE) build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes what the last install from $(BUILD) put in place, by its manifest.
+uninstall:
+	@[ -f $(BUILD)/install_manifest.txt ] || { echo "no $(BUILD)/install_manifest.txt: nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD)/install_manifest.txt
+	sed -n 's,/tavrin/tavrin$$,/tavrin,p' $(BUILD)/install_manifest.txt | xargs -r -d '\n' rmdir --ignore-fail-on-non-empty
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
