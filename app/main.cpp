@@ -71,23 +71,24 @@ public:
 int main(int argc, char *argv[])
 {
     tk::startupMark("main entered");
+    // One Tavrin per user: a later start hands its addresses over and ends
+    // before a display, the engine or its profile is touched.
+    tk::SingleInstance instance(QStringLiteral("tavrin"));
+    if (!instance.isPrimary()) {
+        QCoreApplication handOver(argc, argv);
+        instance.notifyPrimary(kNotifyTimeoutMs, QCoreApplication::arguments().mid(1));
+        return 0;
+    }
+
     tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    tk::startupMark("application object made");
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // One Tavrin per user: a second start hands over and ends before the
-    // engine or its profile is touched.
-    tk::SingleInstance instance(QStringLiteral("tavrin"));
+    tk::startupMark("application object made");
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (!instance.isPrimary()) {
-        instance.notifyPrimary(kNotifyTimeoutMs, arguments);
-        return 0;
-    }
     instance.startedAgain = startedAgain;
-    tk::startupMark("one instance checked");
+    instance.listen();
 
     tk::setUpFonts();
     tk::registerQtWebBrowserFactory();

@@ -67,6 +67,12 @@ SingleInstance::SingleInstance(const QString &name)
     if (!m_lock.tryLock(0))
         return;
     m_primary = true;
+}
+
+void SingleInstance::listen()
+{
+    if (!m_primary || m_server)
+        return;
     // Holding the lock, no one else listens: a socket file left behind is stale.
     QLocalServer::removeServer(m_socketPath);
     auto server = std::make_unique<QLocalServer>();

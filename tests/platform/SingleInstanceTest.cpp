@@ -16,6 +16,7 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     {
         SingleInstance first(name);
         ASSERT_TRUE(first.isPrimary());
+        first.listen();
         QList<QStringList> heard;
         first.startedAgain = [&](const QStringList &arguments) { heard << arguments; };
 
@@ -65,6 +66,7 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     socket.close();
     SingleInstance after(name);
     EXPECT_TRUE(after.isPrimary());
+    after.listen();
     SingleInstance next(name);
     EXPECT_FALSE(next.isPrimary());
     EXPECT_TRUE(next.notifyPrimary(2000)) << "the stale socket file was replaced by a live one";
