@@ -1,5 +1,6 @@
 # make run   builds and starts Tavrin
 # make test  builds and runs every test (on Qt's offscreen platform)
+# make bench builds and runs the benchmarks and prints their table
 # make install / make uninstall   into and out of $(PREFIX)
 # make package   a Debian package, build/tavrin_<version>_<arch>.deb
 BUILD ?= build
@@ -36,8 +37,17 @@ sanitize: deps
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && TAVRIN_SOAK_STEPS=5000 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
 
+# The in-process benchmarks (offscreen), then Tavrin against the bare engine
+# as whole programs (TAVRIN_BENCH_ROUNDS rounds, 7 unless set), then one table.
+RESULTS = $(BUILD)/bench/results
 bench: build
-	cd $(BUILD) && for b in bench/*_bench; do QT_QPA_PLATFORM=offscreen $$b; done
+	rm -rf $(RESULTS) && mkdir -p $(RESULTS)
+	cd $(BUILD) && for b in bench/*_bench; do \
+		QT_QPA_PLATFORM=offscreen $$b --benchmark_out=bench/results/$$(basename $$b).json \
+			--benchmark_out_format=json || exit 1; done
+	python3 bench/whole/harness.py --build $(BUILD) --json $(RESULTS)/whole.json
+	@echo
+	@python3 bench/whole/table.py --whole $(RESULTS)/whole.json $(RESULTS)/*_bench.json
 
 # Installs what $(BUILD) holds, building it first if there is none, so that
 # `make && sudo make install` builds as you and installs as root.

@@ -4,7 +4,10 @@
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
 #include "browser/webengine/QtWebBrowser.h"
+#include "browser/webengine/SceneGraph.h"
 #include "toolkit/SingleInstance.h"
+#include "toolkit/StartupTrace.h"
+#include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
 #include <QApplication>
@@ -14,42 +17,89 @@ namespace {
 // How long a second start waits for the running one to hear it.
 constexpr int kNotifyTimeoutMs = 1500;
 
-// Started again while running: the window comes back as a double click on
-// the tray icon brings it, then to the front.
-void bringBack()
+// The addresses among the program's arguments: whatever is not an option
+// (options are Qt's and the engine's).
+QStringList addressesIn(const QStringList &arguments)
+{
+    QStringList addresses;
+    for (const QString &a : arguments)
+        if (!a.startsWith(QLatin1Char('-')) && !a.trimmed().isEmpty())
+            addresses << a;
+    return addresses;
+}
+
+// Each address opens in a new tab, as the address dialog opens one.
+void openInTabs(const QStringList &addresses)
+{
+    for (const QString &address : addresses)
+        forms::Form1->WBControl1.NewWindow(address);
+}
+
+// Started again while running: the addresses it was given open in tabs, and
+// the window comes back as a double click on the tray icon brings it, then
+// to the front.
+void startedAgain(const QStringList &arguments)
 {
     if (!forms::Form1.isLoaded())
         return;
+    tk::ignoreErrors([&] { openInTabs(addressesIn(arguments)); });
     const int32_t hWnd = forms::Form1->hWnd();
     tk::SendMessageA(hWnd, TrayCallbackMessage, 0, tk::WM_LBUTTONDBLCLK);
     tk::SetForegroundWindow(hWnd);
 }
 
+// Marks the main window's first paint for the start-up trace.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget *window)
+    {
+        if (window)
+            window->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            tk::startupMark("main window painted");
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    tk::startupMark("main entered");
+    // One Tavrin per user: a later start hands its addresses over and ends
+    // before a display, the engine or its profile is touched.
+    tk::SingleInstance instance(QStringLiteral("tavrin"));
+    if (!instance.isPrimary()) {
+        QCoreApplication handOver(argc, argv);
+        instance.notifyPrimary(kNotifyTimeoutMs, QCoreApplication::arguments().mid(1));
+        return 0;
+    }
+
+    tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
     // Wayland compositors match the window to the installed desktop entry by it.
     QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // One Tavrin per user: a second start hands over and ends before the
-    // engine or its profile is touched.
-    tk::SingleInstance instance(QStringLiteral("tavrin"));
-    if (!instance.isPrimary()) {
-        instance.notifyPrimary(kNotifyTimeoutMs);
-        return 0;
-    }
-    instance.startedAgain = bringBack;
+    tk::startupMark("application object made");
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    instance.startedAgain = startedAgain;
+    instance.listen();
 
     tk::setUpFonts();
     tk::registerQtWebBrowserFactory();
 
     tk::FormInstanceBase::setLastFormUnloadedHandler([] { QCoreApplication::quit(); });
     forms::Form1->Show();
+    tk::startupMark("main window built and shown");
+    tk::ignoreErrors([&] { openInTabs(addressesIn(arguments)); });
+    FirstPaint firstPaint(forms::Form1->peer());
     const int rc = QApplication::exec();
     // However the loop ended, no half-written download outlives the engine.
     tk::cancelRunningDownloads();

@@ -2,6 +2,7 @@
 
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
+#include "toolkit/StartupTrace.h"
 #include "Skin.h"
 #include "TabClosing.h"
 #include "TabLayout.h"
@@ -261,6 +262,7 @@ void WBControl::UserControl_Initialize()
     place(Tstr(0), wbcontrol::centredCaptionRect(sizeOf(MTab(0)), sizeOf(Tstr(0))));
     place(TIcon(0), wbcontrol::startIconRect(MTab(0).Height(), sizeOf(TIcon(0))));
     applySkin(0, Skin::Selected);
+    tk::startupMark("start page asked for");
     WB(0)->Navigate(startPage());
 }
 
@@ -667,6 +669,8 @@ void WBControl::WB_DownloadBegin(int16_t Index)
 
 void WBControl::WB_DownloadComplete(int16_t Index)
 {
+    if (Index == 0)
+        tk::startupMark("start page loaded");
     updateStopKey();
     raise(events.DownloadComplete, Index);
     PictureBox &page = WBCnt(CurrentTab);

@@ -9,6 +9,7 @@
 #include "Wait.h"
 #include "WBControl.h"
 #include "browser/webengine/QtWebBrowser.h"
+#include "browser/webengine/SceneGraph.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Form.h"
 
@@ -20,6 +21,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -104,6 +106,11 @@ void report(const char *what, const Sample &s)
 {
     std::printf("%-28s %8.1f MiB PSS, %8.1f MiB private, in %d processes\n", what, s.pssMiB, s.privateMiB,
                 s.processes);
+    if (qEnvironmentVariableIsSet("TAB_MEMORY_DETAIL")) {
+        const struct mallinfo2 m = ::mallinfo2();
+        std::printf("    heap: %.1f MiB in use, %.1f MiB free in the arenas, %.1f MiB mapped\n",
+                    double(m.uordblks) / 1048576.0, double(m.fordblks) / 1048576.0, double(m.hblkhd) / 1048576.0);
+    }
     if (qEnvironmentVariableIsSet("TAB_MEMORY_DETAIL"))
         for (pid_t pid : processTree(::getpid())) {
             QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
@@ -136,6 +143,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "as root the engine needs QTWEBENGINE_DISABLE_SANDBOX=1\n");
         return 2;
     }
+    // As the program chooses its scene graph.
+    tk::chooseSceneGraph();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     tk::setUpFonts();
@@ -191,7 +200,7 @@ int main(int argc, char **argv)
             return 1;
         const bool given = waitFor([&] {
             for (int16_t i : opened)
-                if (pageOf(tabs, i)->renderProcessPid() != 0)
+                if (pageOf(tabs, i) && pageOf(tabs, i)->renderProcessPid() != 0)
                     return false;
             return true;
         }, 60000);

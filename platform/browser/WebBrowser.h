@@ -77,8 +77,9 @@ public:
     // Tells the page it is no longer full screen.
     virtual void ExitFullScreen() = 0;
     // The page is not shown for a while: what the engine holds behind it may
-    // be given back once it is hidden and its load has ended. The next
-    // Navigate (or Refresh, GoBack, GoForward) brings it back at once.
+    // be given back once it is hidden and its load has ended, its history
+    // included (the address and title stay readable). The next Navigate
+    // loads at once, as in a new browser.
     virtual void Discard() = 0;
     // The page's zoom, 1 for its own size; each browser keeps its own.
     virtual double zoomFactor() const = 0;

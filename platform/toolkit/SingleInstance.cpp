@@ -8,11 +8,43 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <optional>
+
 namespace tk {
 
 namespace {
 
+// A later start says "started again", then each of its arguments percent-
+// encoded on a line of its own, then an empty line. What the running process
+// reads from a peer is bounded; more, and the peer is dropped unheard.
 constexpr char kStartedAgain[] = "started again\n";
+constexpr qint64 kMaxMessageBytes = 1 << 20;
+constexpr int kMaxArguments = 256;
+
+QByteArray messageOf(const QStringList &arguments)
+{
+    QByteArray message = kStartedAgain;
+    for (const QString &a : arguments.mid(0, kMaxArguments))
+        if (!a.isEmpty()) // an empty line ends the message
+            message += a.toUtf8().toPercentEncoding() + '\n';
+    return message + '\n';
+}
+
+// The arguments of a whole message, or nothing while it is incomplete or
+// when it is not one.
+std::optional<QStringList> argumentsOf(const QByteArray &data, bool &broken)
+{
+    broken = !data.startsWith(QByteArray(kStartedAgain).left(data.size()));
+    const qsizetype end = data.indexOf("\n\n", qsizetype(sizeof kStartedAgain) - 2);
+    if (broken || end < 0)
+        return std::nullopt;
+    QStringList arguments;
+    const QByteArray body = data.mid(qsizetype(sizeof kStartedAgain) - 1, end - qsizetype(sizeof kStartedAgain) + 2);
+    for (const QByteArray &line : body.split('\n'))
+        if (!line.isEmpty() && arguments.size() < kMaxArguments)
+            arguments << QString::fromUtf8(QByteArray::fromPercentEncoding(line));
+    return arguments;
+}
 
 // The user's runtime folder (private to the user, gone at logout), else the
 // temporary folder with the user's name in the file names.
@@ -35,6 +67,12 @@ SingleInstance::SingleInstance(const QString &name)
     if (!m_lock.tryLock(0))
         return;
     m_primary = true;
+}
+
+void SingleInstance::listen()
+{
+    if (!m_primary || m_server)
+        return;
     // Holding the lock, no one else listens: a socket file left behind is stale.
     QLocalServer::removeServer(m_socketPath);
     auto server = std::make_unique<QLocalServer>();
@@ -46,12 +84,13 @@ SingleInstance::SingleInstance(const QString &name)
         while (QLocalSocket *peer = m_server->nextPendingConnection()) {
             QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
             QObject::connect(peer, &QLocalSocket::readyRead, peer, [this, peer] {
-                if (!peer->canReadLine())
-                    return;
-                const bool again = peer->readLine(64) == kStartedAgain;
+                bool broken = false;
+                const std::optional<QStringList> arguments = argumentsOf(peer->peek(kMaxMessageBytes), broken);
+                if (!arguments && !broken && peer->bytesAvailable() < kMaxMessageBytes)
+                    return; // the rest is on its way
                 peer->disconnectFromServer();
-                if (again && startedAgain)
-                    ignoreErrors(startedAgain);
+                if (arguments && startedAgain)
+                    ignoreErrors([this, &arguments] { startedAgain(*arguments); });
             });
         }
     });
@@ -64,14 +103,14 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::notifyPrimary(int timeoutMs)
+bool SingleInstance::notifyPrimary(int timeoutMs, const QStringList &arguments)
 {
     QDeadlineTimer deadline(timeoutMs);
     do {
         QLocalSocket socket;
         socket.connectToServer(m_socketPath);
         if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) {
-            socket.write(kStartedAgain);
+            socket.write(messageOf(arguments));
             return socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())));
         }
         // The running process holds the lock but may not listen yet.

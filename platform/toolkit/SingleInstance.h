@@ -1,11 +1,13 @@
 #pragma once
 // The program runs once per user: the first process holds a lock and listens
 // on a local socket; a later one tells it that it was started again and then
-// ends. A lock left by a process that died is taken over.
+// ends. A lock left by a process that died is taken over. The lock needs no
+// application object, so a later start can tell before it builds one.
 
 #include <QLocalServer>
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -22,12 +24,16 @@ public:
 
     // Whether this process is the one that runs.
     bool isPrimary() const { return m_primary; }
-    // Tells the running process it was started again, waiting at most
-    // timeoutMs for it to listen (it may be starting at this very moment).
-    bool notifyPrimary(int timeoutMs);
+    // The one that runs starts hearing later ones; needs the application
+    // object (its event loop delivers them).
+    void listen();
+    // Tells the running process it was started again, with the arguments
+    // it was started with, waiting at most timeoutMs for it to listen (it
+    // may be starting at this very moment).
+    bool notifyPrimary(int timeoutMs, const QStringList &arguments = {});
 
     // Raised in the running process each time another start tells it.
-    std::function<void()> startedAgain;
+    std::function<void(const QStringList &arguments)> startedAgain;
 
 private:
     QString m_socketPath;

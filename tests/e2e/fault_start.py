@@ -182,27 +182,6 @@ class FaultSession(tray_session.Session):
                 return wid
         return None
 
-    def open_address(self, address):
-        if not self.kill_renderer:
-            return super().open_address(address)
-        # After the renderers died the dialog does not always get the
-        # keyboard from the button (the pages put in place of the dead ones
-        # take it back); a click in its box gives it, as a user would.
-        self.click_in(self.main, tray_session.OPEN_URL_BUTTON)
-        dialog = wait_for("the address dialog", lambda: [
-            w for w in self.windows_named("^打开网址$") if self.viewable(w)], bound=20)[0]
-        focus = lambda: self.x("xdotool", "getwindowfocus").strip() == dialog
-        try:
-            wait_for("the dialog to have the keyboard", focus, bound=5)
-        except Failure:
-            holder = self.x("xdotool", "getwindowfocus").strip()
-            print("the keyboard is with window %s (%s), not the dialog" % (
-                holder, self.x("xdotool", "getwindowname", holder, check=False).strip()), flush=True)
-            self.click_in(dialog, (40, 12))
-            wait_for("the dialog to have the keyboard after a click", focus, bound=10)
-        self.x("xdotool", "type", "--delay", "20", address)
-        return dialog
-
     def typed_address_opens(self, port, path):
         self.open_address("http://127.0.0.1:%d/%s" % (port, path))
         self.x("xdotool", "key", "Return")

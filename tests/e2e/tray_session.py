@@ -9,7 +9,8 @@ script runs, press Enter; the server must be asked for it, and the page must
 sit in a new tab (its close button, which tab 0 never has, makes the page go).
 Then hide the window with its close button, bring it back with a double click
 on the tray icon; hide it again and start the program a second time, which
-must end at once with status 0 and bring the running window back; start a download the server sends only half of, right-press
+must end at once with status 0, have the running one open the address it
+was given in a tab, and bring the running window back; start a download the server sends only half of, right-press
 the icon and choose the last item, 退出, from the keyboard. The program must
 then end with status 0, say nothing of pages left alive, and leave nothing of
 the unfinished download in the download folder.
@@ -313,11 +314,13 @@ class Session:
         self.x("xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
         wait_for("the window to come back", lambda: self.viewable(self.main), bound=20)
 
-        # Started again while it runs hidden: the new process ends at once and
-        # the running window comes back.
+        # Started again while it runs hidden, with an address: the new
+        # process ends at once, the running one opens the address in a tab
+        # and its window comes back.
         self.click_in(self.main, CLOSE_BUTTON)
         wait_for("the window to hide again", lambda: not self.viewable(self.main), bound=20)
-        second = self.spawn([os.path.join(prog, "tavrin")], "second.log", cwd=self.tmp)
+        second = self.spawn([os.path.join(prog, "tavrin"), "http://127.0.0.1:%d/handed-over" % port],
+                            "second.log", cwd=self.tmp)
         try:
             rc = second.wait(timeout=2)
         except subprocess.TimeoutExpired:
@@ -327,6 +330,7 @@ class Session:
         wait_for("the running window to come back", lambda: self.viewable(self.main), bound=10)
         if self.geometry(self.main)[:2] != (189, 211):
             raise Failure("the window came back at %s,%s, not centred" % self.geometry(self.main)[:2])
+        wait_for("the handed-over address to load", lambda: Hits.seen("/loaded/handed-over"), bound=60)
 
         # A download still running at Exit: half of it is on disk by now.
         self.open_address("http://127.0.0.1:%d/held/unfinished.bin" % port)

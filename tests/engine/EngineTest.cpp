@@ -4,8 +4,11 @@
 #include "ErrorOf.h"
 #include "QtWebBrowserTestAccess.h"
 #include "browser/webengine/EngineProfile.h"
+#include "browser/webengine/SceneGraph.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -393,24 +396,50 @@ TEST(EngineCrash, OurPagesLinkLoadsTheAddressAgain)
     EXPECT_EQ(b.LocationURL(), pageUrl("a.html"));
 }
 
+TEST(EngineCrash, ARecoveringPageLeavesTheKeyboardWithTheWindowThatHasIt)
+{
+    QtWebBrowser b;
+    Recorder r(b);
+    QWidget main;
+    b.widget()->setParent(&main);
+    main.resize(600, 400);
+    main.show();
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    // A dialog of the program's own, with the keyboard.
+    QWidget dialog;
+    dialog.resize(200, 100);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+
+    ASSERT_TRUE(killRenderer(b));
+    ASSERT_TRUE(waitUntil([&] { return pageText(b).contains("This page stopped"); })) << r.log();
+    // The engine has asked for the page's window by now; the keyboard is
+    // back with the dialog (or never left it).
+    EXPECT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+}
+
 TEST(EngineMemory, AHiddenBlankPageGivesItsRendererBackAndLoadsAtOnceWhenNavigated)
 {
     QtWebBrowser b;
     Recorder r(b);
     ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    const qint64 renderer = Access::page(b)->renderProcessPid();
+    ASSERT_GT(renderer, 0);
     b.Navigate("About:Blank");
     b.Discard();
-    ASSERT_TRUE(waitUntil([&] {
-        return Access::page(b)->lifecycleState() == QWebEnginePage::LifecycleState::Discarded;
-    })) << r.log();
-    EXPECT_TRUE(waitUntil([&] { return Access::page(b)->renderProcessPid() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return Access::page(b) == nullptr; })) << r.log();
+    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(renderer)); }))
+        << "the page's renderer ends with it";
     EXPECT_EQ(b.LocationURL(), "about:blank");
     EXPECT_FALSE(b.Busy());
+    b.Stop(); // nothing to stop, nothing brought back
+    EXPECT_EQ(Access::page(b), nullptr);
+    EXPECT_THROW(b.GoBack(), tk::TkError) << "as in a new browser, no history";
 
     r.events.clear();
     ASSERT_TRUE(load(b, r, pageUrl("b.html")));
     EXPECT_EQ(b.LocationName(), "Page B");
-    EXPECT_EQ(Access::page(b)->lifecycleState(), QWebEnginePage::LifecycleState::Active);
     EXPECT_EQ(r.args("BeforeNavigate2"), QStringList{pageUrl("b.html")}) << r.log();
     EXPECT_EQ(r.count("DownloadBegin"), 1) << "as a new page loads: " << r.log();
     EXPECT_EQ(r.count("DownloadComplete"), 1) << r.log();
@@ -433,4 +462,33 @@ TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)
 int main(int argc, char **argv)
 {
     return runEngineTests(argc, argv, writePages);
+}
+
+TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands)
+{
+    using tk::GraphicsFacts;
+    using tk::SceneGraph;
+    const auto facts = [](const char *forced, bool userChose, bool softwareGl, bool gpu) {
+        GraphicsFacts f;
+        f.forced = QString::fromLatin1(forced);
+        f.userChose = userChose;
+        f.softwareGl = softwareGl;
+        f.gpuDevice = gpu;
+        return f;
+    };
+    const struct {
+        GraphicsFacts facts;
+        SceneGraph expected;
+        const char *why;
+    } rows[] = {
+        {facts("", false, false, true), SceneGraph::Default, "a GPU: the hardware path stays"},
+        {facts("", false, false, false), SceneGraph::Software, "no render node: OpenGL would be software"},
+        {facts("", false, true, true), SceneGraph::Software, "Mesa told to draw in software"},
+        {facts("", true, false, false), SceneGraph::Default, "the user's own backend stands"},
+        {facts("software", true, false, true), SceneGraph::Software, "forced"},
+        {facts("default", false, true, false), SceneGraph::Default, "forced"},
+        {facts("bogus", false, false, true), SceneGraph::Default, "an unknown value decides nothing"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(tk::sceneGraphFor(row.facts), row.expected) << row.why;
 }

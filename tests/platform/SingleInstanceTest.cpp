@@ -2,6 +2,7 @@
 #include "Wait.h"
 
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -15,15 +16,37 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     {
         SingleInstance first(name);
         ASSERT_TRUE(first.isPrimary());
-        int heard = 0;
-        first.startedAgain = [&] { ++heard; };
+        first.listen();
+        QList<QStringList> heard;
+        first.startedAgain = [&](const QStringList &arguments) { heard << arguments; };
 
         SingleInstance second(name);
         EXPECT_FALSE(second.isPrimary());
         EXPECT_TRUE(second.notifyPrimary(2000));
-        EXPECT_TRUE(waitFor([&] { return heard == 1; }));
-        EXPECT_TRUE(second.notifyPrimary(2000));
-        EXPECT_TRUE(waitFor([&] { return heard == 2; }));
+        EXPECT_TRUE(waitFor([&] { return heard.size() == 1; }));
+        EXPECT_EQ(heard.value(0), QStringList());
+        // Arguments arrive as they were given, whatever they hold; empty ones
+        // carry nothing.
+        const QStringList odd{QStringLiteral("http://a.test/?q=1 2"), QStringLiteral("line\nbreak\n\n"),
+                              QString(), QStringLiteral("网址%00"), QString(70000, QLatin1Char('x'))};
+        EXPECT_TRUE(second.notifyPrimary(2000, odd));
+        EXPECT_TRUE(waitFor([&] { return heard.size() == 2; }));
+        EXPECT_EQ(heard.value(1), (QStringList{odd[0], odd[1], odd[3], odd[4]}));
+
+        // A peer that says something else, or never finishes, is not heard,
+        // and the next start still is.
+        QLocalSocket junk, endless;
+        junk.connectToServer(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/')
+                             + name + QStringLiteral(".socket"));
+        endless.connectToServer(junk.serverName());
+        ASSERT_TRUE(junk.waitForConnected(2000) && endless.waitForConnected(2000));
+        junk.write("hello\n\n");
+        endless.write("started again\n" + QByteArray(1 << 21, 'a'));
+        EXPECT_TRUE(waitFor([&] { return junk.state() == QLocalSocket::UnconnectedState
+                                         && endless.state() == QLocalSocket::UnconnectedState; }));
+        EXPECT_TRUE(second.notifyPrimary(2000, {QStringLiteral("after")}));
+        EXPECT_TRUE(waitFor([&] { return heard.size() == 3; }));
+        EXPECT_EQ(heard.value(2), QStringList{QStringLiteral("after")});
     }
     // The first is gone: the next start runs.
     EXPECT_TRUE(SingleInstance(name).isPrimary());
@@ -43,6 +66,7 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     socket.close();
     SingleInstance after(name);
     EXPECT_TRUE(after.isPrimary());
+    after.listen();
     SingleInstance next(name);
     EXPECT_FALSE(next.isPrimary());
     EXPECT_TRUE(next.notifyPrimary(2000)) << "the stale socket file was replaced by a live one";

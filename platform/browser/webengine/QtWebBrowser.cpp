@@ -1,8 +1,12 @@
 #include "browser/webengine/QtWebBrowser.h"
 
 #include "browser/webengine/EngineProfile.h"
+#include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
@@ -11,6 +15,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include <utility>
 
@@ -35,16 +40,32 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
 }
 
-constexpr int kFreedMemoryDelayMs = 2000;
+// What the engine frees for a page that went (a discarded page's objects, a
+// renderer's host side once it has ended) stays in this process's heap until
+// the allocator is asked to hand it back: most of the page's share here. The
+// frees trickle in after the page went, and no signal says when they are
+// done, so the heap is trimmed once they have been quiet for a moment.
+constexpr int kFreedMemoryQuietMs = 1000;
 
-// What the engine freed for a discarded page stays in this process's heap
-// until the allocator is asked to hand it back: most of the page's share here.
-void returnFreedMemory()
+void returnFreedMemorySoon()
 {
 #if defined(__GLIBC__)
-    ::malloc_trim(0);
+    static QPointer<QTimer> quiet;
+    if (!quiet) {
+        quiet = new QTimer(QCoreApplication::instance());
+        quiet->setSingleShot(true);
+        quiet->setInterval(kFreedMemoryQuietMs);
+        QObject::connect(quiet, &QTimer::timeout, [] { ::malloc_trim(0); });
+    }
+    quiet->start();
 #endif
 }
+
+// How long after our stopped page has loaded the keyboard is still kept
+// from the engine's late focus (the window system reports it a moment after
+// it was asked for), and how long at most it is kept at all.
+constexpr int kKeyboardSettleMs = 1000;
+constexpr int kKeyboardKeptAtMostMs = 10000;
 
 } // namespace
 
@@ -123,10 +144,21 @@ private:
 
 QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
 {
+    startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
+    createPage();
+    startupMark("engine page made");
+}
+
+// A page as a new browser has it: no history, no zoom, nothing pending.
+BrowserPage &QtWebBrowser::createPage()
+{
     m_page = new BrowserPage(this, EngineProfile::instance().profile(), m_view);
     m_view->setPage(m_page);
+    m_isChild = false;
+    m_discardedUrl.clear();
+    m_discardedTitle.clear();
     // Off by default; the shell decides whether a request is granted.
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 
@@ -142,7 +174,10 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                          // Normal termination also comes when pages close or are discarded.
-                         onRendererGone(status != QWebEnginePage::NormalTerminationStatus);
+                         const bool crashed = status != QWebEnginePage::NormalTerminationStatus;
+                         if (!crashed)
+                             returnFreedMemorySoon();
+                         onRendererGone(crashed);
                      });
 
     QObject::connect(p, &QWebEnginePage::fullScreenRequested, ctx, [this](QWebEngineFullScreenRequest request) {
@@ -173,10 +208,12 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
                              m_page->setFeaturePermission(origin, feature,
                                                           QWebEnginePage::PermissionDeniedByUser);
                      });
+    return *m_page;
 }
 
 QtWebBrowser::~QtWebBrowser()
 {
+    m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
     if (m_page)
         m_page->detach();
@@ -193,35 +230,31 @@ QWebEnginePage *QtWebBrowser::page() const
     return m_page;
 }
 
-BrowserPage &QtWebBrowser::livePage() const
+BrowserPage &QtWebBrowser::livePage()
 {
-    if (!m_page)
+    if (!m_view)
         throw TkError(kComponentError, "the web browser's view is gone");
-    return *m_page;
+    return m_page ? *m_page : createPage();
 }
 
-bool QtWebBrowser::deferUntilAwake(BrowserPage &page, std::function<void()> request)
+// A request that loads wants the page kept.
+BrowserPage &QtWebBrowser::pageToLoad()
 {
+    BrowserPage &page = livePage();
     m_discardWanted = false;
-    if (page.lifecycleState() == QWebEnginePage::LifecycleState::Active && !m_waking)
-        return false;
-    // Waking reloads the page kept (the blank one), and a load asked for at
-    // the same time gets tangled with it: the request waits for that reload,
-    // which nobody is told about. The caller sees Busy at once all the same.
-    m_afterWake = std::move(request);
-    m_busy = true;
-    if (!m_waking) {
-        m_waking = true;
-        page.setLifecycleState(QWebEnginePage::LifecycleState::Active);
-    }
-    return true;
+    return page;
+}
+
+BrowserPage *QtWebBrowser::pageIfAny() const
+{
+    if (!m_view)
+        throw TkError(kComponentError, "the web browser's view is gone");
+    return m_page;
 }
 
 void QtWebBrowser::Navigate(const QString &address)
 {
-    BrowserPage &page = livePage();
-    if (deferUntilAwake(page, [this, address] { Navigate(address); }))
-        return;
+    BrowserPage &page = pageToLoad();
     QString text = address.trimmed();
     // Chromium blocks about: URLs that are not lower case ("about:Blank" ends
     // as about:blank#blocked).
@@ -248,9 +281,7 @@ void QtWebBrowser::Navigate(const QString &address)
 
 void QtWebBrowser::Refresh()
 {
-    BrowserPage &page = livePage();
-    if (deferUntilAwake(page, [this] { Refresh(); }))
-        return;
+    BrowserPage &page = pageToLoad();
     ++m_requests;
     // Reloading our stopped page would only show it again.
     if (m_stopped) {
@@ -263,7 +294,8 @@ void QtWebBrowser::Refresh()
 
 void QtWebBrowser::Stop()
 {
-    livePage().triggerAction(QWebEnginePage::Stop);
+    if (BrowserPage *page = pageIfAny())
+        page->triggerAction(QWebEnginePage::Stop);
     // A started load still ends with its DownloadComplete; one that never
     // started is gone.
     m_busy = m_loadActive;
@@ -271,11 +303,9 @@ void QtWebBrowser::Stop()
 
 void QtWebBrowser::GoBack()
 {
-    BrowserPage &page = livePage();
+    BrowserPage &page = pageToLoad();
     if (!page.history()->canGoBack())
         throw TkError(kComponentError, "no page to go back to");
-    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoBack(); }); }))
-        return;
     // Busy is left to the engine: Chromium may skip the step entirely
     // (entries a script added without a user gesture).
     ++m_requests;
@@ -284,11 +314,9 @@ void QtWebBrowser::GoBack()
 
 void QtWebBrowser::GoForward()
 {
-    BrowserPage &page = livePage();
+    BrowserPage &page = pageToLoad();
     if (!page.history()->canGoForward())
         throw TkError(kComponentError, "no page to go forward to");
-    if (deferUntilAwake(page, [this] { ignoreErrors([this] { GoForward(); }); }))
-        return;
     ++m_requests;
     page.triggerAction(QWebEnginePage::Forward);
 }
@@ -298,7 +326,7 @@ QString QtWebBrowser::LocationURL() const
 {
     if (m_stopped)
         return m_stoppedUrl.toString();
-    return m_page ? m_page->url().toString() : QString();
+    return (m_page ? m_page->url() : m_discardedUrl).toString();
 }
 
 double QtWebBrowser::zoomFactor() const
@@ -315,12 +343,13 @@ QString QtWebBrowser::LocationName() const
 {
     if (m_stopped)
         return m_stoppedTitle;
-    return m_page ? m_page->title() : QString();
+    return m_page ? m_page->title() : m_discardedTitle;
 }
 
 void QtWebBrowser::ExitFullScreen()
 {
-    livePage().triggerAction(QWebEnginePage::ExitFullScreen);
+    if (BrowserPage *page = pageIfAny())
+        page->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 
 void QtWebBrowser::Discard()
@@ -331,19 +360,26 @@ void QtWebBrowser::Discard()
         m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
+// The page goes altogether: what the engine keeps for a page even without
+// its renderer (its web contents, history, frames' state) is most of what a
+// closed tab would otherwise hold on to. The view stays for the control, and
+// a new page comes with the next request, as in a new browser.
 void QtWebBrowser::discardWhenIdle()
 {
-    // The engine discards hidden pages only; one still loading would lose
-    // its load. Loading ends here again.
-    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_page->isVisible())
+    // A page still loading would lose its load; loading ends here again. A
+    // shown page is the user's.
+    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible())
         return;
     m_discardWanted = false;
-    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
-        return;
-    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
-    // The engine lets go of the page's objects here only once the renderer
-    // has gone, a moment later; no signal says when.
-    QTimer::singleShot(kFreedMemoryDelayMs, m_context.get(), [] { returnFreedMemory(); });
+    BrowserPage *page = m_page;
+    m_discardedUrl = page->url();
+    m_discardedTitle = page->title();
+    page->detach();
+    m_page = nullptr;
+    m_stopped = false;
+    m_keyboardKeeper.reset();
+    delete page;
+    returnFreedMemorySoon();
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
@@ -352,7 +388,7 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
     // navigation; that pair comes next and is not reported. Any other main
     // frame navigation supersedes a stale mark.
     m_swallowNext = false;
-    if (m_quietLoad || m_waking)
+    if (m_quietLoad)
         return true;
     if (m_stopped) {
         // Back to the address the stopped page stands for: a reload.
@@ -385,15 +421,16 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
     bool cancel = false;
     raiseDroppingErrors(events.NewWindow2, target, cancel);
     auto *browser = dynamic_cast<QtWebBrowser *>(target);
-    if (cancel || !browser || browser == this || !browser->m_page)
+    if (cancel || !browser || browser == this || !browser->m_view)
         return nullptr; // refused: the engine drops the window
+    BrowserPage &page = browser->pageToLoad();
     browser->m_isChild = true;
-    return browser->m_page; // the engine loads the target there
+    return &page; // the engine loads the target there
 }
 
 void QtWebBrowser::onLoadStarted()
 {
-    if (m_swallowNext || m_quietLoad || m_waking) {
+    if (m_swallowNext || m_quietLoad) {
         m_swallowNext = false;
         m_swallowing = true;
         return;
@@ -413,15 +450,8 @@ void QtWebBrowser::onLoadFinished()
 {
     if (m_swallowing) {
         m_swallowing = false;
-        m_quietLoad = false;
-        if (m_waking) {
-            m_waking = false;
-            // Queued: the engine is still finishing that load here.
-            if (auto request = std::exchange(m_afterWake, nullptr))
-                QMetaObject::invokeMethod(
-                    m_context.get(), [request = std::move(request)] { ignoreErrors(request); },
-                    Qt::QueuedConnection);
-        }
+        if (std::exchange(m_quietLoad, false))
+            stopKeepingKeyboardSoon();
         return;
     }
     if (!m_loadActive)
@@ -438,7 +468,7 @@ void QtWebBrowser::onLoadFinished()
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
 {
-    if (m_quietLoad || m_stopped || m_waking)
+    if (m_quietLoad || m_stopped)
         return;
     // Commits without a load around them (#fragment, pushState, a new
     // window's first URL) must not leave Busy set by Navigate.
@@ -465,9 +495,47 @@ void QtWebBrowser::onRendererGone(bool crashed)
     m_stopped = true;
     m_stoppedUrl = m_page->url();
     m_stoppedTitle = m_page->title();
+    keepKeyboardWhileRecovering();
     // Queued: the page is still handling the dead renderer here.
     QMetaObject::invokeMethod(
         m_context.get(), [this] { showStoppedPage(); }, Qt::QueuedConnection);
+}
+
+// Once a new renderer is ready after a crash, the engine gives the page the
+// keyboard and activates the page's window, wherever the user is: a dialog
+// of ours opened in the meantime (the address dialog) would lose its typing
+// to the page. Until our stopped page has settled, an activation of this
+// page's window that no click asked for gives the keyboard back.
+void QtWebBrowser::keepKeyboardWhileRecovering()
+{
+    m_keyboardKeeper = std::make_unique<QObject>();
+    QObject *keeper = m_keyboardKeeper.get();
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, keeper,
+                     [this, last = QPointer<QWindow>(QGuiApplication::focusWindow())](QWindow *now) mutable {
+                         QWindow *mine = m_view ? m_view->window()->windowHandle() : nullptr;
+                         if (now && now == mine && last && last != mine && last->isVisible()
+                             && QGuiApplication::mouseButtons() == Qt::NoButton) {
+                             last->requestActivate();
+                             return;
+                         }
+                         last = now;
+                     });
+    QTimer::singleShot(kKeyboardKeptAtMostMs, keeper, [this, keeper] { stopKeepingKeyboard(keeper); });
+}
+
+void QtWebBrowser::stopKeepingKeyboardSoon()
+{
+    if (QObject *keeper = m_keyboardKeeper.get())
+        QTimer::singleShot(kKeyboardSettleMs, keeper, [this, keeper] { stopKeepingKeyboard(keeper); });
+}
+
+// Called from the keeper's own timers: it goes once they have returned.
+void QtWebBrowser::stopKeepingKeyboard(QObject *keeper)
+{
+    if (m_keyboardKeeper.get() != keeper)
+        return;
+    QObject::disconnect(qGuiApp, nullptr, keeper, nullptr);
+    m_keyboardKeeper.release()->deleteLater();
 }
 
 void QtWebBrowser::showStoppedPage()

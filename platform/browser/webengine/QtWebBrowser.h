@@ -58,7 +58,12 @@ private:
     // How many dialogs Silent has kept from the user so far.
     int suppressedDialogs() const { return m_suppressedDialogs; }
 
-    BrowserPage &livePage() const; // throws TkError(kComponentError) without a view
+    // The page, made anew after Discard let it go; throws
+    // TkError(kComponentError) once the view is gone.
+    BrowserPage &livePage();
+    BrowserPage &pageToLoad(); // livePage, and a pending Discard is off
+    BrowserPage *pageIfAny() const; // null while discarded; throws as livePage
+    BrowserPage &createPage();
     bool onNavigationRequest(const QUrl &url, bool reported);
     QWebEnginePage *onNewWindow();
     void onLoadStarted();
@@ -68,15 +73,18 @@ private:
     void onCloseRequested();
     void onRendererGone(bool crashed);
     void showStoppedPage();
+    void keepKeyboardWhileRecovering();
+    void stopKeepingKeyboardSoon();
+    void stopKeepingKeyboard(QObject *keeper);
     void discardWhenIdle();
-    // A discarded page wakes first; the request then follows. True when deferred.
-    bool deferUntilAwake(BrowserPage &page, std::function<void()> request);
 
     // Context of every signal connection: dropped first on destruction so no
     // event reaches a browser being torn down.
     std::unique_ptr<QObject> m_context;
+    // Alive while the keyboard is kept from a recovering renderer's focus.
+    std::unique_ptr<QObject> m_keyboardKeeper;
     QPointer<QWebEngineView> m_view;
-    QPointer<BrowserPage> m_page; // a child of m_view
+    QPointer<BrowserPage> m_page; // a child of m_view; null once discarded, or with the view
 
     bool m_silent = false;
     bool m_busy = false;
@@ -84,12 +92,12 @@ private:
     bool m_swallowNext = false;   // a navigation was cancelled; its load pair is not reported
     bool m_swallowing = false;    // inside that cancelled load pair
     bool m_isChild = false;       // the page was created for another page's window.open
-    bool m_waking = false;        // a discarded page reloads its blank page; not reported
-    std::function<void()> m_afterWake; // the request that woke it
     bool m_quietLoad = false;     // our stopped page is loading: none of it is reported
     bool m_discardWanted = false; // Discard asked; done once hidden and idle
     bool m_stopped = false;       // the renderer died; our stopped page stands in for the page
     QUrl m_stoppedUrl;            // the address shown when it died
+    QUrl m_discardedUrl;          // what a discarded page showed, until the next one
+    QString m_discardedTitle;
     QString m_stoppedTitle;
     unsigned m_requests = 0;      // navigations begun: by the caller or the engine
     int m_suppressedDialogs = 0;
