@@ -38,7 +38,7 @@ sanitize: deps
 	cd $(BUILD)-asan && TAVRIN_SOAK_STEPS=5000 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
 
 # The in-process benchmarks (offscreen), then Tavrin against the bare engine
-# as whole programs (TAVRIN_BENCH_ROUNDS rounds, 7 unless set), then one table.
+# as whole programs (TAVRIN_BENCH_ROUNDS rounds, 9 unless set), then one table.
 RESULTS = $(BUILD)/bench/results
 bench: build
 	rm -rf $(RESULTS) && mkdir -p $(RESULTS)
