@@ -1,11 +1,14 @@
 # make run   builds and starts Tavrin
 # make test  builds and runs every test (on Qt's offscreen platform)
 # make bench builds and runs the benchmarks and prints their table
+# make install / make uninstall   into and out of $(PREFIX)
+# make package   a Debian package, build/tavrin_<version>_<arch>.deb
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test sanitize bench install uninstall package clean
 
 all: build
 
@@ -35,7 +38,7 @@ sanitize: deps
 	cd $(BUILD)-asan && TAVRIN_SOAK_STEPS=5000 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
 
 # The in-process benchmarks (offscreen), then Tavrin against the bare engine
-# as whole programs (TAVRIN_BENCH_ROUNDS rounds, 7 unless set), then one table.
+# as whole programs (TAVRIN_BENCH_ROUNDS rounds, 9 unless set), then one table.
 RESULTS = $(BUILD)/bench/results
 bench: build
 	rm -rf $(RESULTS) && mkdir -p $(RESULTS)
@@ -45,6 +48,21 @@ bench: build
 	python3 bench/whole/harness.py --build $(BUILD) --json $(RESULTS)/whole.json
 	@echo
 	@python3 bench/whole/table.py --whole $(RESULTS)/whole.json $(RESULTS)/*_bench.json
+
+# Installs what $(BUILD) holds, building it first if there is none, so that
+# `make && sudo make install` builds as you and installs as root.
+install:
+	@[ -x $(BUILD)/tavrin ] || $(MAKE) build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes what the last install from $(BUILD) put in place, by its manifest.
+uninstall:
+	@[ -f $(BUILD)/install_manifest.txt ] || { echo "no $(BUILD)/install_manifest.txt: nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD)/install_manifest.txt
+	sed -n 's,/tavrin/tavrin$$,/tavrin,p' $(BUILD)/install_manifest.txt | xargs -r -d '\n' rmdir --ignore-fail-on-non-empty
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

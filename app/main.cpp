@@ -84,6 +84,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
+    // Wayland compositors match the window to the installed desktop entry by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     tk::startupMark("application object made");
     const QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -11,6 +11,9 @@ packages=(
     xvfb trayer xdotool x11-utils python3
     # and a window manager for the start without a notification area
     openbox wmctrl
+    # the install: checks of the desktop entry and the AppStream metainfo, the
+    # Debian package's dependencies from its shared libraries, the screenshot
+    desktop-file-utils appstream dpkg-dev file imagemagick
 )
 
 missing=()

@@ -188,17 +188,6 @@ class FaultSession(tray_session.Session):
         wait_for("the typed address to be served", lambda: Hits.seen("/" + path), bound=60)
         wait_for("the dialog to go", lambda: not self.windows_named("^打开网址$"), bound=20)
 
-    def end_from_tray(self):
-        x, y = self.tray_icon_centre()
-        shown = lambda: set(self.x("xdotool", "search", "--onlyvisible", "--classname", "^tavrin$",
-                                   check=False).split())
-        before = shown()
-        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", "3")
-        wait_for("the tray menu", lambda: shown() - before, bound=20)
-        self.x("xdotool", "mouseup", "3")
-        self.x("xdotool", "key", "Up")
-        self.x("xdotool", "key", "Return")
-
     def run(self):
         port = self.start_server()
         prog = self.lay_out_program(port)

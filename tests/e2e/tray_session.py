@@ -251,6 +251,18 @@ class Session:
             self.x("import", "-display", self.env["DISPLAY"], "-window", "root",
                    os.path.join(self.shots, name))
 
+    def end_from_tray(self):
+        """Right press on the icon, the menu opens on the press itself; then 退出."""
+        x, y = self.tray_icon_centre()
+        shown = lambda: set(self.x("xdotool", "search", "--onlyvisible", "--classname", "^tavrin$",
+                                   check=False).split())
+        before = shown()
+        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", "3")
+        wait_for("the tray menu", lambda: shown() - before, bound=20)
+        self.x("xdotool", "mouseup", "3")
+        self.x("xdotool", "key", "Up")      # from no item, Up picks the last one: 退出
+        self.x("xdotool", "key", "Return")
+
     # --- the session -------------------------------------------------------
     def open_address(self, address):
         self.click_in(self.main, OPEN_URL_BUTTON)
@@ -326,15 +338,7 @@ class Session:
         wait_for("the download to be written", lambda: os.path.isdir(self.downloads)
                  and os.listdir(self.downloads), bound=60)
 
-        # Right press on the icon: the menu opens on the press itself.
-        shown = lambda: set(self.x("xdotool", "search", "--onlyvisible", "--classname", "^tavrin$",
-                                   check=False).split())
-        before = shown()
-        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", "3")
-        wait_for("the tray menu", lambda: shown() - before, bound=20)
-        self.x("xdotool", "mouseup", "3")
-        self.x("xdotool", "key", "Up")      # from no item, Up picks the last one: 退出
-        self.x("xdotool", "key", "Return")
+        self.end_from_tray()
         try:
             rc = self.program.wait(timeout=10)
         except subprocess.TimeoutExpired:

@@ -3,6 +3,8 @@
 //
 //   skingen <output-dir>        write all pictures into <output-dir>
 //   skingen --check <skin-dir>  verify sizes, seams and that b.ico reads back
+//   skingen --icons <b.ico> <output-dir> <name> <N>...
+//                               write the desktop icons, <output-dir>/<N>x<N>/apps/<name>.png
 
 #include <QByteArray>
 #include <QColor>
@@ -437,6 +439,54 @@ void iconFamily(Output &out)
     }
 }
 
+std::vector<QImage> icoImages(const QString &path)
+{
+    std::vector<QImage> images;
+    QImageReader reader(path);
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage img = reader.read();
+        if (!img.isNull())
+            images.push_back(img.convertToFormat(QImage::Format_ARGB32));
+    }
+    return images;
+}
+
+// The desktop icons at the sizes asked for. The ones b.ico holds are taken from
+// it as they are; the others are drawn by the same hand, so they stay sharp.
+int desktopIcons(const QString &icoPath, const QString &outPath, const QString &name,
+                 const QStringList &sizes)
+{
+    const std::vector<QImage> held = icoImages(icoPath);
+    if (held.empty()) {
+        std::fprintf(stderr, "skingen: cannot read %s\n", qPrintable(icoPath));
+        return 1;
+    }
+    for (const QString &arg : sizes) {
+        bool number = false;
+        const int size = arg.toInt(&number);
+        if (!number || size < 1 || size > 1024) {
+            std::fprintf(stderr, "skingen: not an icon size: %s\n", qPrintable(arg));
+            return 2;
+        }
+        QImage img;
+        for (const QImage &h : held)
+            if (h.width() == size && h.height() == size)
+                img = h;
+        if (img.isNull())
+            img = drawGlobe(size);
+        const QString sub = QStringLiteral("%1x%1/apps").arg(size);
+        Output out{QDir(outPath + QLatin1Char('/') + sub)};
+        if (!out.dir.mkpath(QStringLiteral("."))) {
+            std::fprintf(stderr, "skingen: cannot create %s\n", qPrintable(out.dir.path()));
+            return 1;
+        }
+        out.save(img, (name + QStringLiteral(".png")).toLatin1().constData());
+        if (!out.ok)
+            return 1;
+    }
+    return 0;
+}
+
 // ---- tabs ------------------------------------------------------------------
 
 struct TabLook {
@@ -641,6 +691,11 @@ int check(const QString &path)
     const QIcon icon(c.dir.filePath(QStringLiteral("b.ico")));
     c.expect(!icon.isNull() && icon.pixmap(16, 16).size() == QSize(16, 16),
              "QIcon reads b.ico at 16x16");
+    // The desktop icons draw the sizes b.ico lacks: the two must not drift apart.
+    bool same = true;
+    for (const QImage &img : icoImages(c.dir.filePath(QStringLiteral("b.ico"))))
+        same = same && img == drawGlobe(img.width()).convertToFormat(QImage::Format_ARGB32);
+    c.expect(same, "b.ico is the globe as drawn now");
 
     std::printf(c.failures ? "%d check(s) failed\n" : "all checks passed\n", c.failures);
     return c.failures ? 1 : 0;
@@ -657,8 +712,11 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--check"))
         return check(args[2]);
+    if (args.size() >= 6 && args[1] == QLatin1String("--icons"))
+        return desktopIcons(args[2], args[3], args[4], args.mid(5));
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
-        std::fprintf(stderr, "usage: skingen <output-dir>\n       skingen --check <skin-dir>\n");
+        std::fprintf(stderr, "usage: skingen <output-dir>\n       skingen --check <skin-dir>\n"
+                             "       skingen --icons <b.ico> <output-dir> <name> <N>...\n");
         return 2;
     }
 
