@@ -19,7 +19,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tray_session  # noqa: E402
@@ -234,12 +233,7 @@ class FaultSession(tray_session.Session):
             wait_for("the window to come back", lambda: self.viewable(self.main), bound=20)
             self.typed_address_opens(port, "typed-again-" + self.case)
             self.x("wmctrl", "-i", "-c", self.main)
-        try:
-            rc = self.program.wait(timeout=15)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end within 15 s")
-        if rc != 0:
-            raise Failure("the program ended with status %d" % rc)
+        self.expect_exit(15)
 
 
 def main():
@@ -252,30 +246,8 @@ def main():
         if not shutil.which(tool):
             print("missing %s: run scripts/deps.sh" % tool)
             return SKIP
-    failed = []
-    for name in names:
-        print("=== " + name, flush=True)
-        Hits.paths = []
-        Hits.release.clear()
-        s = FaultSession(binary, files, name, **CASES[name])
-        started = time.monotonic()
-        try:
-            s.run()
-            print("passed %s in %.1f s" % (name, time.monotonic() - started), flush=True)
-        except Failure as e:
-            print("FAILED %s: %s" % (name, e), flush=True)
-            for log in ("tavrin.log",):
-                try:
-                    with open(os.path.join(s.tmp, log), errors="replace") as f:
-                        print("--- %s" % log)
-                        print(f.read()[-3000:])
-                except OSError:
-                    pass
-            failed.append(name)
-        finally:
-            s.close()
-    if failed:
-        print("failed: " + " ".join(failed))
+    if tray_session.run_cases((name, lambda name=name: FaultSession(binary, files, name, **CASES[name]))
+                              for name in names):
         return 1
     print("passed: every broken start came up usable and ended with 0")
     return 0

@@ -15,11 +15,11 @@ import glob
 import os
 import shutil
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fault_start  # noqa: E402
-from tray_session import Failure, Hits  # noqa: E402
+import tray_session  # noqa: E402
+from tray_session import Failure  # noqa: E402
 
 SKIP = 77
 
@@ -63,28 +63,11 @@ def main():
             return SKIP
     chosen = "desktop" if gpu_render_node() else "disabled"
     cases = [("software", "software", "disabled"), ("default", "default", "desktop"), ("chosen", None, chosen)]
-    failed = []
-    for name, forced, expected in cases:
-        print("=== %s (expecting OpenGL %s)" % (name, expected), flush=True)
-        Hits.paths = []
-        Hits.release.clear()
-        s = SceneGraphSession(binary, files, name, forced, expected)
-        started = time.monotonic()
-        try:
-            s.run()
-            print("passed %s in %.1f s" % (name, time.monotonic() - started), flush=True)
-        except Failure as e:
-            print("FAILED %s: %s" % (name, e), flush=True)
-            try:
-                with open(os.path.join(s.tmp, "tavrin.log"), errors="replace") as f:
-                    print(f.read()[-3000:])
-            except OSError:
-                pass
-            failed.append(name)
-        finally:
-            s.close()
-    if failed:
-        print("failed: " + ", ".join(failed))
+    if tray_session.run_cases(
+            ("%s (expecting OpenGL %s)" % (name, expected),
+             lambda name=name, forced=forced, expected=expected:
+                 SceneGraphSession(binary, files, name, forced, expected))
+            for name, forced, expected in cases):
         return 1
     print("passed: each scene graph drew a usable program, and the choice fit this desktop")
     return 0

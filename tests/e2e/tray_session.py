@@ -251,6 +251,25 @@ class Session:
             self.x("import", "-display", self.env["DISPLAY"], "-window", "root",
                    os.path.join(self.shots, name))
 
+    def expect_exit(self, bound, after=""):
+        """The program ends within bound seconds, with status 0."""
+        try:
+            rc = self.program.wait(timeout=bound)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end within %d s%s" % (bound, after))
+        if rc != 0:
+            raise Failure("the program ended with status %d" % rc)
+
+    def print_logs(self, names=("xvfb.log", "trayer.log", "tavrin.log")):
+        tail = int(os.environ.get("TAVRIN_E2E_LOG_TAIL", "3000"))
+        for log in names:
+            try:
+                with open(os.path.join(self.tmp, log), errors="replace") as f:
+                    print("--- %s" % log)
+                    print(f.read()[-tail:])
+            except OSError:
+                pass
+
     def end_from_tray(self):
         """Right press on the icon, the menu opens on the press itself; then 退出."""
         x, y = self.tray_icon_centre()
@@ -339,12 +358,7 @@ class Session:
                  and os.listdir(self.downloads), bound=60)
 
         self.end_from_tray()
-        try:
-            rc = self.program.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end within 10 s of Exit")
-        if rc != 0:
-            raise Failure("the program ended with status %d" % rc)
+        self.expect_exit(10, " of Exit")
         left = os.listdir(self.downloads)
         if left:
             raise Failure("Exit left the unfinished download behind: %s" % left)
@@ -353,6 +367,30 @@ class Session:
         for bad in ("still not deleted", "Expect troubles", "Segmentation", "QObject::~QObject"):
             if bad in log:
                 raise Failure("the program's output says %r:\n%s" % (bad, log[-3000:]))
+
+
+def run_cases(cases):
+    """Runs (name, make_session) cases one after the other, each on its own
+    display; every case runs, and the names of those that failed come back."""
+    failed = []
+    for name, make_session in cases:
+        print("=== " + name, flush=True)
+        Hits.paths = []
+        Hits.release.clear()
+        s = make_session()
+        started = time.monotonic()
+        try:
+            s.run()
+            print("passed %s in %.1f s" % (name, time.monotonic() - started), flush=True)
+        except Failure as e:
+            print("FAILED %s: %s" % (name, e), flush=True)
+            s.print_logs(("tavrin.log",))
+            failed.append(name)
+        finally:
+            s.close()
+    if failed:
+        print("failed: " + ", ".join(failed))
+    return failed
 
 
 def main():
@@ -371,13 +409,7 @@ def main():
         s.run()
     except Failure as e:
         print("FAILED:", e)
-        for log in ("xvfb.log", "trayer.log", "tavrin.log"):
-            try:
-                with open(os.path.join(s.tmp, log), errors="replace") as f:
-                    print("--- %s" % log)
-                    print(f.read()[-int(os.environ.get("TAVRIN_E2E_LOG_TAIL", "3000")):])
-            except OSError:
-                pass
+        s.print_logs()
         return 1
     finally:
         s.close()

@@ -103,12 +103,7 @@ class InstalledSession(tray_session.Session):
             raise Failure("the window's WM_CLASS is %s, the desktop entry expects %r" % (names, wanted))
 
         self.end_from_tray()
-        try:
-            rc = self.program.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end within 10 s of Exit")
-        if rc != 0:
-            raise Failure("the program ended with status %d" % rc)
+        self.expect_exit(10, " of Exit")
 
 
 def check_files(prefix, program_dir, app_id, skin):
@@ -187,13 +182,7 @@ def main():
         s.run()
     except Failure as e:
         print("FAILED:", e)
-        for log in ("xvfb.log", "trayer.log", "tavrin.log"):
-            try:
-                with open(os.path.join(s.tmp, log), errors="replace") as f:
-                    print("--- %s" % log)
-                    print(f.read()[-3000:])
-            except OSError:
-                pass
+        s.print_logs()
         return 1
     finally:
         s.close()
