@@ -34,13 +34,14 @@ QByteArray messageOf(const QStringList &arguments)
 // when it is not one.
 std::optional<QStringList> argumentsOf(const QByteArray &data, bool &broken)
 {
-    broken = !data.startsWith(QByteArray(kStartedAgain).left(data.size()));
-    const qsizetype end = data.indexOf("\n\n", qsizetype(sizeof kStartedAgain) - 2);
+    const QByteArray header = kStartedAgain;
+    broken = !header.startsWith(data.left(header.size()));
+    // The empty line: the header's own newline when nothing follows it.
+    const qsizetype end = data.indexOf("\n\n", header.size() - 1);
     if (broken || end < 0)
         return std::nullopt;
     QStringList arguments;
-    const QByteArray body = data.mid(qsizetype(sizeof kStartedAgain) - 1, end - qsizetype(sizeof kStartedAgain) + 2);
-    for (const QByteArray &line : body.split('\n'))
+    for (const QByteArray &line : data.mid(header.size(), end + 1 - header.size()).split('\n'))
         if (!line.isEmpty() && arguments.size() < kMaxArguments)
             arguments << QString::fromUtf8(QByteArray::fromPercentEncoding(line));
     return arguments;
