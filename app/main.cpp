@@ -1,6 +1,8 @@
-// Tavrin starts its start-up form and runs until the last form is unloaded.
+// The browser: starts its start-up form and runs until the last form is
+// unloaded. The tavrin program starts it when no Tavrin runs yet.
 #include "toolkit/Fonts.h"
 #include "Forms.h"
+#include "Instance.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
 #include "browser/webengine/QtWebBrowser.h"
@@ -13,9 +15,6 @@
 #include <QApplication>
 
 namespace {
-
-// How long a second start waits for the running one to hear it.
-constexpr int kNotifyTimeoutMs = 1500;
 
 // The addresses among the program's arguments: whatever is not an option
 // (options are Qt's and the engine's).
@@ -70,13 +69,13 @@ public:
 
 int main(int argc, char *argv[])
 {
-    tk::startupMark("main entered");
+    tk::startupMark("browser entered");
     // One Tavrin per user: a later start hands its addresses over and ends
     // before a display, the engine or its profile is touched.
-    tk::SingleInstance instance(QStringLiteral("tavrin"));
+    tk::SingleInstance instance(QString::fromLatin1(tavrin::kInstanceName));
     if (!instance.isPrimary()) {
         QCoreApplication handOver(argc, argv);
-        instance.notifyPrimary(kNotifyTimeoutMs, QCoreApplication::arguments().mid(1));
+        instance.notifyPrimary(tavrin::kHandOverTimeoutMs, QCoreApplication::arguments().mid(1));
         return 0;
     }
 

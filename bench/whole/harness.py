@@ -366,7 +366,9 @@ class Run:
         with open(os.path.join(prog, "start.html"), "wb") as f:
             f.write(page_html(0))
         if self.program == "tavrin":
-            shutil.copy2(os.path.join(self.build, "tavrin"), prog)
+            # tavrin, and the browser it becomes when no Tavrin runs yet.
+            for name in ("tavrin", "tavrin-browser"):
+                shutil.copy2(os.path.join(self.build, name), prog)
             for name in ("b.ico", "about.html", "pages.css"):
                 shutil.copy2(os.path.join(REPO, "skin", name), prog)
         return prog
@@ -530,7 +532,7 @@ def main():
         if not shutil.which(tool):
             print("missing %s: run scripts/deps.sh" % tool)
             return 2
-    for path in ("tavrin", "bench/tavrin_floor"):
+    for path in ("tavrin", "tavrin-browser", "bench/tavrin_floor"):
         if not os.access(os.path.join(build, path), os.X_OK):
             print("no %s in %s: build first" % (path, build))
             return 2

@@ -57,10 +57,28 @@ QString runtimePath(const QString &name)
     return dir + QLatin1Char('/') + name;
 }
 
+QString socketPathOf(const QString &name)
+{
+    return runtimePath(name) + QStringLiteral(".socket");
+}
+
+// One attempt at the process listening at path: nothing when none listens,
+// else whether the message went out to it.
+std::optional<bool> tell(const QString &path, const QByteArray &message, const QDeadlineTimer &deadline)
+{
+    const auto left = [&deadline] { return int(std::max<qint64>(1, deadline.remainingTime())); };
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(left()))
+        return std::nullopt;
+    socket.write(message);
+    return socket.waitForBytesWritten(left());
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name)
-    : m_socketPath(runtimePath(name) + QStringLiteral(".socket")),
+    : m_socketPath(socketPathOf(name)),
       m_lock(runtimePath(name) + QStringLiteral(".lock"))
 {
     // A lock whose owner is gone (a crash) is stale and taken at once.
@@ -106,18 +124,23 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::notifyPrimary(int timeoutMs, const QStringList &arguments)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    do {
-        QLocalSocket socket;
-        socket.connectToServer(m_socketPath);
-        if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) {
-            socket.write(messageOf(arguments));
-            return socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())));
-        }
+    const QDeadlineTimer deadline(timeoutMs);
+    const QByteArray message = messageOf(arguments);
+    for (;;) {
+        if (const std::optional<bool> sent = tell(m_socketPath, message, deadline))
+            return *sent;
+        if (deadline.hasExpired())
+            return false;
         // The running process holds the lock but may not listen yet.
         QThread::msleep(20);
-    } while (!deadline.hasExpired());
-    return false;
+    }
+}
+
+bool SingleInstance::tellRunning(const QString &name, const QStringList &arguments, int timeoutMs)
+{
+    // Nothing listening fails at once: no socket file, or one left behind
+    // that refuses the connection.
+    return tell(socketPathOf(name), messageOf(arguments), QDeadlineTimer(timeoutMs)).value_or(false);
 }
 
 } // namespace tk

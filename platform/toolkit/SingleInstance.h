@@ -31,6 +31,11 @@ public:
     // it was started with, waiting at most timeoutMs for it to listen (it
     // may be starting at this very moment).
     bool notifyPrimary(int timeoutMs, const QStringList &arguments = {});
+    // Tells the process that runs under name, if it listens right now, that
+    // it was started again with these arguments; false when none listens.
+    // Takes no lock and waits for no one (at most timeoutMs for the message
+    // to go out), so a start can ask this first and cheaply.
+    static bool tellRunning(const QString &name, const QStringList &arguments, int timeoutMs);
 
     // Raised in the running process each time another start tells it.
     std::function<void(const QStringList &arguments)> startedAgain;

@@ -35,6 +35,7 @@ import threading
 import time
 
 SKIP = 77  # what ctest counts as skipped
+BROWSER = "tavrin-browser"  # the program tavrin becomes, beside it
 
 # The main window's pieces, in pixels from its top left (twips / 15).
 OPEN_URL_BUTTON = (128, 13)   # CommandOpenURL: 1560, 75, 735 x 255
@@ -171,6 +172,8 @@ class Session:
         prog = os.path.join(self.tmp, "program")
         os.makedirs(prog)
         shutil.copy2(self.binary, os.path.join(prog, "tavrin"))
+        # What tavrin starts when no Tavrin runs, from beside it.
+        shutil.copy2(os.path.join(os.path.dirname(self.binary), BROWSER), prog)
         for name in ("b.ico", "about.html", "pages.css"):
             shutil.copy2(os.path.join(self.files, name), prog)
         with open(os.path.join(prog, "start.html"), "w") as f:

@@ -84,9 +84,11 @@ class InstalledSession(tray_session.Session):
         self.start_x()
         self.start_program(None)
         self.main = wait_for("the main window", self.main_window, bound=60)
+        # tavrin went on as the browser beside it, in the same process.
         exe = os.path.realpath("/proc/%d/exe" % self.program.pid)
-        if exe != os.path.realpath(self.link):
-            raise Failure("the running program is %s, not the installed one" % exe)
+        installed = os.path.join(os.path.dirname(os.path.realpath(self.link)), "tavrin-browser")
+        if exe != installed:
+            raise Failure("the running program is %s, not the installed %s" % (exe, installed))
 
         card = wait_for("the start page", lambda: screen_pixels.start_page_card(
             self.window_pixels(self.main)), bound=60, step=0.5)
@@ -110,10 +112,11 @@ def check_files(prefix, program_dir, app_id, skin):
     """Every installed file in its place, and nothing else."""
     link = "bin/tavrin"
     program = program_dir + "/tavrin"
+    browser = program_dir + "/tavrin-browser"
     desktop = "share/applications/%s.desktop" % app_id
     metainfo = "share/metainfo/%s.metainfo.xml" % app_id
     icons = ["share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, app_id) for n in ICON_SIZES]
-    expected = {link, program, desktop, metainfo, *icons,
+    expected = {link, program, browser, desktop, metainfo, *icons,
                 *(program_dir + "/" + f for f in BESIDE_PROGRAM)}
 
     found = set()
@@ -128,9 +131,10 @@ def check_files(prefix, program_dir, app_id, skin):
     if os.path.isabs(target) or os.path.realpath(os.path.join(prefix, link)) != \
             os.path.realpath(os.path.join(prefix, program)):
         raise Failure("bin/tavrin links to %r, not relatively to %s" % (target, program))
-    with open(os.path.join(prefix, program), "rb") as f:
-        if f.read(4) != b"\x7fELF" or not os.access(os.path.join(prefix, program), os.X_OK):
-            raise Failure("%s is not an executable program" % program)
+    for exe in (program, browser):
+        with open(os.path.join(prefix, exe), "rb") as f:
+            if f.read(4) != b"\x7fELF" or not os.access(os.path.join(prefix, exe), os.X_OK):
+                raise Failure("%s is not an executable program" % exe)
     for name in BESIDE_PROGRAM:
         with open(os.path.join(prefix, program_dir, name), "rb") as a, open(os.path.join(skin, name), "rb") as b:
             if a.read() != b.read():

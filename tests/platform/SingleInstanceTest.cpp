@@ -13,6 +13,7 @@ using namespace tk;
 TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
 {
     const QString name = QStringLiteral("tavrin-test-%1").arg(QCoreApplication::applicationPid());
+    EXPECT_FALSE(SingleInstance::tellRunning(name, {QStringLiteral("lost")}, 2000)) << "no one runs yet";
     {
         SingleInstance first(name);
         ASSERT_TRUE(first.isPrimary());
@@ -25,6 +26,10 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
         EXPECT_TRUE(second.notifyPrimary(2000));
         EXPECT_TRUE(waitFor([&] { return heard.size() == 1; }));
         EXPECT_EQ(heard.value(0), QStringList());
+        // Telling without a lock of its own, as a start does first.
+        EXPECT_TRUE(SingleInstance::tellRunning(name, {QStringLiteral("quick")}, 2000));
+        EXPECT_TRUE(waitFor([&] { return heard.size() == 2; }));
+        EXPECT_EQ(heard.takeLast(), QStringList{QStringLiteral("quick")});
         // Arguments arrive as they were given, whatever they hold; empty ones
         // carry nothing.
         const QStringList odd{QStringLiteral("http://a.test/?q=1 2"), QStringLiteral("line\nbreak\n\n"),
@@ -64,6 +69,7 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     QFile socket(base + QStringLiteral(".socket"));
     ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
     socket.close();
+    EXPECT_FALSE(SingleInstance::tellRunning(name, {}, 2000)) << "a socket file left behind tells no one";
     SingleInstance after(name);
     EXPECT_TRUE(after.isPrimary());
     after.listen();
