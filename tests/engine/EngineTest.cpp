@@ -11,6 +11,8 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
@@ -455,6 +457,37 @@ TEST(EngineProfiles, EveryBrowserSharesTheOneNamedPersistentProfile)
     EXPECT_EQ(Access::page(b)->profile(), profile);
     EXPECT_EQ(profile->storageName(), "Tavrin");
     EXPECT_FALSE(profile->isOffTheRecord()) << "cookies and cache must outlive the run";
+}
+
+TEST(EngineProfiles, APagesOwnIconIsNeverFetched)
+{
+    // Every path asked for; /a declares an icon, anything else is plain.
+    QTcpServer server;
+    QStringList asked;
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+        while (QTcpSocket *s = server.nextPendingConnection()) {
+            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            QObject::connect(s, &QTcpSocket::readyRead, s, [&asked, s] {
+                const QByteArray request = s->readAll();
+                const QByteArray path = request.split(' ').value(1);
+                asked << QString::fromLatin1(path);
+                const QByteArray body = path == "/a" ? "<html><head><link rel=icon href=/icon.png></head>a</html>"
+                                                     : "<html>plain</html>";
+                s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
+                         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                s->disconnectFromHost();
+            });
+        }
+    });
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+    QtWebBrowser b;
+    Recorder r(b);
+    ASSERT_TRUE(load(b, r, base + "a"));
+    // An icon fetch would start as /a finishes loading, well before the
+    // next page has been asked for and loaded.
+    ASSERT_TRUE(load(b, r, base + "b"));
+    EXPECT_EQ(asked.join(' ').toStdString(), "/a /b") << "tabs show Tavrin's icon; the page's is not fetched";
 }
 
 } // namespace

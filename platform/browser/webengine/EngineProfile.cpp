@@ -33,6 +33,9 @@ EngineProfile::EngineProfile(QObject *application)
     // Scripts open windows only for a user's click: a page cannot flood the
     // strip with tabs, while links and click handlers still can.
     m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    // A tab shows Tavrin's own icon, never the page's: fetching and decoding
+    // each site's icon would be work no one sees.
+    m_profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     // The shell's exit reaches the running downloads through this.
     setDownloadCanceller([this] { m_downloads->cancelAll(); });
 }
