@@ -1,5 +1,6 @@
 #include "toolkit/Form.h"
 
+#include "toolkit/HeldKeys.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
 
@@ -81,6 +82,7 @@ std::function<void(QMenu &)> &popupHook()
 
 Form::Form() : Control(new FormWidget(this), nullptr)
 {
+    HeldKeys::ensureInstalled();
     peer()->setAttribute(Qt::WA_DeleteOnClose, false);
     setBackColor(m_backColor);
     m_visible = false;

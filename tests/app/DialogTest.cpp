@@ -1,5 +1,6 @@
 // The address dialog, the tray menu's commands and the way out.
 #include "Geometry.h"
+#include "Keys.h"
 #include "ModulePublicVariables.h"
 #include "DesktopOpener.h"
 #include "ShellFixture.h"
@@ -185,6 +186,32 @@ TEST_F(Dialog, EscapeClosesItWithoutATab)
     EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
     clickOpenUrl();
     EXPECT_EQ(forms::FormOpenUrl->Text1.Text(), QString()) << "loaded afresh";
+}
+
+// The Escape that closed one dialog, still held down (its release went to
+// the window that had gone), repeats into the next dialog: it stays open.
+TEST_F(Dialog, AHeldEscapeClosesOnlyTheDialogItWentDownIn)
+{
+    main().Show();
+    static quint64 now = 1000000;
+    const auto escape = [](bool press, bool repeat, quint64 after) {
+        now += after;
+        sendKey(forms::FormOpenUrl->peer()->windowHandle(), press, Qt::Key_Escape, repeat, now);
+    };
+    clickOpenUrl();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(forms::FormOpenUrl->peer()->windowHandle()));
+    escape(true, false, 0);
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded());
+    FormInstanceBase::flushUnloaded();
+    clickOpenUrl();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(forms::FormOpenUrl->peer()->windowHandle()));
+    escape(true, true, 30);
+    escape(false, false, 30); // a repeat's release and press, unmarked
+    escape(true, false, 0);
+    EXPECT_TRUE(forms::FormOpenUrl.isLoaded());
+    escape(false, false, 30);
+    escape(true, false, 200);
+    EXPECT_FALSE(forms::FormOpenUrl.isLoaded()) << "a new press closes it";
 }
 
 TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
