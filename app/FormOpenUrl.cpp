@@ -7,6 +7,7 @@
 #include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
+#include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
 #include <QLineEdit>
@@ -17,6 +18,20 @@ namespace {
 constexpr uint32_t kTextBackColor = 0x00FFEFDE;
 constexpr int16_t kEnterKey = 13;
 constexpr int16_t kEscapeKey = 27;
+
+// Once the dialog has gone the keyboard belongs to the page the main window
+// shows. Without a window manager nobody else would hand it over, and the
+// keys would reach no window until the user clicked one.
+void giveKeyboardToMainPage()
+{
+    if (!forms::Form1.isLoaded())
+        return;
+    Form1 &main = *forms::Form1;
+    if (!main.isShown() || main.peer()->isMinimized())
+        return;
+    SetForegroundWindow(main.hWnd());
+    ignoreErrors([&] { main.WBControl1.SetFocus(); });
+}
 } // namespace
 
 FormOpenUrl::FormOpenUrl() : Text1(this)
@@ -58,6 +73,7 @@ void FormOpenUrl::CommandOK_Click()
     SendMessageA(main.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
     // Destroyed once this handler has returned (the toolkit defers it).
     forms::FormOpenUrl.Unload();
+    giveKeyboardToMainPage();
 }
 
 // What an address box does with the two keys: Enter opens, Escape closes.
@@ -69,5 +85,6 @@ void FormOpenUrl::Text1_KeyDown(int16_t &KeyCode, int16_t &)
     } else if (KeyCode == kEscapeKey) {
         KeyCode = 0;
         forms::FormOpenUrl.Unload();
+        giveKeyboardToMainPage();
     }
 }

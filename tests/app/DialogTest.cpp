@@ -214,6 +214,23 @@ TEST_F(Dialog, AHeldEscapeClosesOnlyTheDialogItWentDownIn)
     EXPECT_FALSE(forms::FormOpenUrl.isLoaded()) << "a new press closes it";
 }
 
+// No window manager hands the keyboard back once the dialog has gone.
+TEST_F(Dialog, OnceItGoesTheKeyboardIsInTheMainWindowsSelectedPage)
+{
+    main().Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main().peer()));
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        clickOpenUrl();
+        QApplication::setActiveWindow(forms::FormOpenUrl->peer());
+        typeAndPress(QStringLiteral("typed"), key);
+        FormInstanceBase::flushUnloaded();
+        WBControl &tabs = main().WBControl1;
+        EXPECT_TRUE(waitFor([&] { return QApplication::activeWindow() == main().peer(); })) << key;
+        EXPECT_TRUE(waitFor([&] { return tabs.WBCnt(tabs.CurrentTab).containsFocus(); })) << key;
+    }
+    EXPECT_EQ(main().WBControl1.CurrentTab, 1);
+}
+
 TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
 {
     DesktopOpener desktop;
