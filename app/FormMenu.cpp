@@ -6,6 +6,7 @@
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
 #include "toolkit/Screen.h"
+#include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
 using namespace tk;
@@ -45,6 +46,9 @@ void FormMenu::m_About_Click()
 
 void FormMenu::m_OpenURL_Click()
 {
+    // A page full screen would cover the dialog.
+    if (forms::Form1.isLoaded())
+        ignoreErrors([] { forms::Form1->WBControl1.LeaveFullScreen(); });
     forms::FormOpenUrl->showAt(Top() + kDialogDrop, Left());
 }
 

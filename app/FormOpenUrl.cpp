@@ -66,6 +66,7 @@ void FormOpenUrl::showAt(float top, float left)
 void FormOpenUrl::CommandOK_Click()
 {
     Form1 &main = *forms::Form1;
+    ignoreErrors([&] { main.WBControl1.LeaveFullScreen(); });
     main.WBControl1.NewWindow(Text1.Text());
     main.setTop((Screen::Height() - main.Height()) / 2);
     main.setLeft((Screen::Width() - main.Width()) / 2);

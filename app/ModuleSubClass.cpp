@@ -11,7 +11,9 @@ using namespace tk;
 int32_t WindowProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
 {
     if (uMsg == TrayCallbackMessage && lParam == WM_LBUTTONDBLCLK) {
-        // Bring the main window back, centred at its present size.
+        // Bring the main window back, centred at its present size; a page
+        // full screen would stay over it.
+        ignoreErrors([] { forms::Form1->WBControl1.LeaveFullScreen(); });
         ignoreErrors([] { forms::Form1->setTop((Screen::Height() - forms::Form1->Height()) / 2); });
         ignoreErrors([] { forms::Form1->setLeft((Screen::Width() - forms::Form1->Width()) / 2); });
         ignoreErrors([] { forms::Form1->Show(); });

@@ -231,6 +231,24 @@ TEST_F(Dialog, OnceItGoesTheKeyboardIsInTheMainWindowsSelectedPage)
     EXPECT_EQ(main().WBControl1.CurrentTab, 1);
 }
 
+// Whatever brings the main window back brings it back from under a page
+// that fills the screen.
+TEST_F(Dialog, TheTrayLeavesFullScreenFirst)
+{
+    main().Show();
+    WBControl &tabs = main().WBControl1;
+    for (int way = 0; way < 2; ++way) {
+        ASSERT_TRUE(browser(0).fireFullScreenRequested(true));
+        ASSERT_TRUE(tabs.fullScreenTab().has_value());
+        if (way == 0)
+            NotificationArea::activate(TrayIconData.hWnd, 0, WM_LBUTTONDBLCLK);
+        else
+            chooseFromTray("m_OpenURL");
+        EXPECT_FALSE(tabs.fullScreenTab().has_value()) << way;
+        EXPECT_EQ(browser(0).fullScreenExits, way + 1);
+    }
+}
+
 TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
 {
     DesktopOpener desktop;
