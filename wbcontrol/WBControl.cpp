@@ -183,6 +183,9 @@ QString WBControl::startPage()
 void WBControl::wireEvents()
 {
     WB.setWiring([this](int16_t i, BrowserControl &wb) {
+        // A page shows no dialogs of its own from the start: a script address
+        // runs without any navigation beginning.
+        ignoreErrors([&] { wb->setSilent(true); });
         WebBrowserEvents &e = wb->events;
         e.ProgressChange = [this, i](int32_t p, int32_t m) { WB_ProgressChange(i, p, m); };
         e.DownloadBegin = [this, i] { WB_DownloadBegin(i); };

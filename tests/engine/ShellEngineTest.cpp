@@ -363,3 +363,13 @@ int main(int argc, char **argv)
         return true;
     });
 }
+
+// A script address starts no navigation, so nothing but the tab's making can
+// have silenced its page.
+TEST_F(ShellOnEngine, AScriptAddressInANewTabShowsNoDialog)
+{
+    const std::optional<int16_t> n = tabs.NewWindow(QStringLiteral("javascript:alert(1)"));
+    ASSERT_TRUE(n.has_value());
+    const auto &browser = static_cast<const tk::QtWebBrowser &>(tabs.WB(*n).browser());
+    EXPECT_TRUE(waitUntil([&] { return tk::QtWebBrowserTestAccess::suppressedDialogs(browser) == 1; }));
+}

@@ -71,7 +71,7 @@ protected:
 
 TEST_F(BrowserEvents, ABackgroundTabsLoadReachesTheHostInOrderAndResizesTheSelectedBrowser)
 {
-    ASSERT_FALSE(browser(1).Silent());
+    browser(1).setSilent(false); // as a host may have set it
     browser(1).completeLoad(QStringLiteral("Page one"));
     EXPECT_EQ(log(), "BeforeNavigate2 1 http://example.test/0 silent\n"
                      "DownloadBegin 1 http://example.test/0\n"
@@ -102,3 +102,12 @@ TEST_F(BrowserEvents, ATitleChangeAfterTheLoadBringsTheAddressFirstEvenWithoutAT
 }
 
 } // namespace
+
+// A script address begins no navigation: a page keeps its dialogs to itself
+// before any navigation has been reported.
+TEST_F(TabFixture, EveryTabIsSilentFromTheMomentItExists)
+{
+    EXPECT_TRUE(browser(0).Silent());
+    EXPECT_TRUE(browser(open(2)).Silent());
+    EXPECT_TRUE(browser(1).Silent());
+}
