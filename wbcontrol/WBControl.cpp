@@ -533,6 +533,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     if (List2.ListCount() > 0) {
         const int16_t n = indexAt(List2, 0);
         ignoreErrors([&] { Tcbt(n).setPicture(tc0.picture()); },
+                     [&] { clearTitle(n); },
                      [&] { placeProvisionally(n); },
                      [&] { WB(n)->Navigate(url); },
                      [&] { WBCnt(n).setVisible(true); });
@@ -540,10 +541,12 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         placePage(n);
         List1.AddItem(List2.List(0));
         List2.RemoveItem(0);
+        // The strip is laid out with the tab in it, or the tab would keep the
+        // place and width it had when it was closed.
+        ignoreErrors([this] { UserControl_Resize(); });
         return n;
     }
 
-    const bool hadTabs = List1.ListCount() > 0;
     const std::optional<int16_t> next = nextNewIndex();
     if (!next || !loadTab(*next))
         return std::nullopt;
@@ -551,6 +554,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     PictureBox &tab = MTab(n);
     placeProvisionally(n);
     ignoreErrors(
+        [&] { clearTitle(n); },
         [&] { Tstr(n).setContainer(tab); },
         [&] { place(Tstr(n), wbcontrol::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
         [&] { Tstr(n).setVisible(true); },
@@ -588,9 +592,17 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     MTab_MouseDown(n, kLeftButton, 0, 0, 0);
     placePage(n);
     List1.AddItem(QString::number(n));
-    if (hadTabs)
-        ignoreErrors([this] { UserControl_Resize(); });
+    // Laid out with the new tab in it, the first one opened too.
+    ignoreErrors([this] { UserControl_Resize(); });
     return n;
+}
+
+// A tab made or taken back shows no title until its page reports one: a new
+// element is a copy of tab 0, and a reused one still has its last page's.
+void WBControl::clearTitle(int16_t n)
+{
+    MTab(n).setTag(QString());
+    Tstr(n).setCaption(QString());
 }
 
 void WBControl::closeSelectedTab() { CloseTab(CurrentTab); }
@@ -645,6 +657,14 @@ void WBControl::MTab_OLEDragDrop(int16_t Index, DataObject &Data, int32_t &Effec
                                  float, float)
 {
     Effect = 1;
+    // Files from a file manager often come with their paths as text too:
+    // they are files all the same, and a tab does not open them.
+    bool hasFiles = false;
+    ignoreErrors([&] { hasFiles = Data.GetFormat(kCfFiles); });
+    if (hasFiles) {
+        Effect = 0;
+        return;
+    }
     bool hasText = false;
     ignoreErrors([&] { hasText = Data.GetFormat(kCfText); });
     if (!hasText)

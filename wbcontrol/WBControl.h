@@ -144,6 +144,7 @@ private:
     void applySkin(int16_t index, Skin skin);
     void placePage(int16_t index);
     void placeProvisionally(int16_t index);
+    void clearTitle(int16_t index);
     std::optional<int16_t> nextNewIndex() const;
     bool loadTab(int16_t index);
 
