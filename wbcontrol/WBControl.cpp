@@ -474,6 +474,10 @@ void WBControl::CloseTab(int16_t Index)
             break;
         }
     }
+    // Closing the gap only moves the tabs; the rest get the wider width and
+    // their captions grow back. (Selecting runs this, but not when the tab
+    // selected was selected already.)
+    ignoreErrors([this] { UserControl_Resize(); });
     if (pageHadFocus)
         ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
 }

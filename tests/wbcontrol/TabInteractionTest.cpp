@@ -2,7 +2,9 @@
 
 #include "win32/Win32.h"
 
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <QWidget>
 #include <QWindow>
 
@@ -184,6 +186,20 @@ TEST_F(Closing, RequestsToCloseTabZeroOrATabNotOpenChangeNothing)
     expectOnlySelected(0);
     EXPECT_TRUE(w().MTab(0).Visible());
     EXPECT_EQ(browser(0).navigations, tab0Navigations);
+}
+
+// File managers send a file's path as text beside the file itself.
+TEST_F(Strip, FilesDroppedWithTheirPathsAsTextOpenNothing)
+{
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.html"))});
+    files.setText(QStringLiteral("/tmp/a.html"));
+    DataObject data(&files);
+    int32_t effect = 1;
+    w().TIcon(1).events.OLEDragDrop(data, effect, kLeftButton, 0, 0, 0);
+    EXPECT_EQ(browser(1).navigations, QStringList{"http://example.test/0"});
+    EXPECT_EQ(effect, 0);
+    expectOnlySelected(3);
 }
 
 } // namespace
