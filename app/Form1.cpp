@@ -123,6 +123,9 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
         element.events.MouseUp = [this, up, index](int16_t b, int16_t s, float x, float y) {
             (this->*up)(index, b, s, x, y);
         };
+        // Out of the window over its edge, the pointer crosses neither the
+        // bare form nor the caption bar.
+        element.events.MouseLeave = [this] { showCaptionButtonsNormal(); };
     });
 }
 

@@ -29,6 +29,8 @@ using Handler = std::function<void()>;
 // control's own handling. X and Y are twips relative to the control.
 struct ControlEvents {
     MouseHandler MouseDown, MouseMove, MouseUp;
+    // The pointer left the control, whichever way it went.
+    Handler MouseLeave;
     Handler Click, DblClick, GotFocus, LostFocus, Resize;
     KeyHandler KeyDown, KeyUp;
     KeyPressHandler KeyPress;
@@ -99,6 +101,7 @@ protected:
     virtual void onMouseDown(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
     virtual void onMouseMove(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
     virtual void onMouseUp(int16_t /*button*/, int16_t /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void onMouseLeave() {}
     virtual void onClick() {}
     virtual void onDblClick() {}
     virtual void onGotFocus() {}
@@ -156,6 +159,7 @@ protected:
     {
         raise(events.MouseUp, button, shift, x, y);
     }
+    void onMouseLeave() override { raise(events.MouseLeave); }
     void onClick() override { raise(events.Click); }
     void onDblClick() override { raise(events.DblClick); }
     void onGotFocus() override { raise(events.GotFocus); }

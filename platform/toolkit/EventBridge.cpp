@@ -5,6 +5,7 @@
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
 
+#include <QCursor>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -86,6 +87,12 @@ bool EventBridge::dispatch(QEvent *event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         return c.consumesInput() && mouse(static_cast<QMouseEvent *>(event));
+    case QEvent::Leave:
+        // Not when the control was only hidden (a button swapping pictures)
+        // or covered under a pointer that stayed where it was.
+        if (c.peer()->isVisible() && !c.peer()->rect().contains(c.peer()->mapFromGlobal(QCursor::pos())))
+            c.onMouseLeave();
+        return false;
     case QEvent::Hide:
         followPressWhenHidden();
         return false;

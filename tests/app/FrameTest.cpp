@@ -189,19 +189,27 @@ TEST_F(Frame, EveryResizeShowsTheCaptionButtonsNormal)
     EXPECT_EQ(pictures(f), kAllNormal);
 }
 
-TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndLeavesTheHoverPictureUntilTheBarIsCrossed)
+TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndAnyWayOutOfAButtonPutsItAtRest)
 {
     Form1 &f = shown();
     for (auto *button : {&f.ImageMin, &f.ImageSize, &f.ImageExit}) {
         const QPoint at = centreOf((*button)(0));
+        QCursor::setPos(window()->mapToGlobal(at));
         QTest::mousePress(window(), Qt::LeftButton, {}, at);
         EXPECT_EQ(visiblePictures(*button), "2");
         QTest::mouseMove(window(), at + QPoint(3, 2));
         QTest::mouseRelease(window(), Qt::LeftButton, {}, at + QPoint(3, 2));
         EXPECT_EQ(visiblePictures(*button), "1");
     }
-    // Nothing told the first two the pointer left; crossing the caption bar or the bare form does.
-    EXPECT_EQ(pictures(f), "min 1 size 1 exit 1");
+    // Leaving a button puts it at rest, even out over the window's edge,
+    // where the pointer crosses neither the caption bar nor the bare form.
+    EXPECT_EQ(pictures(f), "min 0 size 0 exit 1");
+    QCursor::setPos(window()->mapToGlobal(QPoint(centreOf(f.ImageExit(0)).x(), -5)));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.ImageExit(1).peer(), &leave);
+    EXPECT_EQ(pictures(f), kAllNormal);
+    QTest::mouseMove(window(), centreOf(f.ImageExit(0)));
+    EXPECT_EQ(pictures(f), "min 0 size 0 exit 1");
     QTest::mouseMove(window(), QPoint(400, 8));
     EXPECT_EQ(pictures(f), kAllNormal);
     QTest::mouseMove(window(), centreOf(f.ImageMin(0)));
