@@ -198,10 +198,11 @@ void Command::setForeColor(int32_t value) { change(m_ForeColor, value, "ForeColo
 
 void Command::setPercent(int16_t value)
 {
-    // A refused value is not kept: the split of the gradients stays valid.
+    // Kept even when refused, as callers may read it back; painting copes
+    // with any split.
+    m_Percent = value;
     if (value < 0 || value > 100)
         throw tk::TkError(tk::kInvalidPropertyValue);
-    m_Percent = value;
     repaint();
     recordChange("Percent");
 }

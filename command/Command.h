@@ -55,7 +55,7 @@ public:
     int32_t ForeColor() const { return m_ForeColor; }
     void setForeColor(int32_t value);
     int16_t Percent() const { return m_Percent; }
-    void setPercent(int16_t value); // outside 0..100: error 380, nothing changes
+    void setPercent(int16_t value); // outside 0..100: kept, then error 380, no repaint
     int32_t MidColor() const { return m_MidColor; }
     void setMidColor(int32_t value);
     int32_t EndColor() const { return m_EndColor; }

@@ -52,13 +52,14 @@ TEST_F(CommandProperties, NewInstanceTakesItsNameAsCaptionAndSavesNothingElse)
     EXPECT_EQ(propertiesOf(c).keys(), QStringList({"Caption"})) << "every other property holds its saved default";
 }
 
-TEST_F(CommandProperties, PercentOutsideZeroToHundredIsRefusedAndKeepsTheOldValue)
+TEST_F(CommandProperties, PercentOutsideZeroToHundredIsKeptThenRefusedWith380)
 {
     auto c = newButton(form, 40, 24, 3);
-    c->setPercent(40);
-    EXPECT_EQ(errorOf([&] { c->setPercent(101); }), tk::kInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { c->setPercent(-1); }), tk::kInvalidPropertyValue);
-    EXPECT_EQ(c->Percent(), 40);
+    for (int16_t value : {101, -1, 32767}) {
+        EXPECT_EQ(errorOf([&] { c->setPercent(value); }), tk::kInvalidPropertyValue) << value;
+        EXPECT_EQ(c->Percent(), value);
+        c->PaintButton(0, true); // and it still paints
+    }
     c->setPercent(100);
     EXPECT_EQ(c->Percent(), 100);
 }
