@@ -1,5 +1,6 @@
 // The browser: starts its start-up form and runs until the last form is
 // unloaded. The tavrin program starts it when no Tavrin runs yet.
+#include "toolkit/EndSignals.h"
 #include "toolkit/Fonts.h"
 #include "Forms.h"
 #include "Instance.h"
@@ -13,6 +14,8 @@
 #include "win32/Win32.h"
 
 #include <QApplication>
+
+#include <cstdlib>
 
 namespace {
 
@@ -65,6 +68,31 @@ public:
     }
 };
 
+// Set once main itself has taken everything down, in order.
+bool g_tornDown = false;
+
+// A library that ends the process from inside the event loop (Qt calls
+// exit(1) when the X server goes away) would leave the forms, and every
+// page in them, to static destructors that run after the engine has gone:
+// the process ends here instead, with the status it was given, before any of
+// them runs. What the engine last wrote stays as it is on disk.
+void endBeforeStaticTeardown()
+{
+    if (!g_tornDown)
+        std::_Exit(1);
+}
+
+// A session's end (logout, shutdown, kill, Ctrl+C) ends the program as the
+// tray menu's Exit does, once the event loops have unwound: an open popup or
+// a nested loop of a dialog is left first.
+bool g_endRequested = false;
+
+void endRequested()
+{
+    g_endRequested = true;
+    QCoreApplication::exit(0);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -91,6 +119,9 @@ int main(int argc, char *argv[])
     instance.startedAgain = startedAgain;
     instance.listen();
 
+    std::atexit(endBeforeStaticTeardown);
+    tk::onEndSignals(endRequested);
+
     tk::setUpFonts();
     tk::registerQtWebBrowserFactory();
 
@@ -100,6 +131,8 @@ int main(int argc, char *argv[])
     tk::ignoreErrors([&] { openInTabs(addressesIn(arguments)); });
     FirstPaint firstPaint(forms::Form1->peer());
     const int rc = QApplication::exec();
+    if (g_endRequested && forms::Form1.isLoaded())
+        forms::FormMenu->m_Exit_Click();
     // However the loop ended, no half-written download outlives the engine.
     tk::cancelRunningDownloads();
     // Every page goes before the engine's profile, which the application
@@ -108,5 +141,6 @@ int main(int argc, char *argv[])
     forms::unloadAll();
     tk::FormInstanceBase::flushUnloaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    g_tornDown = true;
     return rc;
 }

@@ -1,4 +1,5 @@
 #include "toolkit/ControlArray.h"
+#include "toolkit/EndSignals.h"
 #include "ErrorOf.h"
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <stdexcept>
 
 using namespace tk;
@@ -200,4 +202,15 @@ TEST(HeldKeys, ARepeatReachesOnlyTheWindowTheKeyWentDownIn)
         EXPECT_EQ(heard, QString::fromLatin1(r.heard)) << r.steps;
         sendKey(first.peer()->windowHandle(), false, Qt::Key_Escape, false, base + 5000);
     }
+}
+
+TEST(EndSignals, EachEndsTheSessionFromTheEventLoopOnce)
+{
+    int ended = 0;
+    onEndSignals([&] { ++ended; });
+    ::raise(SIGHUP);
+    EXPECT_EQ(ended, 0) << "not inside the signal handler";
+    EXPECT_TRUE(waitFor([&] { return ended == 1; }));
+    ::raise(SIGINT);
+    EXPECT_TRUE(waitFor([&] { return ended == 2; }));
 }
