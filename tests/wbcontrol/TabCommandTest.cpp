@@ -144,10 +144,12 @@ TEST_F(TabDrop, ScriptAddressesAreRefusedButOddTextReachesTheBrowserAsItIsAndThe
     };
     for (const auto &[text, opened] : rows) {
         w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
-        const QStringList before = browser(1).navigations;
+        SCOPED_TRACE(text.left(40).toStdString());
+        const qsizetype before = browser(1).navigations.size();
         dropText(w().TIcon(1), text);
-        EXPECT_EQ(browser(1).navigations, opened ? before + QStringList{text} : before) << text.left(40).toStdString();
-        EXPECT_EQ(w().CurrentTab, 1) << text.left(40).toStdString();
+        EXPECT_EQ(browser(1).navigations.size(), before + opened);
+        EXPECT_TRUE(!opened || browser(1).navigations.last() == text);
+        EXPECT_EQ(w().CurrentTab, 1);
     }
     expectOnlySelected(1);
     EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 1");
