@@ -59,22 +59,13 @@ TEST_F(SavedButton, DataBesideTheProgramIsUsedFirst)
 
 TEST_F(SavedButton, BadDataBesideTheProgramFallsBackToTheBuiltInCopy)
 {
-    struct Row {
-        const char *what, *bytes; // the file's bytes, or without them the built-in data changed:
-        const char *key;
-        QJsonValue value;
-    };
-    const Row rows[] = {
-        {"empty", "", nullptr, {}},
-        {"not JSON", "\x01\xff{{ not json", nullptr, {}},
-        {"no such button", "{}", nullptr, {}},
-        {"a list", "[1,2]", nullptr, {}},
-        {"wrong type", nullptr, "_left", QStringLiteral("left")},
-        {"button not an object", nullptr, nullptr, 7},
-        {"percent 500", nullptr, "percent", 500},
-        {"unknown button type", nullptr, "buttontype", 99},
-        {"colour -1", nullptr, "midcolor", -1},
-        {"font a number", nullptr, "font", 3},
+    // The file's bytes, or without them the built-in data with one key (without a key the whole button) changed.
+    const std::tuple<const char *, const char *, const char *, QJsonValue> rows[] = {
+        {"empty", "", nullptr, {}}, {"not JSON", "\x01\xff{{ not json", nullptr, {}},
+        {"no such button", "{}", nullptr, {}}, {"a list", "[1,2]", nullptr, {}},
+        {"wrong type", nullptr, "_left", QStringLiteral("left")}, {"button not an object", nullptr, nullptr, 7},
+        {"percent 500", nullptr, "percent", 500}, {"unknown button type", nullptr, "buttontype", 99},
+        {"colour -1", nullptr, "midcolor", -1}, {"font a number", nullptr, "font", 3},
     };
     for (const auto &[what, bytes, key, value] : rows) {
         for (const auto &[name, button] : {std::pair("Form1.buttons.json", "CommandOpenURL"),
