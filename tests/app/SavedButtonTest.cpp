@@ -37,13 +37,14 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return f.readAll();
     }
-    // The built-in data with one key of the button changed.
+    // The built-in data with one key of the button changed, or without a key the whole button.
     static QByteArray with(const char *name, const char *button, const char *key, const QJsonValue &value)
     {
         QJsonObject all = QJsonDocument::fromJson(builtIn(name)).object();
         QJsonObject b = all.value(QLatin1String(button)).toObject();
-        b.insert(QLatin1String(key), value);
-        all.insert(QLatin1String(button), b);
+        if (key)
+            b.insert(QLatin1String(key), value);
+        all.insert(QLatin1String(button), key ? QJsonValue(b) : value);
         return QJsonDocument(all).toJson();
     }
 };
@@ -58,22 +59,18 @@ TEST_F(SavedButton, DataBesideTheProgramIsUsedFirst)
 
 TEST_F(SavedButton, BadDataBesideTheProgramFallsBackToTheBuiltInCopy)
 {
-    const std::vector<std::pair<const char *, std::function<QByteArray(const char *, const char *)>>> cases{
-        {"empty", [](const char *, const char *) { return QByteArray(); }},
-        {"not JSON", [](const char *, const char *) { return QByteArray("\x01\xff{{ not json"); }},
-        {"no such button", [](const char *, const char *) { return QByteArray("{}"); }},
-        {"a list", [](const char *, const char *) { return QByteArray("[1,2]"); }},
-        {"wrong type", [](const char *n, const char *b) { return with(n, b, "_left", QStringLiteral("left")); }},
-        {"button not an object", [](const char *, const char *b) {
-             return QJsonDocument(QJsonObject{{QLatin1String(b), 7}}).toJson(); }},
-        {"percent 500", [](const char *n, const char *b) { return with(n, b, "percent", 500); }},
-        {"unknown button type", [](const char *n, const char *b) { return with(n, b, "buttontype", 99); }},
-        {"colour -1", [](const char *n, const char *b) { return with(n, b, "midcolor", -1); }},
-        {"font a number", [](const char *n, const char *b) { return with(n, b, "font", 3); }},
+    // The file's bytes, or without them the built-in data with one key (without a key the whole button) changed.
+    const std::tuple<const char *, const char *, const char *, QJsonValue> rows[] = {
+        {"empty", "", nullptr, {}}, {"not JSON", "\x01\xff{{ not json", nullptr, {}},
+        {"no such button", "{}", nullptr, {}}, {"a list", "[1,2]", nullptr, {}},
+        {"wrong type", nullptr, "_left", QStringLiteral("left")}, {"button not an object", nullptr, nullptr, 7},
+        {"percent 500", nullptr, "percent", 500}, {"unknown button type", nullptr, "buttontype", 99},
+        {"colour -1", nullptr, "midcolor", -1}, {"font a number", nullptr, "font", 3},
     };
-    for (const auto &[what, bytes] : cases) {
-        write("Form1.buttons.json", bytes("Form1.buttons.json", "CommandOpenURL"));
-        write("FormOpenUrl.buttons.json", bytes("FormOpenUrl.buttons.json", "CommandOK"));
+    for (const auto &[what, bytes, key, value] : rows) {
+        for (const auto &[name, button] : {std::pair("Form1.buttons.json", "CommandOpenURL"),
+                                           std::pair("FormOpenUrl.buttons.json", "CommandOK")})
+            write(name, bytes ? QByteArray(bytes) : with(name, button, key, value));
         ASSERT_TRUE(forms::Form1->CommandOpenURL) << what;
         ASSERT_TRUE(forms::FormOpenUrl->CommandOK) << what;
         EXPECT_FALSE(forms::Form1->CommandOpenURL->Caption().isEmpty()) << what;

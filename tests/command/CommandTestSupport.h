@@ -53,8 +53,7 @@ inline void mouseMove(Command &c, QPointF at = QPointF(3, 3), Qt::MouseButtons h
 
 inline void press(Command &c)
 {
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(c.peer(), &down);
 }
 

@@ -59,14 +59,11 @@ TEST_F(CommandInput, ArrowKeysMoveTheFocusUnlessTheHostSetsKeyCodeToZero)
     auto b = button(10, 50);
     auto c = button(10, 90);
     a->SetFocus();
-    QTest::keyClick(a->peer(), Qt::Key_Right);
-    EXPECT_TRUE(b->peer()->hasFocus());
-    QTest::keyClick(b->peer(), Qt::Key_Down);
-    EXPECT_TRUE(c->peer()->hasFocus());
-    QTest::keyClick(c->peer(), Qt::Key_Left);
-    EXPECT_TRUE(b->peer()->hasFocus());
-    QTest::keyClick(b->peer(), Qt::Key_Up);
-    EXPECT_TRUE(a->HasFocus());
+    for (const auto &[from, key, to] : {std::tuple(&a, Qt::Key_Right, &b), std::tuple(&b, Qt::Key_Down, &c),
+                                        std::tuple(&c, Qt::Key_Left, &b), std::tuple(&b, Qt::Key_Up, &a)}) {
+        QTest::keyClick((*from)->peer(), key);
+        EXPECT_TRUE((*to)->HasFocus() && (*to)->peer()->hasFocus()) << "key " << key;
+    }
     EXPECT_FALSE(b->HasFocus());
 
     log.lines.clear();
@@ -81,6 +78,7 @@ TEST_F(CommandInput, ArrowKeysMoveTheFocusUnlessTheHostSetsKeyCodeToZero)
     EXPECT_TRUE(a->peer()->hasFocus());
     EXPECT_EQ(log.lines, QStringList({"KeyDown 32", "KeyPress 32", "KeyUp 32", "KeyDown 39", "KeyUp 39"}));
 }
+
 TEST_F(CommandInput, LeftClickRaisesDownUpClickAndRightPressKeepsTheLook)
 {
     auto c = button(10, 10);

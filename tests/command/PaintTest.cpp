@@ -19,11 +19,17 @@ void expectPixels(const Command &c, std::initializer_list<Probe> probes)
         EXPECT_EQ(pixel(c, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
 }
 
-// The pixels of one row between two columns (right exclusive), all expected equal.
-void expectRow(const Command &c, int y, int x0, int x1, int32_t colour)
+// Rows y from x0 to x1 (exclusive), every pixel of each one colour.
+struct Span {
+    int y, x0, x1;
+    int32_t colour;
+};
+
+void expectSpans(const Command &c, std::initializer_list<Span> spans)
 {
-    for (int x = x0; x < x1; ++x)
-        ASSERT_EQ(pixel(c, x, y), colour) << "at " << x << "," << y;
+    for (const Span &s : spans)
+        for (int x = s.x0; x < s.x1; ++x)
+            ASSERT_EQ(pixel(c, x, s.y), s.colour) << "at " << x << "," << s.y;
 }
 
 void focus(Command &c, bool in)
@@ -53,17 +59,11 @@ TEST_F(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
     // Highlight rows fade from white to the end colour (and past it on row 1).
     expectPixels(*c, {{38, 2, RGB(90, 130, 180)}, {2, 1, RGB(255, 255, 255)}, {32, 1, end},
                       {37, 1, RGB(72, 119, 177)}, {14, 2, end}});
-    for (int y = 13; y <= 17; ++y)
-        expectRow(*c, y, 1, 39, mid);
-    expectRow(*c, 18, 1, 39, RGB(43, 83, 133));
-    expectRow(*c, 19, 1, 39, RGB(54, 94, 144));
-    expectRow(*c, 20, 1, 39, RGB(65, 105, 155));
-    // Lines 21 and 22 take the colour read at (2, 14) and stop one short of the right band.
-    expectRow(*c, 21, 1, 38, mid);
-    expectRow(*c, 22, 2, 38, mid);
     const int32_t frame = RGB(183, 183, 183);
-    expectRow(*c, 0, 2, 38, frame);
-    expectRow(*c, 23, 2, 38, frame);
+    // Lines 21 and 22 take the colour read at (2, 14) and stop one short of the right band.
+    expectSpans(*c, {{13, 1, 39, mid}, {14, 1, 39, mid}, {15, 1, 39, mid}, {16, 1, 39, mid}, {17, 1, 39, mid},
+                     {18, 1, 39, RGB(43, 83, 133)}, {19, 1, 39, RGB(54, 94, 144)}, {20, 1, 39, RGB(65, 105, 155)},
+                     {21, 1, 38, mid}, {22, 2, 38, mid}, {0, 2, 38, frame}, {23, 2, 38, frame}});
     expectPixels(*c, {{38, 21, face}, {0, 2, frame}, {39, 21, frame}, {1, 1, frame}, {38, 22, frame},
                       {0, 1, face}});
 }
@@ -72,10 +72,9 @@ TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
 {
     auto c = newButton(form, 30, 20, 1);
     c->setXpType(2);
-    expectRow(*c, 18, 2, 28, RGB(243, 238, 219));
-    expectRow(*c, 17, 1, 28, RGB(244, 239, 220));
-    expectRow(*c, 6, 1, 28, RGB(255, 250, 231));
-    expectRow(*c, 1, 2, 28, RGB(255, 255, 236)); // each channel stops at 255
+    // Each channel stops at 255.
+    expectSpans(*c, {{18, 2, 28, RGB(243, 238, 219)}, {17, 1, 28, RGB(244, 239, 220)},
+                     {6, 1, 28, RGB(255, 250, 231)}, {1, 2, 28, RGB(255, 255, 236)}});
     // The line stops short of W - 2.
     expectPixels(*c, {{28, 10, face}, {0, 10, RGB(0, 60, 115)}, {28, 18, RGB(16, 77, 123)}});
 }

@@ -2,7 +2,6 @@
 // and the property store: whatever the file holds, loading ends in a button
 // or in the toolkit's error, never in a crash, a hang or a sanitizer report.
 // TAVRIN_FUZZ_SEED replays a run, TAVRIN_FUZZ_RUNS sets its length.
-
 #include "CommandTestSupport.h"
 
 #include "toolkit/PropertyBag.h"
@@ -25,15 +24,16 @@ const QString kButton = QStringLiteral("CommandOK");
 quint32 seedOf()
 {
     bool ok = false;
-    const quint32 seed = qEnvironmentVariable("TAVRIN_FUZZ_SEED").toUInt(&ok);
-    return ok ? seed : QRandomGenerator::system()->generate();
+    quint32 seed = qEnvironmentVariable("TAVRIN_FUZZ_SEED").toUInt(&ok);
+    seed = ok ? seed : QRandomGenerator::system()->generate();
+    std::fprintf(stderr, "saved-data fuzz seed %u\n", seed);
+    return seed;
 }
 
-int runsOf(int fallback)
+int runs()
 {
-    bool ok = false;
-    const int runs = qEnvironmentVariable("TAVRIN_FUZZ_RUNS").toInt(&ok);
-    return ok && runs > 0 ? runs : fallback;
+    const int runs = qEnvironmentVariableIntValue("TAVRIN_FUZZ_RUNS");
+    return runs > 0 ? runs : 1500;
 }
 
 class Mangler {
@@ -44,9 +44,9 @@ public:
 
     QJsonValue anyValue(int depth = 0)
     {
-        static const double extremes[] = {0, -1, 1, 500, -500, 0.5, 1e15, -1e15, 1e308, -1e308,
-                                          2147483647.0, 2147483648.0, -2147483649.0, 32767, 32768,
-                                          65535, 4294967295.0, 9.0e15, 5e-324};
+        static const double extremes[] = {0, -1, 1, 500, -500, 0.5, 1e15, -1e15, 1e308, -1e308, 2147483647.0,
+                                          2147483648.0, -2147483649.0, 32767, 32768, 65535, 4294967295.0, 9.0e15,
+                                          5e-324};
         switch (pick(depth > 2 ? 5 : 7)) {
         case 0: return extremes[pick(int(std::size(extremes)))];
         case 1: return double(qint32(m_random.generate()));
@@ -59,34 +59,30 @@ public:
                 a.append(anyValue(depth + 1));
             return a;
         }
-        default: return anyFont(depth + 1);
+        default: { // a font
+            QJsonObject f{{QStringLiteral("name"), pick(3) ? anyString() : QStringLiteral("宋体")}};
+            for (const char *key : {"size", "bold", "italic", "charset"})
+                if (pick(3))
+                    f.insert(QLatin1String(key), pick(2) ? anyValue(depth + 1) : QJsonValue(9));
+            return f;
+        }
         }
     }
 
     QString anyString()
     {
+        QString s;
         switch (pick(6)) {
-        case 0: return QString();
+        case 0: return s;
         case 1: return QString(pick(50000), QChar(u'&'));
         case 2: return QStringLiteral("a\0b\r\n\t\x1b&&&x").append(QChar(0xD800));
         case 3: return QStringLiteral("宋体");
         case 4: return QStringLiteral("Courier New");
-        default: {
-            QString s;
+        default:
             for (int i = pick(40); i > 0; --i)
                 s.append(QChar(char16_t(m_random.bounded(0x30000u) & 0xFFFF)));
             return s;
         }
-        }
-    }
-
-    QJsonObject anyFont(int depth)
-    {
-        QJsonObject f{{QStringLiteral("name"), pick(3) ? anyString() : QStringLiteral("宋体")}};
-        for (const char *key : {"size", "bold", "italic", "charset"})
-            if (pick(3))
-                f.insert(QLatin1String(key), pick(2) ? anyValue(depth) : QJsonValue(9));
-        return f;
     }
 
     // The shipped data with some of its values replaced, removed or joined
@@ -94,11 +90,10 @@ public:
     QJsonObject mangled(QJsonObject form)
     {
         QJsonObject button = form.value(kButton).toObject();
-        static const char *known[] = {"_left", "_top", "_extentx", "_extenty", "caption", "buttontype",
-                                      "font", "percent", "midcolor", "endcolor", "forecolor",
-                                      "backcolor", "enabled", "colorscheme", "xptype", "rectcolor",
-                                      "showfocusrect", "hwnd", "officexpfillcolor",
-                                      "mousemovemidcolor", "MOUSEDOWNENDCOLOR"};
+        static const char *known[] = {"_left", "_top", "_extentx", "_extenty", "caption", "buttontype", "font",
+                                      "percent", "midcolor", "endcolor", "forecolor", "backcolor", "enabled",
+                                      "colorscheme", "xptype", "rectcolor", "showfocusrect", "hwnd",
+                                      "officexpfillcolor", "mousemovemidcolor", "MOUSEDOWNENDCOLOR"};
         for (int i = 1 + pick(6); i > 0; --i) {
             const QString key = QLatin1String(known[pick(int(std::size(known)))]);
             switch (pick(4)) {
@@ -107,17 +102,15 @@ public:
             default: button.insert(key, anyValue()); break;
             }
         }
-        if (pick(8) == 0)
-            form.insert(kButton, anyValue());
-        else
-            form.insert(kButton, button);
+        form.insert(kButton, pick(8) == 0 ? anyValue() : QJsonValue(button));
         return form;
     }
 
-    QByteArray bytes(const QByteArray &shape)
+    // Random bytes, or the shape with bytes changed, cut out or put in.
+    QByteArray bytes(QByteArray b)
     {
-        QByteArray b = pick(3) == 0 ? QByteArray() : shape;
-        if (b.isEmpty()) {
+        if (pick(3) == 0 || b.isEmpty()) {
+            b.clear();
             for (int i = pick(600); i > 0; --i)
                 b.append(char(m_random.generate()));
             return b;
@@ -166,9 +159,7 @@ TEST(SavedDataFuzz, AnyBytesOrMangledValuesLoadToAButtonOrTheToolkitsError)
 {
     const quint32 seed = seedOf();
     SCOPED_TRACE(QStringLiteral("replay with TAVRIN_FUZZ_SEED=%1").arg(seed).toStdString());
-    std::fprintf(stderr, "saved-data fuzz seed %u\n", seed);
     Mangler mangle(seed);
-
     QFile shipped(QStringLiteral(":/skin/FormOpenUrl.buttons.json"));
     ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
     const QByteArray shippedBytes = shipped.readAll();
@@ -179,16 +170,13 @@ TEST(SavedDataFuzz, AnyBytesOrMangledValuesLoadToAButtonOrTheToolkitsError)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("form.json"));
     tk::Form form;
-    const int runs = runsOf(1500);
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0, n = runs(); run < n; ++run) {
         const QByteArray json = QJsonDocument(mangle.mangled(shippedForm)).toJson();
         const QByteArray bytes = mangle.pick(2) == 0 ? json : mangle.bytes(mangle.pick(2) ? json : shippedBytes);
         ASSERT_TRUE(writeFile(path, bytes));
         load(form, path);
-        if (::testing::Test::HasFailure()) {
-            ADD_FAILURE() << "run " << run << " of seed " << seed << " with:\n" << bytes.left(2000).toStdString();
-            return;
-        }
+        ASSERT_FALSE(::testing::Test::HasFailure())
+            << "run " << run << " of seed " << seed << " with:\n" << bytes.left(2000).toStdString();
     }
     load(form, dir.filePath(QStringLiteral("missing.json")));
 }
@@ -198,7 +186,7 @@ TEST(SavedDataFuzz, ThePropertyStoreKeepsItsRulesForAnyKeysAndValues)
     const quint32 seed = seedOf();
     SCOPED_TRACE(QStringLiteral("replay with TAVRIN_FUZZ_SEED=%1").arg(seed).toStdString());
     Mangler mangle(seed);
-    for (int run = 0; run < runsOf(1500); ++run) {
+    for (int run = 0, n = runs(); run < n && !::testing::Test::HasFailure(); ++run) {
         QJsonObject o;
         for (int i = mangle.pick(8); i > 0; --i)
             o.insert(mangle.anyString().left(64), mangle.anyValue());
@@ -212,10 +200,7 @@ TEST(SavedDataFuzz, ThePropertyStoreKeepsItsRulesForAnyKeysAndValues)
         EXPECT_TRUE(tk::PropertyBag::sameValue(bag.ReadProperty(key), value) || !value.isValid());
         bag.WriteProperty(QStringLiteral("PerCent"), value);
         EXPECT_TRUE(bag.contains(QStringLiteral("percent")));
-        const tk::PropertyBag again = tk::PropertyBag::fromJson(bag.toJson());
-        EXPECT_LE(again.keys().size(), bag.keys().size());
-        if (::testing::Test::HasFailure())
-            return;
+        EXPECT_LE(tk::PropertyBag::fromJson(bag.toJson()).keys().size(), bag.keys().size());
     }
 }
 

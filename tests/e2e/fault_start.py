@@ -27,78 +27,61 @@ from tray_session import Failure, Hits, wait_for  # noqa: E402
 SKIP = 77
 
 
-def builtin_buttons(files, name):
-    with open(os.path.join(files, name)) as f:
-        return json.load(f)
-
-
-def changed(files, name, button, key, value):
-    data = builtin_buttons(files, name)
-    data[button][key] = value
-    return json.dumps(data).encode()
-
-
 def write(path, data):
     with open(path, "wb") as f:
         f.write(data)
 
 
+def in_program(name, data=None):
+    """A case removing the named file beside the program, or writing data there."""
+    return lambda prog, home, files: os.remove(os.path.join(prog, name)) if data is None else write(
+        os.path.join(prog, name), data)
+
+
 def both_forms(data_of):
-    """A case writing both forms' saved data, data_of(name, button) giving the bytes."""
+    """A case writing both forms' saved data, data_of(built-in data, button) giving the bytes."""
     def lay_out(prog, home, files):
         for name, button in (("Form1.buttons.json", "CommandOpenURL"), ("FormOpenUrl.buttons.json", "CommandOK")):
-            write(os.path.join(prog, name), data_of(files, name, button))
+            with open(os.path.join(files, name)) as f:
+                write(os.path.join(prog, name), data_of(json.load(f), button))
     return lay_out
 
 
+def changed(key, value):
+    """The built-in data with one key of the button changed."""
+    def data_of(data, button):
+        data[button][key] = value
+        return json.dumps(data).encode()
+    return both_forms(data_of)
+
+
+def blocked_profile(prog, home, files):
+    os.makedirs(os.path.join(home, ".local", "share"))
+    write(os.path.join(home, ".local", "share", "Tavrin"), b"a plain file")
+
+
 CASES = {
-    "start-page-missing": dict(lay_out=lambda prog, home, files: os.remove(os.path.join(prog, "start.html"))),
-    "start-page-garbage": dict(lay_out=lambda prog, home, files: write(
-        os.path.join(prog, "start.html"), bytes(range(256)) * 64 + b"\x00<html><title")),
-    "icon-missing": dict(lay_out=lambda prog, home, files: os.remove(os.path.join(prog, "b.ico"))),
-    "icon-garbage": dict(lay_out=lambda prog, home, files: write(
-        os.path.join(prog, "b.ico"), b"\x00\x00\x01\x00\xff\xff" + os.urandom(4000))),
-    "buttons-empty": dict(lay_out=both_forms(lambda files, name, button: b"")),
-    "buttons-not-json": dict(lay_out=both_forms(lambda files, name, button: b"\xff\xfe{ not json ]")),
-    "buttons-wrong-types": dict(lay_out=both_forms(lambda files, name, button: json.dumps(
+    "start-page-missing": dict(lay_out=in_program("start.html")),
+    "start-page-garbage": dict(lay_out=in_program("start.html", bytes(range(256)) * 64 + b"\x00<html><title")),
+    "icon-missing": dict(lay_out=in_program("b.ico")),
+    "icon-garbage": dict(lay_out=in_program("b.ico", b"\x00\x00\x01\x00\xff\xff" + os.urandom(4000))),
+    "buttons-empty": dict(lay_out=both_forms(lambda data, button: b"")),
+    "buttons-not-json": dict(lay_out=both_forms(lambda data, button: b"\xff\xfe{ not json ]")),
+    "buttons-wrong-types": dict(lay_out=both_forms(lambda data, button: json.dumps(
         {button: {"_left": "left", "caption": 5, "font": [1], "percent": "half"}}).encode())),
-    "buttons-percent-500": dict(lay_out=both_forms(lambda files, name, button: changed(
-        files, name, button, "percent", 500))),
-    "buttons-unknown-type": dict(lay_out=both_forms(lambda files, name, button: changed(
-        files, name, button, "buttontype", 99))),
-    "buttons-colour-minus-one": dict(lay_out=both_forms(lambda files, name, button: changed(
-        files, name, button, "midcolor", -1))),
-    "profile-folder-blocked": dict(lay_out=lambda prog, home, files: (
-        os.makedirs(os.path.join(home, ".local", "share")),
-        write(os.path.join(home, ".local", "share", "Tavrin"), b"a plain file"))),
+    "buttons-percent-500": dict(lay_out=changed("percent", 500)),
+    "buttons-unknown-type": dict(lay_out=changed("buttontype", 99)),
+    "buttons-colour-minus-one": dict(lay_out=changed("midcolor", -1)),
+    "profile-folder-blocked": dict(lay_out=blocked_profile),
     "no-notification-area": dict(tray=False),
     "renderer-killed": dict(kill_renderer=True),
 }
 
 
-def descendants(pid):
-    """Every process below pid, from /proc."""
-    children = {}
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                ppid = int(f.read().rpartition(")")[2].split()[1])
-        except (OSError, ValueError, IndexError):
-            continue
-        children.setdefault(ppid, []).append(int(entry))
-    found, todo = [], [pid]
-    while todo:
-        for c in children.get(todo.pop(), []):
-            found.append(c)
-            todo.append(c)
-    return found
-
-
-def cmdline(pid):
+def proc(pid, what):
+    """/proc/<pid>/<what>, b"" once the process is gone."""
     try:
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
+        with open("/proc/%d/%s" % (pid, what), "rb") as f:
             return f.read()
     except OSError:
         return b""
@@ -106,20 +89,28 @@ def cmdline(pid):
 
 def parent(pid):
     try:
-        with open("/proc/%d/stat" % pid) as f:
-            return int(f.read().rpartition(")")[2].split()[1])
-    except (OSError, ValueError, IndexError):
+        return int(proc(pid, "stat").rpartition(b")")[2].split()[1])
+    except (ValueError, IndexError):
         return 0
+
+
+def descendants(pid):
+    """Every process below pid, from /proc."""
+    children = {}
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        children.setdefault(parent(int(entry)), []).append(int(entry))
+    found, todo = [], [pid]
+    while todo:
+        kids = children.get(todo.pop(), [])
+        found += kids
+        todo += kids
+    return found
 
 
 def renderers(pid):
     """The engine's renderers: forked by its zygote, they keep its command line."""
-    out = []
-    for c in descendants(pid):
-        if b"--type=renderer" in cmdline(c) or (
-                b"--type=zygote" in cmdline(c) and b"--type=zygote" in cmdline(parent(c))):
-            out.append(c)
-    return out
+    return [c for c in descendants(pid) if b"--type=renderer" in proc(c, "cmdline") or (
+        b"--type=zygote" in proc(c, "cmdline") and b"--type=zygote" in proc(parent(c), "cmdline"))]
 
 
 class SlowPage(Hits):
@@ -146,10 +137,7 @@ class SlowPage(Hits):
 class FaultSession(tray_session.Session):
     def __init__(self, binary, files, case, tray=True, kill_renderer=False, lay_out=None):
         super().__init__(binary, files, None)
-        self.case = case
-        self.tray = tray
-        self.kill_renderer = kill_renderer
-        self.lay_out_case = lay_out
+        self.case, self.tray, self.kill_renderer, self.lay_out_case = case, tray, kill_renderer, lay_out
 
     def start_tray(self):
         if self.tray:
@@ -166,25 +154,20 @@ class FaultSession(tray_session.Session):
 
     def start_program(self, prog):
         # The home exists already: the case may have broken it.
-        run = os.path.join(self.tmp, "run")
+        home, run = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "run")
         os.makedirs(run, mode=0o700)
-        self.downloads = os.path.join(self.tmp, "home", "Downloads")
-        self.env.update(HOME=os.path.join(self.tmp, "home"), XDG_RUNTIME_DIR=run, QT_QPA_PLATFORM="xcb",
-                        QTWEBENGINE_DISABLE_SANDBOX="1")
+        self.downloads = os.path.join(home, "Downloads")
+        self.env.update(HOME=home, XDG_RUNTIME_DIR=run, QT_QPA_PLATFORM="xcb", QTWEBENGINE_DISABLE_SANDBOX="1")
         self.log = os.path.join(self.tmp, "tavrin.log")
         self.program = self.spawn([os.path.join(prog, "tavrin")], "tavrin.log", cwd=self.tmp)
 
-    def main_window_any_state(self):
-        for wid in self.windows_named("^Tavrin$"):
-            x, y, w, h, _ = self.geometry(wid)
-            if (w, h) == tray_session.MAIN_SIZE:
-                return wid
-        return None
-
-    def typed_address_opens(self, port, path):
+    def type_address(self, port, path):
         self.open_address("http://127.0.0.1:%d/%s" % (port, path))
         self.x("xdotool", "key", "Return")
         wait_for("the typed address to be served", lambda: Hits.seen("/" + path), bound=60)
+
+    def typed_address_opens(self, port, path):
+        self.type_address(port, path)
         wait_for("the dialog to go", lambda: not self.windows_named("^打开网址$"), bound=20)
 
     def run(self):
@@ -202,17 +185,12 @@ class FaultSession(tray_session.Session):
 
         if self.kill_renderer:
             # A page that never finishes, its renderer killed while it loads.
-            self.open_address("http://127.0.0.1:%d/slow/page.html" % port)
-            self.x("xdotool", "key", "Return")
-            wait_for("the slow page to be asked for", lambda: Hits.seen("/slow/page.html"), bound=60)
+            self.type_address(port, "slow/page.html")
             try:
                 killed = wait_for("a renderer", lambda: renderers(self.program.pid), bound=30)
             except Failure:
-                tree = []
-                for c in descendants(self.program.pid):
-                    with open("/proc/%d/cmdline" % c, "rb") as f:
-                        tree.append(f.read().replace(b"\0", b" ")[:200].decode(errors="replace"))
-                raise Failure("no renderer among %s" % tree)
+                raise Failure("no renderer among %s" % [proc(c, "cmdline").replace(b"\0", b" ")[:200].decode(
+                    errors="replace") for c in descendants(self.program.pid)])
             for pid in killed:
                 os.kill(pid, signal.SIGKILL)
             wait_for("the renderer to go", lambda: not set(killed) & set(renderers(self.program.pid)), bound=20)

@@ -5,6 +5,7 @@ start_page_card() finds the bundled start page's card in it, and
 looks_like_globe() tells the program's icon from an empty or broken one.
 """
 
+import re
 import subprocess
 
 # The bundled pages' look (skin/pages.css).
@@ -27,20 +28,12 @@ def grab(env, x, y, w, h):
     out = subprocess.run(["import", "-display", env["DISPLAY"], "-window", "root",
                           "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-depth", "8", "ppm:-"],
                          env=env, capture_output=True, timeout=20, check=True).stdout
-    # P6 <width> <height> <maxval>, one whitespace, then the samples.
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while out[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not out[end:end + 1].isspace():
-            end += 1
-        fields.append(out[pos:end])
-        pos = end
-    if fields[0] != b"P6" or fields[3] != b"255":
-        raise ValueError("not an 8-bit PPM: %r" % fields)
-    width, height = int(fields[1]), int(fields[2])
-    return Image(width, height, out[pos + 1:pos + 1 + width * height * 3])
+    # P6 <width> <height> 255, one whitespace, then the samples.
+    head = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", out)
+    if not head:
+        raise ValueError("not an 8-bit PPM: %r" % out[:20])
+    width, height = int(head[1]), int(head[2])
+    return Image(width, height, out[head.end():head.end() + width * height * 3])
 
 
 def near(c, want, tolerance=12):
@@ -107,5 +100,5 @@ def card_below(img, left, right, top):
 def looks_like_globe(img):
     """True when most of the picture is the icon's blue globe."""
     blue = sum(1 for y in range(img.height) for x in range(img.width)
-               if (lambda c: c[2] >= 120 and c[2] - c[0] >= 60)(img.pixel(x, y)))
+               if img.pixel(x, y)[2] >= 120 and img.pixel(x, y)[2] - img.pixel(x, y)[0] >= 60)
     return blue * 3 >= img.width * img.height

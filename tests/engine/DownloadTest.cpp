@@ -76,47 +76,41 @@ private:
         m_requests[s] += s->readAll();
         if (!m_requests[s].contains("\r\n\r\n"))
             return;
-        const QByteArray request = m_requests[s];
-        const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
+        const QByteArray request = m_requests[s].toLower();
+        const QList<QByteArray> line = m_requests[s].left(request.indexOf("\r\n")).split(' ');
         m_requests.erase(s);
+        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
         const QString path = line.size() > 1 ? QString::fromLatin1(line[1]).mid(1) : QString();
         const QString kind = path.section(QLatin1Char('/'), 0, 0);
         const QString name = QUrl::fromPercentEncoding(path.section(QLatin1Char('/'), 1).toLatin1());
         const QByteArray content = body(name);
-        QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                          "Connection: close\r\nContent-Length: "
-                          + QByteArray::number(content.size()) + "\r\nContent-Disposition: attachment; filename=\""
-                          + name.toUtf8() + "\"\r\n\r\n";
         const qsizetype half = content.size() / 2;
+        const auto head = [&](const char *status, const QByteArray &fields, qsizetype length) {
+            return "HTTP/1.1 " + QByteArray(status) + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n"
+                   + fields + "Content-Length: " + QByteArray::number(length)
+                   + "\r\nContent-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n\r\n";
+        };
         const QByteArray rangeField = "\r\nrange: bytes=";
-        const qsizetype range = request.toLower().indexOf(rangeField);
-        if (kind == QLatin1String("resumable")) {
-            const QByteArray validators = "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\n"
-                                          "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
-            if (range < 0) {
-                s->write(head.replace("\r\n\r\n", "\r\n" + validators + "\r\n") + content.left(half));
-            } else {
-                const qsizetype from = request.mid(range + rangeField.size()).split('-').value(0).toLongLong();
-                const QByteArray rest = content.mid(from);
-                s->write("HTTP/1.1 206 Partial Content\r\nContent-Type: application/octet-stream\r\n"
-                         "Connection: close\r\n" + validators + "Content-Length: " + QByteArray::number(rest.size())
-                         + "\r\nContent-Range: bytes " + QByteArray::number(from) + "-"
-                         + QByteArray::number(content.size() - 1) + "/" + QByteArray::number(content.size())
-                         + "\r\nContent-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n\r\n" + rest);
-                ++m_resumed;
-            }
-            s->disconnectFromHost();
+        const qsizetype range = request.indexOf(rangeField);
+        const QByteArray validators = "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
+        if (kind == QLatin1String("resumable") && range >= 0) {
+            const qsizetype from = request.mid(range + rangeField.size()).split('-').value(0).toLongLong();
+            const QByteArray total = QByteArray::number(content.size());
+            s->write(head("206 Partial Content", validators + "Content-Range: bytes " + QByteArray::number(from) + "-"
+                                                    + QByteArray::number(content.size() - 1) + "/" + total + "\r\n",
+                          content.size() - from)
+                     + content.mid(from));
+            ++m_resumed;
+        } else if (kind == QLatin1String("resumable")) {
+            s->write(head("200 OK", validators, content.size()) + content.left(half));
         } else if (kind == QLatin1String("slow")) {
-            s->write(head + content.left(half));
+            s->write(head("200 OK", {}, content.size()) + content.left(half));
             m_held.insert({path, Held{s, content.mid(half)}});
-        } else if (kind == QLatin1String("broken")) {
-            s->write(head + content.left(half));
-            s->disconnectFromHost();
+            return;
         } else {
-            s->write(head + content);
-            s->disconnectFromHost();
+            s->write(head("200 OK", {}, content.size()) + (kind == QLatin1String("broken") ? content.left(half) : content));
         }
-        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        s->disconnectFromHost();
     }
 
     QTcpServer m_server;
@@ -163,10 +157,20 @@ protected:
     {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
-    QByteArray contents(const QString &name) const
+    // The folder holds exactly these files, each the whole body sent for the name.
+    void expectFiles(const QStringList &names, const QString &sentAs) const
     {
-        QFile f(QDir(folder).filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+        EXPECT_EQ(files(), names);
+        for (const QString &name : names) {
+            QFile f(QDir(folder).filePath(name));
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == LoopbackServer::body(sentAs)) << name.toStdString();
+        }
+    }
+    // The server holds n requests for the path, half sent, and the first download has bytes on disk.
+    bool running(const char *path, int n)
+    {
+        return server.held(QLatin1String(path)) == n && requests.size() >= n && requests[0]
+               && requests[0]->receivedBytes() > 0;
     }
     ::testing::AssertionResult heardAll(int n)
     {
@@ -191,23 +195,18 @@ TEST_F(Downloads, LandInTheDownloadFolderUnderTheSuggestedNameNeverOverwriting)
     download(QStringLiteral("file/report.txt"));
     ASSERT_TRUE(heardAll(2));
     EXPECT_EQ(heard, (QStringList{"finished report.txt", "finished report (1).txt"}));
-    EXPECT_EQ(files(), (QStringList{"report (1).txt", "report.txt"}));
-    EXPECT_EQ(contents(QStringLiteral("report.txt")), LoopbackServer::body(QStringLiteral("report.txt")));
-    EXPECT_EQ(contents(QStringLiteral("report (1).txt")), LoopbackServer::body(QStringLiteral("report.txt")));
+    expectFiles({"report (1).txt", "report.txt"}, QStringLiteral("report.txt"));
 }
 
 TEST_F(Downloads, ARunningOneIsHiddenAndGoesOnWhenItsTabCloses)
 {
     download(QStringLiteral("slow/minutes.txt"));
-    ASSERT_TRUE(waitUntil([&] {
-        return server.held(QStringLiteral("slow/minutes.txt")) == 1 && !requests.isEmpty() && requests[0]
-               && requests[0]->receivedBytes() > 0;
-    }));
+    ASSERT_TRUE(waitUntil([&] { return running("slow/minutes.txt", 1); }));
     // Half of it is on disk by now, under hidden names only.
-    const QStringList running = files();
-    std::cout << "while running, the folder holds: " << running.join(", ").toStdString() << std::endl;
-    EXPECT_FALSE(running.isEmpty());
-    for (const QString &name : running)
+    const QStringList partial = files();
+    std::cout << "while running, the folder holds: " << partial.join(", ").toStdString() << std::endl;
+    EXPECT_FALSE(partial.isEmpty());
+    for (const QString &name : partial)
         EXPECT_TRUE(name.startsWith(QLatin1Char('.'))) << name.toStdString();
     EXPECT_TRUE(heard.isEmpty());
 
@@ -215,20 +214,17 @@ TEST_F(Downloads, ARunningOneIsHiddenAndGoesOnWhenItsTabCloses)
     server.release(QStringLiteral("slow/minutes.txt"));
     ASSERT_TRUE(heardAll(1));
     EXPECT_EQ(heard, QStringList{"finished minutes.txt"});
-    EXPECT_EQ(files(), QStringList{"minutes.txt"});
-    EXPECT_EQ(contents(QStringLiteral("minutes.txt")), LoopbackServer::body(QStringLiteral("minutes.txt")));
+    expectFiles({"minutes.txt"}, QStringLiteral("minutes.txt"));
 }
 
 TEST_F(Downloads, TwoOfOneNameRunningAtOnceEachKeepTheirOwnFile)
 {
     download(QStringLiteral("slow/same.txt"));
     download(QStringLiteral("slow/same.txt"));
-    ASSERT_TRUE(waitUntil([&] { return server.held(QStringLiteral("slow/same.txt")) == 2 && requests.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return running("slow/same.txt", 2); }));
     server.release(QStringLiteral("slow/same.txt"));
     ASSERT_TRUE(heardAll(2));
-    EXPECT_EQ(files(), (QStringList{"same (1).txt", "same.txt"}));
-    for (const QString &name : files())
-        EXPECT_EQ(contents(name), LoopbackServer::body(QStringLiteral("same.txt"))) << name.toStdString();
+    expectFiles({"same (1).txt", "same.txt"}, QStringLiteral("same.txt"));
 }
 
 TEST_F(Downloads, AServerGivingUpHalfWayIsReportedAndLeavesNothing)
@@ -258,8 +254,7 @@ TEST_F(Downloads, OneTheEngineResumesAfterACutEndsUnderItsNameWhole)
     ASSERT_TRUE(heardAll(1));
     EXPECT_EQ(heard, QStringList{"finished whole.txt"});
     EXPECT_GE(server.resumed(), 1) << "the engine asked for the rest";
-    EXPECT_EQ(files(), QStringList{"whole.txt"});
-    EXPECT_EQ(contents(QStringLiteral("whole.txt")), LoopbackServer::body(QStringLiteral("whole.txt")));
+    expectFiles({"whole.txt"}, QStringLiteral("whole.txt"));
 }
 
 TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)
@@ -267,10 +262,7 @@ TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)
     download(QStringLiteral("slow/big.bin"));
     download(QStringLiteral("file/small.bin"));
     ASSERT_TRUE(heardAll(1));
-    ASSERT_TRUE(waitUntil([&] {
-        return server.held(QStringLiteral("slow/big.bin")) == 1 && requests.size() == 2 && requests[0]
-               && requests[0]->receivedBytes() > 0;
-    }));
+    ASSERT_TRUE(waitUntil([&] { return running("slow/big.bin", 1) && requests.size() == 2; }));
     ASSERT_EQ(files().size(), 2) << files().join(", ").toStdString();
 
     tk::cancelRunningDownloads();

@@ -13,9 +13,9 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <utility>
 #include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,19 +72,13 @@ protected:
 // engine's helpers), in kB.
 long treePss()
 {
-    std::map<int, std::vector<int>> children;
+    std::multimap<int, int> children;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const int pid = entry.toInt(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray s = stat.readAll();
-        const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            children[fields[1].toInt()].push_back(pid);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toInt() > 0 && stat.open(QIODevice::ReadOnly)) {
+            const QByteArray s = stat.readAll();
+            children.insert({s.mid(s.lastIndexOf(')') + 2).split(' ').value(1).toInt(), entry.toInt()});
+        }
     }
     long total = 0;
     std::vector<int> todo{int(QCoreApplication::applicationPid())};
@@ -94,8 +88,8 @@ long treePss()
             for (const QByteArray &line : rollup.readAll().split('\n'))
                 if (line.startsWith("Pss:"))
                     total += line.mid(4).trimmed().split(' ').first().toLong();
-        for (int c : children[todo[k]])
-            todo.push_back(c);
+        for (auto [it, end] = children.equal_range(todo[k]); it != end; ++it)
+            todo.push_back(it->second);
     }
     return total;
 }

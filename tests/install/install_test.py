@@ -32,11 +32,15 @@ ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 BESIDE_PROGRAM = ("b.ico", "start.html", "about.html", "pages.css")
 
 
+def require(ok, message, *args):
+    if not ok:
+        raise Failure(message % args)
+
+
 def png_size(path):
     with open(path, "rb") as f:
         head = f.read(24)
-    if head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
-        raise Failure("%s is not a PNG" % path)
+    require(head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", "%s is not a PNG", path)
     return struct.unpack(">II", head[16:24])
 
 
@@ -87,8 +91,7 @@ class InstalledSession(tray_session.Session):
         # tavrin went on as the browser beside it, in the same process.
         exe = os.path.realpath("/proc/%d/exe" % self.program.pid)
         installed = os.path.join(os.path.dirname(os.path.realpath(self.link)), "tavrin-browser")
-        if exe != installed:
-            raise Failure("the running program is %s, not the installed %s" % (exe, installed))
+        require(exe == installed, "the running program is %s, not the installed %s", exe, installed)
 
         card = wait_for("the start page", lambda: screen_pixels.start_page_card(
             self.window_pixels(self.main)), bound=60, step=0.5)
@@ -101,8 +104,8 @@ class InstalledSession(tray_session.Session):
         wm_class = self.x("xprop", "-id", self.main, "WM_CLASS")
         names = [p.strip().strip('"') for p in wm_class.partition("=")[2].split(",")]
         wanted = self.desktop["StartupWMClass"]
-        if len(names) != 2 or names[1] != wanted:
-            raise Failure("the window's WM_CLASS is %s, the desktop entry expects %r" % (names, wanted))
+        require(len(names) == 2 and names[1] == wanted, "the window's WM_CLASS is %s, the desktop entry expects %r",
+                names, wanted)
 
         self.end_from_tray()
         self.expect_exit(10, " of Exit")
@@ -123,25 +126,23 @@ def check_files(prefix, program_dir, app_id, skin):
     for root, dirs, files in os.walk(prefix):
         for name in files + [d for d in dirs if os.path.islink(os.path.join(root, d))]:
             found.add(os.path.relpath(os.path.join(root, name), prefix))
-    if found != expected:
-        raise Failure("installed files differ:\n  missing %s\n  unexpected %s"
-                      % (sorted(expected - found), sorted(found - expected)))
+    require(found == expected, "installed files differ:\n  missing %s\n  unexpected %s",
+            sorted(expected - found), sorted(found - expected))
 
     target = os.readlink(os.path.join(prefix, link))
-    if os.path.isabs(target) or os.path.realpath(os.path.join(prefix, link)) != \
-            os.path.realpath(os.path.join(prefix, program)):
-        raise Failure("bin/tavrin links to %r, not relatively to %s" % (target, program))
+    require(not os.path.isabs(target) and os.path.realpath(os.path.join(prefix, link))
+            == os.path.realpath(os.path.join(prefix, program)), "bin/tavrin links to %r, not relatively to %s",
+            target, program)
     for exe in (program, browser):
         with open(os.path.join(prefix, exe), "rb") as f:
-            if f.read(4) != b"\x7fELF" or not os.access(os.path.join(prefix, exe), os.X_OK):
-                raise Failure("%s is not an executable program" % exe)
+            require(f.read(4) == b"\x7fELF" and os.access(os.path.join(prefix, exe), os.X_OK),
+                    "%s is not an executable program", exe)
     for name in BESIDE_PROGRAM:
         with open(os.path.join(prefix, program_dir, name), "rb") as a, open(os.path.join(skin, name), "rb") as b:
-            if a.read() != b.read():
-                raise Failure("%s/%s differs from skin/%s" % (program_dir, name, name))
+            require(a.read() == b.read(), "%s/%s differs from skin/%s", program_dir, name, name)
     for n, icon in zip(ICON_SIZES, icons):
-        if png_size(os.path.join(prefix, icon)) != (n, n):
-            raise Failure("%s is %dx%d" % ((icon,) + png_size(os.path.join(prefix, icon))))
+        size = png_size(os.path.join(prefix, icon))
+        require(size == (n, n), "%s is %dx%d", icon, *size)
 
     run("desktop-file-validate", os.path.join(prefix, desktop))
     run("appstreamcli", "validate", "--no-net", os.path.join(prefix, metainfo))
@@ -150,16 +151,14 @@ def check_files(prefix, program_dir, app_id, skin):
     entry.optionxform = str
     entry.read(os.path.join(prefix, desktop), encoding="utf-8")
     d = entry["Desktop Entry"]
-    if d.get("Exec", "").split()[0] != os.path.basename(link):
-        raise Failure("the desktop entry runs %r, not the link in bin/" % d.get("Exec"))
-    if d.get("Icon") != app_id:
-        raise Failure("the desktop entry's icon is %r, not the installed %r" % (d.get("Icon"), app_id))
+    require(d.get("Exec", "").split()[0] == os.path.basename(link), "the desktop entry runs %r, not the link in bin/",
+            d.get("Exec"))
+    require(d.get("Icon") == app_id, "the desktop entry's icon is %r, not the installed %r", d.get("Icon"), app_id)
     for key in ("Name", "Name[zh_CN]", "Comment", "Comment[zh_CN]", "StartupWMClass"):
-        if not d.get(key):
-            raise Failure("the desktop entry has no %s" % key)
+        require(d.get(key), "the desktop entry has no %s", key)
     with open(os.path.join(prefix, metainfo), encoding="utf-8") as f:
-        if '<launchable type="desktop-id">%s.desktop</launchable>' % app_id not in f.read():
-            raise Failure("the metainfo does not launch %s.desktop" % app_id)
+        require('<launchable type="desktop-id">%s.desktop</launchable>' % app_id in f.read(),
+                "the metainfo does not launch %s.desktop", app_id)
     return os.path.join(prefix, link), d
 
 

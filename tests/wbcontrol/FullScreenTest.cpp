@@ -1,11 +1,12 @@
 // Full screen on the fake browser: only the selected tab's page may take the
 // screen, and every way out puts the page back where it was in its tab.
-
 #include "TabFixture.h"
 #include "Wait.h"
 
 #include <QApplication>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -18,34 +19,22 @@ protected:
         open(2); // tabs 1 and 2, 2 selected
     }
 
-    // Where the browser of tab i is, in twips, and which widget holds it.
+    // Where the browser of tab i is, in twips, and whether its tab holds it.
     std::string placeOf(int16_t i)
     {
         const tk::BrowserControl &b = w().WB(i);
         const bool inTab = b.peer()->parentWidget() == w().WBCnt(i).clientWidget();
         return QStringLiteral("%1 %2 %3 %4 %5")
-            .arg(b.Left())
-            .arg(b.Top())
-            .arg(b.Width())
-            .arg(b.Height())
+            .arg(b.Left()).arg(b.Top()).arg(b.Width()).arg(b.Height())
             .arg(inTab ? "in tab" : "elsewhere")
             .toStdString();
     }
     QWidget *windowOf(int16_t i) { return w().WB(i).peer()->window(); }
-
-    void expectBackInTab(int16_t i, const std::string &place, QWidget *fullScreenWindow)
-    {
-        EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-        EXPECT_EQ(placeOf(i), place);
-        EXPECT_FALSE(fullScreenWindow->isVisible());
-        EXPECT_EQ(browser(i).fullScreenExits, 1) << "the page is told it left";
-    }
 };
 
 TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
 {
-    const std::string place = placeOf(2);
-    ASSERT_EQ(place.substr(place.size() - 6), "in tab");
+    ASSERT_TRUE(placeOf(2).ends_with("in tab"));
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
     EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
     QWidget *full = windowOf(2);
@@ -54,21 +43,19 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect()) << "the page alone, over all of it";
     EXPECT_EQ(browser(2).fullScreenExits, 0);
 
-    // A second request while full screen changes nothing.
+    // A second request, a load ending or the control resizing meanwhile leave the page over the screen.
     EXPECT_TRUE(browser(2).fireFullScreenRequested(true));
     EXPECT_EQ(windowOf(2), full);
-    // A load ending or the control resizing meanwhile leaves the page over the screen.
     browser(2).completeLoad(QStringLiteral("Loaded"));
     w().Move(0, 0, 12000, 9000);
     EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect());
 
+    // The page's own leaving request needs no answer of ours; it goes back where the tab puts a loaded page.
     browser(2).fireFullScreenRequested(false);
-    // The page's own leaving request needs no answer of ours. It goes back
-    // where the tab puts a loaded page.
     EXPECT_EQ(w().fullScreenTab(), std::nullopt);
     browser(1).completeLoad(QStringLiteral("Other"));
     const std::string loaded = placeOf(2);
-    EXPECT_EQ(loaded.substr(loaded.size() - 6), "in tab");
+    EXPECT_TRUE(loaded.ends_with("in tab"));
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
     browser(2).fireFullScreenRequested(false);
     EXPECT_EQ(placeOf(2), loaded);
@@ -94,43 +81,42 @@ TEST_F(FullScreen, ARequestFromATabNotSelectedIsRefusedAndLeavingRequestsOfOther
 
 TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
 {
+    struct Way {
+        const char *name;
+        int16_t tab;
+        std::function<void(QWidget *full)> out;
+        const char *after;
+    };
+    const Way ways[] = {
+        {"Escape", 2, [&](QWidget *full) {
+             QApplication::setActiveWindow(full);
+             w().WB(2).SetFocus();
+             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : full, Qt::Key_Escape);
+         }, "open 1 2 | closed  | tab 2"},
+        {"selecting", 2, [&](QWidget *) { w().MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0); },
+         "open 1 2 | closed  | tab 1"},
+        {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); }, "open 2 | closed 1 | tab 2"},
+        {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"},
+    };
     const std::string place = placeOf(2);
-    {
-        ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
-        QWidget *full = windowOf(2);
-        QApplication::setActiveWindow(full);
-        w().WB(2).SetFocus();
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : full, Qt::Key_Escape);
-        expectBackInTab(2, place, full);
-    }
-    {
-        ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
-        QWidget *full = windowOf(2);
-        w().MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0);
-        EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-        EXPECT_EQ(placeOf(2), place);
+    for (const Way &way : ways) {
+        SCOPED_TRACE(way.name);
+        const std::string before = placeOf(way.tab);
+        const int exits = browser(way.tab).fullScreenExits;
+        ASSERT_TRUE(browser(way.tab).fireFullScreenRequested(true));
+        QWidget *full = windowOf(way.tab);
+        way.out(full);
+        ASSERT_TRUE(waitFor([&] { return !w().fullScreenTab(); }));
+        EXPECT_EQ(browser(way.tab).fullScreenExits, exits + 1) << "the page is told it left";
         EXPECT_FALSE(full->isVisible());
-        EXPECT_EQ(browser(2).fullScreenExits, 2);
-        expectOnlySelected(1);
+        EXPECT_EQ(tabs(), way.after);
+        expectOnlySelected(w().CurrentTab);
+        if (way.tab == 2)
+            EXPECT_EQ(placeOf(2), place);
+        else
+            EXPECT_TRUE(placeOf(1).ends_with("in tab"));
     }
-    {
-        ASSERT_TRUE(browser(1).fireFullScreenRequested(true));
-        const std::string place1 = placeOf(1);
-        browser(1).fireWindowClosing(false);
-        EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-        EXPECT_EQ(browser(1).fullScreenExits, 1);
-        EXPECT_EQ(tabs(), "open 2 | closed 1 | tab 2");
-        EXPECT_EQ(w().WB(1).peer()->parentWidget(), w().WBCnt(1).clientWidget());
-        EXPECT_TRUE(browser(1).discarded) << "a closed tab's page is given back";
-    }
-    {
-        ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
-        QWidget *full = windowOf(2);
-        full->close(); // as the window manager would
-        ASSERT_TRUE(waitFor([&] { return !w().fullScreenTab(); }, 5000));
-        EXPECT_EQ(placeOf(2), place);
-        EXPECT_EQ(browser(2).fullScreenExits, 3);
-    }
+    EXPECT_TRUE(browser(1).discarded) << "a closed tab's page is given back";
     // Escape is the page's again.
     QTest::keyClick(w().WB(2).peer(), Qt::Key_Escape);
     EXPECT_EQ(browser(2).fullScreenExits, 3);

@@ -18,18 +18,16 @@ protected:
 
     void openOne()
     {
-        const QStringList before1 = w().List1.items(), before2 = w().List2.items();
-        const int16_t selected = w().CurrentTab;
+        const std::string before = tabs();
+        const QStringList closed = w().List2.items();
         failCreation = pick(8) == 0;
         const std::optional<int16_t> n = w().NewWindow(QStringLiteral("http://example.test/"));
-        if (failCreation && before2.isEmpty()) {
+        if (failCreation && closed.isEmpty()) {
             ASSERT_FALSE(n.has_value());
-            ASSERT_EQ(w().List1.items(), before1);
-            ASSERT_EQ(w().List2.items(), before2);
-            ASSERT_EQ(w().CurrentTab, selected);
+            ASSERT_EQ(tabs(), before);
         } else {
             ASSERT_TRUE(n.has_value());
-            ASSERT_EQ(*n, before2.isEmpty() ? *n : before2.first().toInt()) << "oldest closed first";
+            ASSERT_EQ(*n, closed.isEmpty() ? *n : closed.first().toInt()) << "oldest closed first";
             ASSERT_EQ(w().List1.items().last(), QString::number(*n));
             ASSERT_EQ(w().CurrentTab, *n);
             loaded.insert(*n);
