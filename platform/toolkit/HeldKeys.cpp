@@ -1,9 +1,7 @@
 #include "toolkit/HeldKeys.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QWidget>
 #include <QWindow>
 
 namespace tk {
@@ -19,18 +17,6 @@ void HeldKeys::ensureInstalled()
     if (!installed && QCoreApplication::instance())
         installed = new HeldKeys(QCoreApplication::instance());
 }
-
-namespace {
-// The window a key's receiver lies in.
-QWindow *windowOf(QObject *receiver)
-{
-    if (receiver->isWindowType())
-        return static_cast<QWindow *>(receiver);
-    if (receiver->isWidgetType())
-        return static_cast<QWidget *>(receiver)->window()->windowHandle();
-    return QGuiApplication::focusWindow();
-}
-} // namespace
 
 // A repeat comes as a release and a press at the same moment. Qt marks it
 // as a repeat only when both go to the same window, which they do not when
@@ -56,26 +42,21 @@ bool HeldKeys::passes(const QKeyEvent &event, QWindow *window)
 
 bool HeldKeys::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        // Seen once, where the window system delivers it: at the window.
-        if (!watched->isWindowType())
-            return false;
-        return !passes(*static_cast<QKeyEvent *>(event), static_cast<QWindow *>(watched));
-    case QEvent::ShortcutOverride: {
-        // A shortcut is tried before the window hears the key; a repeat that
-        // does not pass is taken here (accepted, so no shortcut runs) and then
-        // dropped at the window.
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (passes(*key, windowOf(watched)))
-            return false;
-        key->accept();
-        return true;
-    }
-    default:
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return false;
-    }
+    // Once per key, as the window system delivers it to a top-level window;
+    // not again where a widget hands it on to a window of its own (a web
+    // page's view does).
+    if (!watched->isWindowType() || !event->spontaneous())
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (passes(*key, static_cast<QWindow *>(watched)))
+        return false;
+    // A shortcut is tried before the window hears the key: a repeat that does
+    // not pass is taken (accepted, so no shortcut runs), then dropped here.
+    key->accept();
+    return true;
 }
 
 } // namespace tk
