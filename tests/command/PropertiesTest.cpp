@@ -1,5 +1,6 @@
 // Properties, their side effects, and the saved design-time data.
 #include "CommandTestSupport.h"
+#include "Geometry.h"
 
 #include "surface/DrawSurface.h"
 #include "toolkit/PropertyBag.h"
@@ -33,8 +34,7 @@ tk::PropertyBag bagOf(std::initializer_list<std::pair<const char *, QVariant>> v
     return bag;
 }
 
-class CommandProperties : public ::testing::Test {
-protected:
+struct CommandProperties : ::testing::Test {
     tk::Form form;
 };
 using CommandSavedData = CommandProperties;
@@ -77,10 +77,8 @@ TEST_F(CommandProperties, HWndRefusesWrites)
 TEST_F(CommandProperties, AccessKeyComesFromTheFirstSingleAmpersand)
 {
     auto c = newButton(form, 40, 20, 1);
-    const std::pair<const char *, const char *> cases[] = {
-        {"&Open", "o"}, {"A&&B", ""},  {"x&&y&z", "z"}, {"End&", ""},
-        {"&", ""},      {"&&", ""},    {"Save &As", "a"}, {"a&&&b", "b"},
-    };
+    const std::pair<const char *, const char *> cases[] = {{"&Open", "o"}, {"A&&B", ""}, {"x&&y&z", "z"}, {"End&", ""},
+                                                           {"&", ""}, {"&&", ""}, {"Save &As", "a"}, {"a&&&b", "b"}};
     for (const auto &[caption, key] : cases) {
         c->setCaption(QString::fromUtf8(caption));
         EXPECT_EQ(c->AccessKeys(), QString::fromUtf8(key)) << caption;
@@ -92,8 +90,7 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
     tk::Form dialog;
     const QJsonObject saved = tk::readFormData(kForm1Data).value(QStringLiteral("CommandOpenURL")).toObject();
     EXPECT_TRUE(saved.contains(QStringLiteral("_extentx")));
-    for (const QString &key : saved.keys())
-        EXPECT_EQ(key, key.toLower());
+    EXPECT_EQ(saved.keys().join(' '), saved.keys().join(' ').toLower());
 
     auto open = Command::fromSaved(&form, kForm1Data, QStringLiteral("CommandOpenURL"));
     EXPECT_EQ(open->Caption(), QStringLiteral("打开网址"));
@@ -104,15 +101,14 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
     EXPECT_EQ(open->MouseDownMidColor(), 0xFF9964);
     EXPECT_EQ(open->OfficeXpMousemoveFillColor(), 0xBADCDC); // not saved: default
     EXPECT_EQ(open->peer()->parentWidget(), form.peer());
-    EXPECT_EQ(QRectF(open->Left(), open->Top(), open->Width(), open->Height()), QRectF(1560, 75, 735, 255));
+    EXPECT_EQ(geometry(*open), "1560 75 735 255");
     EXPECT_EQ(QSize(open->W(), open->H()), QSize(49, 17));
     EXPECT_EQ(pixel(*open, 0, 0), 0xFFE9D1); // the Office-XP frame and fill
     EXPECT_EQ(pixel(*open, 1, 1), 0xFFF1E1);
 
     // Saved again through JSON and read into a fresh instance.
-    const QByteArray json = QJsonDocument(open->saved().toJson()).toJson();
     Command again(&form, QStringLiteral("Other"));
-    again.ReadProperties(tk::PropertyBag::fromJson(QJsonDocument::fromJson(json).object()));
+    again.ReadProperties(tk::PropertyBag::fromJson(QJsonDocument::fromJson(QJsonDocument(open->saved().toJson()).toJson()).object()));
     again.Move(open->Left(), open->Top(), open->Width(), open->Height());
     EXPECT_EQ(propertiesOf(again), propertiesOf(*open));
     EXPECT_EQ(again.surface().image(), open->surface().image());
@@ -120,9 +116,9 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
     auto ok = Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("CommandOK"));
     EXPECT_EQ(ok->Caption(), QStringLiteral("打开"));
     EXPECT_EQ(ok->ForeColor(), tk::GetSysColor(tk::COLOR_BTNTEXT));
-    EXPECT_EQ(QRectF(ok->Left(), ok->Top(), ok->Width(), ok->Height()), QRectF(4080, 80, 615, 255));
-    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, kFormOpenUrlData, QStringLiteral("Nope")); }), tk::kFileNotFound);
-    EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, QStringLiteral(":/skin/none.json"), QStringLiteral("CommandOK")); }), tk::kFileNotFound);
+    EXPECT_EQ(geometry(*ok), "4080 80 615 255");
+    for (const auto &[file, name] : {std::pair(kFormOpenUrlData, "Nope"), std::pair(QStringLiteral(":/skin/none.json"), "CommandOK")})
+        EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, file, QLatin1String(name)); }), tk::kFileNotFound) << name;
 }
 
 TEST_F(CommandSavedData, EveryPropertyRoundTripsAndIsWrittenInItsOrder)
@@ -134,7 +130,7 @@ TEST_F(CommandSavedData, EveryPropertyRoundTripsAndIsWrittenInItsOrder)
     a->setColorScheme(2);
     a->setShowFocusRect(false);
     a->setPercent(77);
-    int32_t colour = 0; // every colour a value of its own: 1, 2, 3...
+    int32_t colour = 0; // every colour a value of its own
     for (auto set : {&Command::setBackColor, &Command::setForeColor, &Command::setrectcolor, &Command::setMidColor,
                      &Command::setEndColor, &Command::setMouseMoveMidColor, &Command::setMouseMoveEndColor,
                      &Command::setMouseDownMidColor, &Command::setMouseDownEndColor, &Command::setOfficeXpFillColor,

@@ -1,6 +1,5 @@
 // What the host hears of each tab's browser: the fake's scripted loads, in
-// the component's order, come out as the control's events with the tab's
-// index.
+// the component's order, come out as the control's events with the tab's index.
 #include "TabFixture.h"
 
 #include <QVariant>
@@ -18,54 +17,27 @@ protected:
         TabFixture::SetUp();
         w().Move(0, 0, 6000, 5000);
         open(2);
-        listen();
-    }
-
-    static QString text(const QVariant &v)
-    {
-        return v.typeId() == QMetaType::QString ? v.toString() : QStringLiteral("<not text>");
-    }
-
-    void listen()
-    {
-        WBControl &c = w();
-        c.events.URLChang = [this](int16_t &i, QString &url) { heard << QStringLiteral("URLChang %1 %2").arg(i).arg(url); };
-        c.events.ProgressChange = [this](int16_t &i, int32_t p, int32_t max) {
-            heard << QStringLiteral("ProgressChange %1 %2 %3").arg(i).arg(p).arg(max);
+        auto &e = w().events;
+        const auto text = [](const QVariant &v) { return v.typeId() == QMetaType::QString ? v.toString() : "<not text>"; };
+        const auto note = [this](const QString &name, int16_t i, const QString &rest) {
+            heard << QStringLiteral("%1 %2 %3").arg(name).arg(i).arg(rest);
         };
+        e.URLChang = [=, this](int16_t &i, QString &url) { note("URLChang", i, url); };
+        e.ProgressChange = [=, this](int16_t &i, int32_t p, int32_t max) { note("ProgressChange", i, QStringLiteral("%1 %2").arg(p).arg(max)); };
         // Raised before the selected tab's browser is resized.
-        c.events.DownloadComplete = [this](int16_t &i) {
-            heard << QStringLiteral("DownloadComplete %1, browser %2")
-                         .arg(i)
-                         .arg(QString::fromStdString(geometry(w().WB(w().CurrentTab))));
+        e.DownloadComplete = [=, this](int16_t &i) { note("DownloadComplete", i, "browser " + QString::fromStdString(geometry(w().WB(w().CurrentTab)))); };
+        e.PropertyChange = [=, this](int16_t &i, const QString &p) { note("PropertyChange", i, p); };
+        e.DownloadBegin = [=, this](int16_t &i, QVariant &url) { note("DownloadBegin", i, text(url)); };
+        e.NavigateComplete2 = [=, this](int16_t &i, WebBrowser *pDisp, QVariant &url) {
+            note("NavigateComplete2", i, (pDisp == &browser(i) ? "itself " : "another browser ") + text(url));
         };
-        c.events.PropertyChange = [this](int16_t &i, const QString &p) {
-            heard << QStringLiteral("PropertyChange %1 %2").arg(i).arg(p);
-        };
-        c.events.DownloadBegin = [this](int16_t &i, QVariant &url) {
-            heard << QStringLiteral("DownloadBegin %1 %2").arg(i).arg(text(url));
-        };
-        c.events.NavigateComplete2 = [this](int16_t &i, WebBrowser *pDisp, QVariant &url) {
-            heard << QStringLiteral("NavigateComplete2 %1 %2 %3")
-                         .arg(i)
-                         .arg(pDisp == &browser(i) ? "itself" : "another browser")
-                         .arg(text(url));
-        };
-        c.events.TitleChange = [this](int16_t &i, const QString &t) {
-            heard << QStringLiteral("TitleChange %1 %2").arg(i).arg(t);
-        };
+        e.TitleChange = [=, this](int16_t &i, const QString &t) { note("TitleChange", i, t); };
         // The page's dialogs are already off when the host hears of it.
-        c.events.BeforeNavigate2 = [this](int16_t &i, QVariant &url) {
-            heard << QStringLiteral("BeforeNavigate2 %1 %2 %3")
-                         .arg(i)
-                         .arg(text(url))
-                         .arg(browser(i).Silent() ? "silent" : "not silent");
+        e.BeforeNavigate2 = [=, this](int16_t &i, QVariant &url) {
+            note("BeforeNavigate2", i, text(url) + (browser(i).Silent() ? " silent" : " not silent"));
         };
     }
-
-    // What the host heard, one event a line.
     std::string log() const { return heard.join('\n').toStdString(); }
-
     QStringList heard;
 };
 
@@ -79,7 +51,7 @@ TEST_F(BrowserEvents, ABackgroundTabsLoadReachesTheHostInOrderAndResizesTheSelec
                      "NavigateComplete2 1 itself http://example.test/0\n"
                      "TitleChange 1 Page one\n" // no new address while the page loads
                      "ProgressChange 1 -1 100\n"
-                     "DownloadComplete 1, browser -20 -20 6040 4560");
+                     "DownloadComplete 1 browser -20 -20 6040 4560");
     EXPECT_TRUE(browser(1).Silent());
     EXPECT_EQ(w().Tstr(1).Caption(), QStringLiteral("Page one"));
     EXPECT_EQ(geometry(w().WB(2)), "-20 -20 6045 4540") << "the selected tab's, whichever tab loaded";
@@ -93,10 +65,8 @@ TEST_F(BrowserEvents, ATitleChangeAfterTheLoadBringsTheAddressFirstEvenWithoutAT
     heard.clear();
     browser(2).fireTitleChange(QStringLiteral("Renamed"));
     browser(2).fireTitleChange(QString());
-    EXPECT_EQ(log(), "URLChang 2 http://example.test/1\n"
-                     "TitleChange 2 Renamed\n"
-                     "URLChang 2 http://example.test/1\n"
-                     "TitleChange 2 ");
+    EXPECT_EQ(log(), "URLChang 2 http://example.test/1\nTitleChange 2 Renamed\n"
+                     "URLChang 2 http://example.test/1\nTitleChange 2 ");
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("Renamed")) << "an empty title leaves the caption";
     EXPECT_EQ(w().MTab(2).Tag(), QStringLiteral("Renamed"));
 }

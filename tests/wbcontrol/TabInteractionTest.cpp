@@ -1,5 +1,5 @@
+// Selecting, hovering and closing tabs with the mouse.
 #include "TabFixture.h"
-
 #include "win32/Win32.h"
 
 #include <QMimeData>
@@ -12,20 +12,12 @@ using namespace tk;
 
 namespace {
 
-// Four tabs of 1500 twips (100 pixels) on a 6000 × 5000 control; tab 3,
-// the last opened, is selected.
+// Four tabs of 1500 twips (100 pixels) on a 6000 × 5000 control; tab 3 selected.
 class Strip : public TabFixture {
 protected:
     void SetUp() override { fourTabs(); }
-    void fourTabs()
-    {
-        make();
-        w().Move(0, 0, 6000, 5000);
-        open(3);
-        selections = 0;
-    }
+    void fourTabs() { make(); w().Move(0, 0, 6000, 5000); open(3); selections = 0; }
     void TearDown() override { ReleaseCapture(); }
-
     // Real pointer input through the window, so that capture is honoured.
     QWindow *show()
     {
@@ -36,7 +28,6 @@ protected:
     // A window point (pixels) at x, y inside tab i.
     QPoint in(int16_t i, int x, int y) { return QPoint(int(w().MTab(i).Left()) / 15 + x, y); }
     static QWidget *grabber() { return QWidget::mouseGrabber(); }
-
     void closeWithButton(int16_t i) { w().Tcbt(i).events.MouseUp(kLeftButton, 0, 0, 0); }
 };
 
@@ -137,26 +128,22 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
 
 TEST_F(Closing, AClosedTabIsKeptForReuseAndTheRightmostOrItsNeighbourIsSelected)
 {
-    struct Case {
-        int16_t selected, closed;
-        const char *after;
-        int selections;
-        const char *strip;
-    };
-    for (const Case &c : {Case{1, 1, "open 2 3 | closed 1 | tab 3", 2, "0 2000 4000"}, // selecting 3 lays out
-                          Case{3, 1, "open 2 3 | closed 1 | tab 3", 1, "0 2000 4000"}, // laid out all the same
-                          Case{3, 3, "open 1 2 | closed 3 | tab 2", 2, "0 2000 4000"}}) { // selected twice
-        SCOPED_TRACE(testing::Message() << "tab " << c.closed << " closed with " << c.selected << " selected");
+    // Selected, closed, then the tabs, SelectTabs raised (closing the rightmost selects twice).
+    const struct { int16_t selected, closed; const char *after; int selections; } rows[] = {
+        {1, 1, "open 2 3 | closed 1 | tab 3", 2}, {3, 1, "open 2 3 | closed 1 | tab 3", 1},
+        {3, 3, "open 1 2 | closed 3 | tab 2", 2}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(testing::Message() << "tab " << r.closed << " closed with " << r.selected << " selected");
         fourTabs();
-        if (c.selected != 3)
-            w().MTab(c.selected).events.MouseDown(kLeftButton, 0, 0, 0);
-        closeWithButton(c.closed);
-        EXPECT_EQ(tabs(), c.after);
+        if (r.selected != 3)
+            w().MTab(r.selected).events.MouseDown(kLeftButton, 0, 0, 0);
+        closeWithButton(r.closed);
+        EXPECT_EQ(tabs(), r.after);
         expectOnlySelected(w().CurrentTab);
-        EXPECT_EQ(selections, c.selections);
-        EXPECT_FALSE(w().MTab(c.closed).Visible());
-        EXPECT_EQ(browser(c.closed).navigations.last(), "About:Blank");
-        EXPECT_EQ(strip(), c.strip);
+        EXPECT_EQ(selections, r.selections);
+        EXPECT_FALSE(w().MTab(r.closed).Visible());
+        EXPECT_EQ(browser(r.closed).navigations.last(), "About:Blank");
+        EXPECT_EQ(strip(), "0 2000 4000");
     }
     closeWithButton(1);
     closeWithButton(2);

@@ -1,6 +1,5 @@
-// Strip layout and caption fitting. Captions are measured in the caption
-// font the test set-up installs: 6 pixels (90 twips) for every Latin
-// character and 12 (180 twips) for a Chinese one, 12 pixels high.
+// Strip layout and caption fitting. The test set-up's caption font is 6
+// pixels (90 twips) wide for a Latin character, 12 (180) for a Chinese one.
 #include "TabFixture.h"
 #include "Wait.h"
 
@@ -26,59 +25,52 @@ TEST_F(Layout, TabZeroStartsSelectedOnTheStartPageAt60UntilTheHostSizesIt)
     EXPECT_EQ(geometry(w().MTab(0)), "60 0 2700 420");
 }
 
+// Width, tabs opened, then the strip and the last tab's centre, right skin and close button.
 TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
 {
-    struct Case {
-        float width;
-        int opened;
-        const char *strip, *centre, *right, *close; // of the last tab
+    const struct { float width; int opened; const char *strip, *centre, *right, *close; } rows[] = {
+        {8000, 0, "0", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"},
+        {6000, 3, "0 1500 3000 4500", "120 0 1260 420", "1380 0 120 420", "1215 105 225 210"},
+        {5001, 1, "0 2500", "120 0 2260 420", "2380 0 120 420", "2215 105 225 210"},
+        {5003, 1, "0 2502", "120 0 2262 420", "2382 0 120 420", "2217 105 225 210"},
+        {70000, 1, "0 2700", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"}, // past 16 bits each
     };
-    for (const Case &c : {Case{8000, 0, "0", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"},
-                          Case{6000, 3, "0 1500 3000 4500", "120 0 1260 420", "1380 0 120 420", "1215 105 225 210"},
-                          Case{5001, 1, "0 2500", "120 0 2260 420", "2380 0 120 420", "2215 105 225 210"},
-                          Case{5003, 1, "0 2502", "120 0 2262 420", "2382 0 120 420", "2217 105 225 210"},
-                          // 35000 each is past the 16-bit range.
-                          Case{70000, 1, "0 2700", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"}}) {
-        SCOPED_TRACE(c.width);
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.width);
         make();
-        w().Move(0, 0, c.width, 5000);
-        const int16_t last = c.opened ? open(c.opened) : 0;
+        w().Move(0, 0, r.width, 5000);
+        const int16_t last = r.opened ? open(r.opened) : 0;
         w().TabResize();
-        EXPECT_EQ(strip(), c.strip);
-        EXPECT_EQ(geometry(w().bgLeft(last)), "0 0 120 420");
-        EXPECT_EQ(geometry(w().bgCenter(last)), c.centre);
-        EXPECT_EQ(geometry(w().bgRight(last)), c.right);
-        EXPECT_EQ(geometry(w().TIcon(last)), "60 90 240 240");
-        EXPECT_EQ(geometry(w().Tcbt(last)), c.close);
+        EXPECT_EQ(strip(), r.strip);
+        EXPECT_EQ(geometry(w().bgLeft(last)) + " | " + geometry(w().bgCenter(last)) + " | " + geometry(w().bgRight(last))
+                      + " | " + geometry(w().TIcon(last)) + " | " + geometry(w().Tcbt(last)),
+                  std::string("0 0 120 420 | ") + r.centre + " | " + r.right + " | 60 90 240 240 | " + r.close);
     }
 }
 
+// The focus goes to the selected page, also when the page that had it closes or its tab is left.
 TEST_F(Layout, TakingTheFocusHandsItToTheSelectedPage)
 {
     w().Move(0, 0, 6000, 4000);
     w().peer()->show();
     w().peer()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w().peer()));
+    const auto focusIn = [&](int16_t i) { return waitFor([&] { return w().WB(i).peer()->hasFocus(); }); };
     w().SetFocus();
-    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
-
-    // A page that closes with the focus hands it to the page selected next,
-    // not to the next control that takes the focus.
-    QLineEdit elsewhere(w().peer());
+    ASSERT_TRUE(focusIn(0));
+    QLineEdit elsewhere(w().peer()); // not the next control to take the focus
     elsewhere.show();
-    open(1);
-    w().WB(1).SetFocus();
-    ASSERT_TRUE(waitFor([&] { return w().WB(1).peer()->hasFocus(); }));
-    browser(1).fireWindowClosing(true);
-    EXPECT_EQ(w().CurrentTab, 0);
-    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
-    // So does a page whose tab is left for another one.
-    open(1);
-    w().WB(1).SetFocus();
-    ASSERT_TRUE(waitFor([&] { return w().WB(1).peer()->hasFocus(); }));
-    QTest::mouseClick(w().MTab(0).peer(), Qt::LeftButton);
-    EXPECT_EQ(w().CurrentTab, 0);
-    ASSERT_TRUE(waitFor([&] { return w().WB(0).peer()->hasFocus(); }));
+    for (int way = 0; way < 2; ++way) {
+        open(1);
+        w().WB(1).SetFocus();
+        ASSERT_TRUE(focusIn(1));
+        if (way == 0)
+            browser(1).fireWindowClosing(true);
+        else
+            QTest::mouseClick(w().MTab(0).peer(), Qt::LeftButton);
+        EXPECT_EQ(w().CurrentTab, 0);
+        EXPECT_TRUE(focusIn(0)) << way;
+    }
 }
 
 TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
@@ -97,21 +89,14 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
 {
     w().Move(0, 0, 8000, 5000);
     browser(0).fireTitleChange(kTwenty);
-    EXPECT_EQ(w().Tstr(0).Caption(), kTwenty) << "2100 twips of room";
-    EXPECT_EQ(geometry(w().Tstr(0)), "320 120 1800 180");
-
-    struct Case {
-        float width;
-        const char *caption;
-        float shown;
-    };
-    for (const Case &c : {Case{2000, "abcdefghij...", 1170}, Case{1500, "abcdefg...", 900},
-                          Case{1000, "a...", 360}, Case{8000, "abcdefghijklmnopqrst", 1800}}) {
-        SCOPED_TRACE(c.width);
-        w().setWidth(c.width);
-        EXPECT_EQ(w().Tstr(0).Caption(), c.caption);
-        EXPECT_EQ(w().Tstr(0).Width(), c.shown) << "measured in the font it is shown in";
-        EXPECT_EQ(w().MTab(0).Tag(), kTwenty) << "the full title is kept";
+    EXPECT_EQ(geometry(w().Tstr(0)), "320 120 1800 180") << "2100 twips of room";
+    // The width shown is measured in the font it is shown in; the full title is kept.
+    const struct { float width; const char *caption; float shown; } rows[] = {
+        {2000, "abcdefghij...", 1170}, {1500, "abcdefg...", 900}, {1000, "a...", 360}, {8000, "abcdefghijklmnopqrst", 1800}};
+    for (const auto &r : rows) {
+        w().setWidth(r.width);
+        EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " + w().MTab(0).Tag(),
+                  QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty)) << r.width;
     }
 }
 
@@ -124,8 +109,7 @@ TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
         EXPECT_EQ(w().Tstr(n).Caption(), QStringLiteral("空白页")) << blank.toStdString();
         EXPECT_EQ(w().MTab(n).Tag(), QStringLiteral("空白页"));
     }
-    // Too narrow even for three characters: the first one and "...".
-    w().setWidth(1000);
+    w().setWidth(1000); // too narrow even for three characters
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("空..."));
 }
 
