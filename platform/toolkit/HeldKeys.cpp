@@ -18,18 +18,17 @@ void HeldKeys::ensureInstalled()
         installed = new HeldKeys(QCoreApplication::instance());
 }
 
-// A repeat comes as a release and a press at the same moment. Qt marks it
+// A repeat comes as a release and a press at the same instant. Qt marks it
 // as a repeat only when both go to the same window, which they do not when
-// the keyboard moves between them; the pair's time tells all the same.
-constexpr qint64 kRepeatPairMs = 10;
+// the keyboard moves between them; the pair's time tells all the same. (No
+// hand, and no tool sending its keys one request at a time, releases and
+// presses a key within the same millisecond.)
 
 bool HeldKeys::passes(const QKeyEvent &event, QWindow *window)
 {
     Key &key = m_keys[event.key()];
     const bool press = event.type() != QEvent::KeyRelease;
-    const qint64 sinceRelease = qint64(event.timestamp()) - qint64(key.releasedAt);
-    const bool repeat = event.isAutoRepeat()
-                        || (press && key.released && sinceRelease >= 0 && sinceRelease <= kRepeatPairMs);
+    const bool repeat = event.isAutoRepeat() || (press && key.released && event.timestamp() == key.releasedAt);
     if (!repeat) {
         if (press)
             key = Key{window, false, 0};
