@@ -15,7 +15,6 @@ usage: fault_start.py <tavrin binary> <folder with b.ico and about.html> [case .
 
 import json
 import os
-import shutil
 import signal
 import subprocess
 import sys
@@ -23,8 +22,6 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tray_session  # noqa: E402
 from tray_session import Failure, Hits, wait_for  # noqa: E402
-
-SKIP = 77
 
 
 def write(path, data):
@@ -214,22 +211,7 @@ class FaultSession(tray_session.Session):
         self.expect_exit(15)
 
 
-def main():
-    if len(sys.argv) < 3:
-        print(__doc__)
-        return 2
-    binary, files = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    names = sys.argv[3:] or list(CASES)
-    for tool in ("Xvfb", "trayer", "xdotool", "xwininfo", "xdpyinfo", "openbox", "wmctrl"):
-        if not shutil.which(tool):
-            print("missing %s: run scripts/deps.sh" % tool)
-            return SKIP
-    if tray_session.run_cases((name, lambda name=name: FaultSession(binary, files, name, **CASES[name]))
-                              for name in names):
-        return 1
-    print("passed: every broken start came up usable and ended with 0")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(tray_session.main_of_cases(__doc__, lambda binary, files: [
+        (name, lambda name=name: FaultSession(binary, files, name, **CASES[name])) for name in CASES],
+        "every broken start came up usable and ended with 0", tools=("openbox", "wmctrl")))

@@ -13,15 +13,12 @@ usage: scene_graph.py <tavrin binary> <folder with b.ico and about.html>
 
 import glob
 import os
-import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fault_start  # noqa: E402
 import tray_session  # noqa: E402
 from tray_session import Failure  # noqa: E402
-
-SKIP = 77
 
 
 def gpu_render_node():
@@ -52,26 +49,15 @@ class SceneGraphSession(fault_start.FaultSession):
             raise Failure("the engine's OpenGL was %s, not %r" % (said or "never said", self.expected))
 
 
-def main():
-    if len(sys.argv) < 3:
-        print(__doc__)
-        return 2
-    binary, files = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    for tool in ("Xvfb", "trayer", "xdotool", "xwininfo", "xdpyinfo"):
-        if not shutil.which(tool):
-            print("missing %s: run scripts/deps.sh" % tool)
-            return SKIP
+def cases(binary, files):
     chosen = "desktop" if gpu_render_node() else "disabled"
-    cases = [("software", "software", "disabled"), ("default", "default", "desktop"), ("chosen", None, chosen)]
-    if tray_session.run_cases(
-            ("%s (expecting OpenGL %s)" % (name, expected),
+    return [("%s (expecting OpenGL %s)" % (name, expected),
              lambda name=name, forced=forced, expected=expected:
                  SceneGraphSession(binary, files, name, forced, expected))
-            for name, forced, expected in cases):
-        return 1
-    print("passed: each scene graph drew a usable program, and the choice fit this desktop")
-    return 0
+            for name, forced, expected in
+            [("software", "software", "disabled"), ("default", "default", "desktop"), ("chosen", None, chosen)]]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(tray_session.main_of_cases(__doc__, cases,
+                                        "each scene graph drew a usable program, and the choice fit this desktop"))

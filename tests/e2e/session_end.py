@@ -15,7 +15,6 @@ usage: session_end.py <tavrin binary> <folder with b.ico and about.html> [case .
 """
 
 import os
-import shutil
 import signal
 import subprocess
 import sys
@@ -23,8 +22,6 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tray_session  # noqa: E402
 from tray_session import Failure, Hits, wait_for  # noqa: E402
-
-SKIP = 77
 
 
 class CookieServer(Hits):
@@ -110,21 +107,7 @@ CASES = {
 }
 
 
-def main():
-    if len(sys.argv) < 3:
-        print(__doc__)
-        return 2
-    binary, files = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    for tool in ("Xvfb", "trayer", "xdotool", "xwininfo", "xdpyinfo"):
-        if not shutil.which(tool):
-            print("missing %s: run scripts/deps.sh" % tool)
-            return SKIP
-    names = sys.argv[3:] or list(CASES)
-    if tray_session.run_cases((name, lambda name=name: EndSession(binary, files, CASES[name])) for name in names):
-        return 1
-    print("passed: every way the session ended kept the profile")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(tray_session.main_of_cases(__doc__, lambda binary, files: [
+        (name, lambda name=name: EndSession(binary, files, how)) for name, how in CASES.items()],
+        "every way the session ended kept the profile"))

@@ -437,6 +437,24 @@ def run_cases(cases):
     return failed
 
 
+def main_of_cases(doc, cases, passed, tools=()):
+    """The whole of a script of cases, given sys.argv: <binary> <files>
+    [case ...]; cases(binary, files) gives (name, make_session) pairs."""
+    if len(sys.argv) < 3:
+        print(doc)
+        return 2
+    for tool in ("Xvfb", "trayer", "xdotool", "xwininfo", "xdpyinfo") + tuple(tools):
+        if not shutil.which(tool):
+            print("missing %s: run scripts/deps.sh" % tool)
+            return SKIP
+    chosen = cases(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
+    wanted = sys.argv[3:]
+    if run_cases((name, make) for name, make in chosen if not wanted or name.split(" ")[0] in wanted):
+        return 1
+    print("passed: " + passed)
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("binary")
