@@ -195,9 +195,10 @@ class Monkey(tray_session.Session):
     def xdo(self, *args):
         args = list(map(str, args))
         # Escape sent to a window that then goes is left down in the X
-        # server, for good, as no keyboard would leave it; a key typed is
-        # a press after a release.
-        if "key" in args and "--window" not in args:
+        # server's test keyboard for good, where it repeats, and a press of
+        # a key that is down never comes: a key pressed, sent or typed, is
+        # a press after a release, as on any real keyboard.
+        if "key" in args:
             self.x("xdotool", "keyup", "Escape", check=False)
         return self.x("xdotool", *args, check=False)
 
