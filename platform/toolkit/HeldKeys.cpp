@@ -18,25 +18,32 @@ void HeldKeys::ensureInstalled()
         installed = new HeldKeys(QCoreApplication::instance());
 }
 
-// A repeat comes as a release and a press at the same instant. Qt marks it
-// as a repeat only when both go to the same window, which they do not when
-// the keyboard moves between them; the pair's time tells all the same. (No
-// hand, and no tool sending its keys one request at a time, releases and
-// presses a key within the same millisecond.)
-
+// A press repeats a key held down: one Qt marks as a repeat while the key
+// is down, or one at the very instant of a release, which is how a repeat
+// comes when its release went to another window and Qt could not mark it.
+// (A key seen coming up and pressed again is a new press, whatever Qt made
+// of a release and press close together; no hand, and no tool sending its
+// keys one request at a time, does both within the same millisecond.)
 bool HeldKeys::passes(const QKeyEvent &event, QWindow *window)
 {
     Key &key = m_keys[event.key()];
-    const bool press = event.type() != QEvent::KeyRelease;
-    const bool repeat = event.isAutoRepeat() || (press && key.released && event.timestamp() == key.releasedAt);
-    if (!repeat) {
-        if (press)
-            key = Key{window, false, 0};
-        else
-            key = Key{key.downIn, true, event.timestamp()};
+    const quint64 at = event.timestamp();
+    if (event.type() == QEvent::KeyRelease) {
+        key.judged = false;
+        if (event.isAutoRepeat())
+            return key.downIn && key.downIn == window;
+        key.down = false;
+        key.releasedAt = at;
         return true;
     }
-    return key.downIn && key.downIn == window;
+    if (!key.judged || key.judgedAt != at) {
+        key.repeat = (event.isAutoRepeat() && key.down) || (!key.down && key.wentDown && key.releasedAt == at);
+        if (!key.repeat)
+            key.downIn = window;
+        key.down = key.wentDown = key.judged = true;
+        key.judgedAt = at;
+    }
+    return !key.repeat || (key.downIn && key.downIn == window);
 }
 
 bool HeldKeys::eventFilter(QObject *watched, QEvent *event)

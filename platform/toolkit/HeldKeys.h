@@ -30,8 +30,13 @@ private:
 
     struct Key {
         QPointer<QWindow> downIn; // where it last went down
-        bool released = false;    // once it has gone down and come up
+        bool down = false;        // as far as the events seen tell
+        bool wentDown = false;    // ever
         quint64 releasedAt = 0;   // the window system's time, in ms
+        // The shortcut check and the window see one press each: judged once.
+        bool judged = false;
+        quint64 judgedAt = 0;
+        bool repeat = false;
     };
     QHash<int, Key> m_keys;
 };
