@@ -199,7 +199,10 @@ class Monkey(tray_session.Session):
         # a key that is down never comes: a key pressed, sent or typed, is
         # a press after a release, as on any real keyboard.
         if "key" in args:
-            self.x("xdotool", "keyup", "Escape", check=False)
+            # Released, then a round trip: the press cannot come in the same
+            # millisecond, which is how a repeat comes.
+            self.x("xdotool", "keyup", "Escape", "getmouselocation", check=False)
+            self.x("xdotool", "getmouselocation", check=False)
         return self.x("xdotool", *args, check=False)
 
     def visible(self, name, by="--name"):

@@ -317,14 +317,17 @@ class Session:
             dialog = wait_for("the dialog, round %d" % k, self.dialogs, bound=3)[0]
             wait_for("the dialog to have the keyboard, round %d" % k,
                      lambda: self.x("xdotool", "getwindowfocus").strip() == dialog, bound=3)
-            # Up again first, so that the press is a press; its release goes
-            # to a window already gone, and xdotool reports that.
-            self.x("xdotool", "keyup", "Escape")
+            # Up again first (and a round trip, so that the press cannot come
+            # in the same millisecond, as a repeat would), so that the press
+            # is a press; its release goes to a window already gone, and
+            # xdotool reports that.
+            self.x("xdotool", "keyup", "Escape", "getmouselocation")
+            self.x("xdotool", "getmouselocation")
             self.x("xdotool", "key", "--window", dialog, "Escape", check=False)
             wait_for("the dialog to go, round %d" % k, lambda: not self.dialogs(), bound=5)
         self.x("xdotool", "key", "ctrl+l")
         wait_for("Ctrl+L to open the dialog", self.dialogs, bound=3)
-        self.x("xdotool", "keyup", "Escape")
+        self.x("xdotool", "keyup", "Escape", "getmouselocation")
         self.x("xdotool", "type", "--delay", "20", "javascript:alert(1)")
         self.x("xdotool", "key", "Return")
         wait_for("the dialog to go", lambda: not self.dialogs(), bound=5)
