@@ -446,13 +446,7 @@ def tray_menu(item):
 def start_again(count):
     def start(m):
         given = [address(m) for _ in range(count)]
-        p = m.spawn([os.path.join(m.prog, "tavrin")] + given, "again.log", cwd=m.tmp)
-        try:
-            rc = p.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            raise Failure("a second start did not end within 5 s")
-        if rc != 0:
-            raise Failure("a second start ended with status %d" % rc)
+        m.start_again(m.prog, given, bound=5)
         return repr(given)
     return start
 

@@ -295,6 +295,16 @@ class Session:
         self.x("xdotool", "type", "--delay", "20", address)
         return dialog
 
+    def start_again(self, prog, addresses, bound):
+        """Starts the program again, which must hand over and end with 0."""
+        second = self.spawn([os.path.join(prog, "tavrin")] + addresses, "second.log", cwd=self.tmp)
+        try:
+            rc = second.wait(timeout=bound)
+        except subprocess.TimeoutExpired:
+            raise Failure("a second start did not end within %d s" % bound)
+        if rc != 0:
+            raise Failure("a second start ended with status %d" % rc)
+
     def dialogs(self):
         return [w for w in self.windows_named("^打开网址$") if self.viewable(w)]
 
@@ -385,14 +395,7 @@ class Session:
         # and its window comes back.
         self.click_in(self.main, CLOSE_BUTTON)
         wait_for("the window to hide again", lambda: not self.viewable(self.main), bound=20)
-        second = self.spawn([os.path.join(prog, "tavrin"), "http://127.0.0.1:%d/handed-over" % port],
-                            "second.log", cwd=self.tmp)
-        try:
-            rc = second.wait(timeout=2)
-        except subprocess.TimeoutExpired:
-            raise Failure("a second start did not end within 2 s")
-        if rc != 0:
-            raise Failure("a second start ended with status %d" % rc)
+        self.start_again(prog, ["http://127.0.0.1:%d/handed-over" % port], bound=2)
         wait_for("the running window to come back", lambda: self.viewable(self.main), bound=10)
         if self.geometry(self.main)[:2] != (189, 211):
             raise Failure("the window came back at %s,%s, not centred" % self.geometry(self.main)[:2])
