@@ -74,8 +74,8 @@ bool g_tornDown = false;
 // A library that ends the process from inside the event loop (Qt calls
 // exit(1) when the X server goes away) would leave the forms, and every
 // page in them, to static destructors that run after the engine has gone:
-// the process ends here instead, with the status it was given, before any of
-// them runs. What the engine last wrote stays as it is on disk.
+// the process ends here instead, with status 1, before any of them runs.
+// What the engine last wrote stays as it is on disk.
 void endBeforeStaticTeardown()
 {
     if (!g_tornDown)

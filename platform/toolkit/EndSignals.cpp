@@ -7,7 +7,6 @@
 
 #include <array>
 #include <csignal>
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
