@@ -2,13 +2,13 @@
 
 #include "SavedButton.h"
 
-#include "toolkit/Color.h"
 #include "FormOpenUrl.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
 #include "Skin.h"
+#include "toolkit/Color.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
@@ -105,7 +105,8 @@ Form1::Form1()
     Label1.ZOrder(0);
     WBControl1.ZOrder(0);
     // The address button, as the form's saved data describes it.
-    CommandOpenURL = savedButton(this, QStringLiteral("Form1.buttons.json"), QStringLiteral("CommandOpenURL"));
+    CommandOpenURL =
+        savedButton(this, QStringLiteral("Form1.buttons.json"), QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();
 }
@@ -114,7 +115,7 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
                               ButtonHandler up)
 {
     button.setWiring([this, move, down, up](int16_t index, Image &element) {
-            element.events.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
+        element.events.MouseMove = [this, move, index](int16_t b, int16_t s, float x, float y) {
             (this->*move)(index, b, s, x, y);
         };
         element.events.MouseDown = [this, down, index](int16_t b, int16_t s, float x, float y) {
@@ -148,8 +149,8 @@ void Form1::wireEvents()
 
     // The address keys of every browser open the address dialog, as the
     // button does; the tabbed control binds the keys of its pages itself.
-    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_T),
-                                     QKeySequence(Qt::Key_F6)})
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_T), QKeySequence(Qt::Key_F6)})
         bindShortcut(keys, [this] { CommandOpenURL_Click(); });
 }
 
@@ -181,16 +182,12 @@ void Form1::Form_Resize()
     // Every step on its own: a value a control refuses (a negative size in a
     // very small window) is skipped and the rest of the layout still runs.
     ignoreErrors(
-        [this] { ImageTopLeft.setTop(0); },
-        [this] { ImageTopLeft.setLeft(0); },
+        [this] { ImageTopLeft.setTop(0); }, [this] { ImageTopLeft.setLeft(0); },
         // The caption bar runs under the right corner, which covers its end.
-        [this] { ImageTopMiddle.setTop(0); },
-        [this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); },
-        [this] { ImageTopMiddle.setWidth(Width()); },
-        [this] { ImageTopRight.setTop(0); },
+        [this] { ImageTopMiddle.setTop(0); }, [this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); },
+        [this] { ImageTopMiddle.setWidth(Width()); }, [this] { ImageTopRight.setTop(0); },
         [this] { ImageTopRight.setLeft(Width() - ImageTopRight.Width()); },
-        [this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); },
-        [this] { ImageMiddleLeft.setLeft(0); },
+        [this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); }, [this] { ImageMiddleLeft.setLeft(0); },
         [this] { ImageMiddleLeft.setHeight(Height() - ImageTopLeft.Height() - ImageButtomLeft.Height()); },
         [this] { ImageMiddleRight.setTop(ImageTopRight.Height()); },
         [this] { ImageMiddleRight.setLeft(Width() - ImageMiddleRight.Width()); },
@@ -223,15 +220,19 @@ void Form1::Form_Resize()
             ignoreErrors([button, i] { (*button)(i).setVisible(i == kNormal); });
 
     // The browser control fills the frame's inside.
-    ignoreErrors(
-        [this] { WBControl1.setLeft(60); },
-        [this] { WBControl1.setTop(380); },
-        [this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); },
-        [this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+    ignoreErrors([this] { WBControl1.setLeft(60); }, [this] { WBControl1.setTop(380); },
+                 [this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); },
+                 [this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
 }
 
-void Form1::ImageMin_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageMin, kHover); }
-void Form1::ImageMin_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageMin, kPressed); }
+void Form1::ImageMin_MouseMove(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageMin, kHover);
+}
+void Form1::ImageMin_MouseDown(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageMin, kPressed);
+}
 
 // A press counts as a click only while its picture is still showing: any
 // move in between turned the button back to its hover picture.
@@ -244,8 +245,14 @@ void Form1::ImageMin_MouseUp(int16_t, int16_t, int16_t, float, float)
     SendMessageA(hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
-void Form1::ImageSize_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageSize, kHover); }
-void Form1::ImageSize_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageSize, kPressed); }
+void Form1::ImageSize_MouseMove(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageSize, kHover);
+}
+void Form1::ImageSize_MouseDown(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageSize, kPressed);
+}
 
 // Screen-wide is not a system state: the window counts as screen-wide
 // exactly when it is as wide as the screen, however it got so.
@@ -266,8 +273,14 @@ void Form1::ImageSize_MouseUp(int16_t, int16_t, int16_t, float, float)
     }
 }
 
-void Form1::ImageExit_MouseMove(int16_t, int16_t, int16_t, float, float) { showPicture(ImageExit, kHover); }
-void Form1::ImageExit_MouseDown(int16_t, int16_t, int16_t, float, float) { showPicture(ImageExit, kPressed); }
+void Form1::ImageExit_MouseMove(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageExit, kHover);
+}
+void Form1::ImageExit_MouseDown(int16_t, int16_t, int16_t, float, float)
+{
+    showPicture(ImageExit, kPressed);
+}
 
 void Form1::ImageExit_MouseUp(int16_t, int16_t, int16_t, float, float)
 {
@@ -287,8 +300,14 @@ void Form1::ImageExit_MouseUp(int16_t, int16_t, int16_t, float, float)
 
 // No event says the pointer left a button: crossing the bare form or the
 // caption bar puts all three back to normal.
-void Form1::Form_MouseMove(int16_t, int16_t, float, float) { showCaptionButtonsNormal(); }
-void Form1::ImageTopMiddle_MouseMove(int16_t, int16_t, float, float) { showCaptionButtonsNormal(); }
+void Form1::Form_MouseMove(int16_t, int16_t, float, float)
+{
+    showCaptionButtonsNormal();
+}
+void Form1::ImageTopMiddle_MouseMove(int16_t, int16_t, float, float)
+{
+    showCaptionButtonsNormal();
+}
 
 void Form1::showCaptionButtonsNormal()
 {
@@ -302,8 +321,14 @@ void Form1::CommandOpenURL_Click()
     forms::FormOpenUrl->showAt(Top() + 800, Left());
 }
 
-void Form1::Form_MouseDown(int16_t Button, int16_t, float, float) { moveWindow(Button); }
-void Form1::ImageTopMiddle_MouseDown(int16_t Button, int16_t, float, float) { moveWindow(Button); }
+void Form1::Form_MouseDown(int16_t Button, int16_t, float, float)
+{
+    moveWindow(Button);
+}
+void Form1::ImageTopMiddle_MouseDown(int16_t Button, int16_t, float, float)
+{
+    moveWindow(Button);
+}
 
 // A left press acts as a press on a system caption: the system moves the
 // window with the pointer until the button is released.

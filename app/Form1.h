@@ -5,11 +5,11 @@
 // press on the caption bar or the bare form moves it.
 
 #include "Command.h"
+#include "WBControl.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
 #include "toolkit/Label.h"
-#include "WBControl.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
+#include "Forms.h"
 #include "Form1.h"
 #include "FormMenu.h"
 #include "FormOpenUrl.h"
-#include "Forms.h"
 
 namespace forms {
 

@@ -17,7 +17,8 @@ namespace {
 void ShowDownloadMessage(const QString &title, const QString &fileName, const QString &folder)
 {
     NotificationArea::showMessage(TrayIconData.hWnd, TrayIconData.uID, title, fileName, [folder] {
-        ignoreErrors([&] { ShellExecuteA(0, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL); });
+        ignoreErrors(
+            [&] { ShellExecuteA(0, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL); });
     });
 }
 

@@ -9,4 +9,5 @@
 
 #include <memory>
 
-std::unique_ptr<command::Command> savedButton(tk::Control *form, const QString &fileName, const QString &name);
+std::unique_ptr<command::Command> savedButton(tk::Control *form, const QString &fileName,
+                                              const QString &name);

@@ -34,8 +34,8 @@ int main(int argc, char *argv[])
         return 0;
     // No Tavrin listens. The browser takes the lock, or, should one be
     // starting this very moment, waits for it to listen and hands over.
-    const QString browser = QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                            + QLatin1String(tavrin::kBrowserProgram);
+    const QString browser =
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(tavrin::kBrowserProgram);
 #if defined(Q_OS_UNIX)
     // The same process goes on as the browser, under the name it was started
     // by (which names the window's class), so whoever started it waits on it.

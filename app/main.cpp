@@ -1,13 +1,13 @@
 // The browser: starts its start-up form and runs until the last form is
 // unloaded. The tavrin program starts it when no Tavrin runs yet.
-#include "toolkit/EndSignals.h"
-#include "toolkit/Fonts.h"
 #include "Forms.h"
 #include "Instance.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "browser/webengine/SceneGraph.h"
+#include "toolkit/EndSignals.h"
+#include "toolkit/Fonts.h"
 #include "toolkit/SingleInstance.h"
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"

@@ -17,7 +17,10 @@ struct Channels {
 Channels splitColor(int32_t colour);
 // Each channel is clamped to 0..255 first.
 int32_t RGB(int red, int green, int blue);
-inline int clampChannel(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int clampChannel(int v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 // Lightens (positive amount) or darkens each channel; proportionally, blue
 // moves by blue × amount ÷ 192 instead.

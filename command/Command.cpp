@@ -15,7 +15,10 @@ namespace command {
 
 namespace {
 
-float pixelsOf(float twips) { return twips / float(tk::kTwipsPerPixel); }
+float pixelsOf(float twips)
+{
+    return twips / float(tk::kTwipsPerPixel);
+}
 
 constexpr int32_t kDefaultRectColor = 0x58C3FA;
 constexpr int16_t kDefaultPercent = 16;
@@ -85,7 +88,10 @@ tk::StdFont asFont(const QVariant &v)
     return v.value<tk::StdFont>();
 }
 
-QVariant fontValue(const tk::StdFont &f) { return QVariant::fromValue(f); }
+QVariant fontValue(const tk::StdFont &f)
+{
+    return QVariant::fromValue(f);
+}
 
 // The access key of a caption: the character after the first single "&",
 // looking past one doubled "&&"; none for anything else.
@@ -107,8 +113,7 @@ QString accessKeyOf(const QString &caption)
 } // namespace
 
 Command::Command(tk::Control *container, const QString &name, const tk::AmbientProperties &ambient)
-    : tk::Control(new tk::SurfaceWidget, container), m_name(name), m_ambient(ambient),
-      m_Font(ambient.Font),
+    : tk::Control(new tk::SurfaceWidget, container), m_name(name), m_ambient(ambient), m_Font(ambient.Font),
       m_accessKey(*this, [this] {
           const QString key = m_accessKeys;
           AccessKeyPress(key.isEmpty() ? 0 : int16_t(key.at(0).unicode()));
@@ -131,8 +136,7 @@ Command::~Command()
 }
 
 std::unique_ptr<Command> Command::fromSaved(tk::Control *container, const QString &formData,
-                                            const QString &buttonName,
-                                            const tk::AmbientProperties &ambient)
+                                            const QString &buttonName, const tk::AmbientProperties &ambient)
 {
     const tk::PropertyBag bag = tk::savedControl(tk::readFormData(formData), buttonName);
     auto button = std::make_unique<Command>(container, buttonName, ambient);
@@ -192,9 +196,15 @@ void Command::change(int32_t &field, int32_t value, const char *name, Scheme sch
     recordChange(name);
 }
 
-void Command::setBackColor(int32_t value) { change(m_BackColor, value, "BackColor", Scheme::Reload); }
+void Command::setBackColor(int32_t value)
+{
+    change(m_BackColor, value, "BackColor", Scheme::Reload);
+}
 
-void Command::setForeColor(int32_t value) { change(m_ForeColor, value, "ForeColor", Scheme::Reload); }
+void Command::setForeColor(int32_t value)
+{
+    change(m_ForeColor, value, "ForeColor", Scheme::Reload);
+}
 
 void Command::setPercent(int16_t value)
 {
@@ -207,8 +217,11 @@ void Command::setPercent(int16_t value)
     recordChange("Percent");
 }
 
-#define COMMAND_COLOR_SETTER(Name)                                                                 \
-    void Command::set##Name(int32_t value) { change(m_##Name, value, #Name, Scheme::Keep); }
+#define COMMAND_COLOR_SETTER(Name)                                                                           \
+    void Command::set##Name(int32_t value)                                                                   \
+    {                                                                                                        \
+        change(m_##Name, value, #Name, Scheme::Keep);                                                        \
+    }
 COMMAND_COLOR_SETTER(MidColor)
 COMMAND_COLOR_SETTER(EndColor)
 COMMAND_COLOR_SETTER(MouseMoveMidColor)
@@ -270,9 +283,15 @@ void Command::setCaption(const QString &value)
     recordChange("Caption");
 }
 
-void Command::setColorScheme(int32_t value) { change(m_ColorScheme, value, "ColorScheme", Scheme::Reload); }
+void Command::setColorScheme(int32_t value)
+{
+    change(m_ColorScheme, value, "ColorScheme", Scheme::Reload);
+}
 
-void Command::setXpType(int32_t value) { change(m_XpType, value, "XpType", Scheme::Keep); }
+void Command::setXpType(int32_t value)
+{
+    change(m_XpType, value, "XpType", Scheme::Keep);
+}
 
 void Command::setrectcolor(int32_t value)
 {
@@ -400,8 +419,10 @@ void Command::ReadProperties(const tk::PropertyBag &PropBag)
     m_MouseDownMidColor = asInt32(read("MouseDownMidColor", kDefaultMouseDownMidColor));
     m_OfficeXpFillColor = asInt32(read("OfficeXpFillColor", kDefaultOfficeXpFillColor));
     m_OfficeXpFrameColor = asInt32(read("OfficeXpFrameColor", kDefaultOfficeXpFrameColor));
-    m_OfficeXpMousemoveFillColor = asInt32(read("OfficeXpMousemoveFillColor", kDefaultOfficeXpMousemoveFillColor));
-    m_OfficeXpMousemoveFrameColor = asInt32(read("OfficeXpMousemoveFrameColor", kDefaultOfficeXpMousemoveFrameColor));
+    m_OfficeXpMousemoveFillColor =
+        asInt32(read("OfficeXpMousemoveFillColor", kDefaultOfficeXpMousemoveFillColor));
+    m_OfficeXpMousemoveFrameColor =
+        asInt32(read("OfficeXpMousemoveFrameColor", kDefaultOfficeXpMousemoveFrameColor));
     m_DrawState = kNormalLook;
     PaintButton(m_DrawState, true);
 }
@@ -613,8 +634,8 @@ void Command::MakeRegion()
     if (m_ButtonType == 3 || m_ButtonType == 4 || m_ButtonType == 8 || m_ButtonType == 9) {
         const int w = m_W, h = m_H;
         const QRect cut[] = {
-            {0, 0, 2, 1},     {0, h - 1, 2, 1}, {w - 2, 0, 2, 1}, {w - 2, h - 1, 2, 1},
-            {0, 1, 1, 1},     {0, h - 2, 1, 1}, {w - 1, 1, 1, 1}, {w - 1, h - 2, 1, 1},
+            {0, 0, 2, 1}, {0, h - 1, 2, 1}, {w - 2, 0, 2, 1}, {w - 2, h - 1, 2, 1},
+            {0, 1, 1, 1}, {0, h - 2, 1, 1}, {w - 1, 1, 1, 1}, {w - 1, h - 2, 1, 1},
         };
         for (const QRect &r : cut)
             region -= QRegion(r);

@@ -4,12 +4,12 @@
 // properties. It draws itself into a pixel surface and raises its eight
 // events to the host.
 
-#include "toolkit/Ambient.h"
-#include "toolkit/Control.h"
 #include "surface/DrawSurface.h"
 #include "surface/SurfaceWidget.h"
-#include "toolkit/Shortcut.h"
+#include "toolkit/Ambient.h"
+#include "toolkit/Control.h"
 #include "toolkit/PropertyBag.h"
+#include "toolkit/Shortcut.h"
 #include "toolkit/Timer.h"
 
 #include <QString>

@@ -9,7 +9,8 @@ namespace {
 constexpr int32_t kFrameLine = 0x733C00;   // R 0, G 60, B 115
 constexpr int32_t kFrameCorner = 0x7B4D10; // R 16, G 77, B 123
 // A caption on one line, in the middle of its rectangle.
-constexpr uint32_t kSingleLineCentred = tk::DT_CENTER | tk::DT_VCENTER | tk::DT_SINGLELINE | tk::DT_EXPANDTABS;
+constexpr uint32_t kSingleLineCentred =
+    tk::DT_CENTER | tk::DT_VCENTER | tk::DT_SINGLELINE | tk::DT_EXPANDTABS;
 } // namespace
 
 void Command::DrawBox(int x, int y, int w, int h, int32_t colour, bool frame)
@@ -214,11 +215,21 @@ void Command::PaintButton(uint8_t state, bool force)
     } else {
         s.SetTextColor(m_Palette.Text);
         switch (m_ButtonType) {
-        case 1: paintStyle1(state); break;
-        case 2: paintStyle2(state); break;
-        case 3: paintStyle3(state); break;
-        case 4: paintStyle4(state); break;
-        case 5: paintStyle5(state); break;
+        case 1:
+            paintStyle1(state);
+            break;
+        case 2:
+            paintStyle2(state);
+            break;
+        case 3:
+            paintStyle3(state);
+            break;
+        case 4:
+            paintStyle4(state);
+            break;
+        case 5:
+            paintStyle5(state);
+            break;
         default:
             // Unknown styles show the caption on the bare face, and only when up.
             if (state == kNormalLook)
@@ -443,9 +454,11 @@ void Command::paintStyle3(uint8_t state)
         drawCaption(m_Palette.Text, false);
     } else if (state == kPressedLook) {
         if (system)
-            DrawThreeColorGradient(m_MouseDownMidColor, RGB(203, 130, 62), m_MouseDownEndColor, m_Percent, false);
+            DrawThreeColorGradient(m_MouseDownMidColor, RGB(203, 130, 62), m_MouseDownEndColor, m_Percent,
+                                   false);
         else
-            DrawThreeColorGradient(m_MouseDownMidColor, RGB(84, 157, 84), m_MouseDownEndColor, m_Percent, true);
+            DrawThreeColorGradient(m_MouseDownMidColor, RGB(84, 157, 84), m_MouseDownEndColor, m_Percent,
+                                   true);
         drawCaption(m_Palette.Text, true);
         if (m_focusFlag)
             DrawFocus();

@@ -2,8 +2,14 @@
 
 namespace skin {
 
-QString resource(const QString &fileName) { return QStringLiteral(":/skin/") + fileName; }
+QString resource(const QString &fileName)
+{
+    return QStringLiteral(":/skin/") + fileName;
+}
 
-tk::Picture picture(const QString &name) { return tk::Picture::load(resource(name + QStringLiteral(".png"))); }
+tk::Picture picture(const QString &name)
+{
+    return tk::Picture::load(resource(name + QStringLiteral(".png")));
+}
 
 } // namespace skin

@@ -9,8 +9,8 @@ namespace wbcontrol {
 
 namespace {
 
-constexpr std::array<double, 17> kZoomLevels{0.25, 1.0 / 3, 0.5, 2.0 / 3, 0.75, 0.8, 0.9, 1.0, 1.1,
-                                             1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0};
+constexpr std::array<double, 17> kZoomLevels{0.25, 1.0 / 3, 0.5,  2.0 / 3, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                             1.25, 1.5,     1.75, 2.0,     2.5,  3.0, 4.0, 5.0};
 // A factor set by the wheel lies between levels; this close counts as on one.
 constexpr double kZoomSlack = 0.001;
 

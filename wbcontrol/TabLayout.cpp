@@ -48,7 +48,8 @@ Rect captionRect(float tabHeight, Size caption)
 
 Rect centredCaptionRect(Size tab, Size caption)
 {
-    return {(tab.width - caption.width) / 2, (tab.height - caption.height) / 2, caption.width, caption.height};
+    return {(tab.width - caption.width) / 2, (tab.height - caption.height) / 2, caption.width,
+            caption.height};
 }
 
 Rect closeButtonRect(Size tab, Size button)
@@ -80,8 +81,7 @@ QStringList captionCandidates(const QString &title)
     return candidates;
 }
 
-QString fitCaption(const QString &title, double room,
-                   const std::function<double(const QString &)> &measure)
+QString fitCaption(const QString &title, double room, const std::function<double(const QString &)> &measure)
 {
     for (const QString &candidate : captionCandidates(title))
         if (measure(candidate) <= room)

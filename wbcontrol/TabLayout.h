@@ -29,7 +29,10 @@ int16_t tabWidth(double controlWidth, int openTabs);
 
 // A tab's left edge. Wide arithmetic, so any number of tabs lays out; those
 // past the right edge just lie outside the strip.
-inline double tabLeft(int position, int16_t width) { return double(position) * width; }
+inline double tabLeft(int position, int16_t width)
+{
+    return double(position) * width;
+}
 
 // A tab's pieces, in the tab body's terms. Lengths that are halved stay in
 // single precision, as the controls keep them.
@@ -49,7 +52,10 @@ Rect captionRect(float tabHeight, Size caption);
 // A caption before its first fitting sits in the middle of its tab.
 Rect centredCaptionRect(Size tab, Size caption);
 // The room a caption has: what the icon and the close button leave.
-inline float captionRoom(float tabWidth) { return tabWidth - 600; }
+inline float captionRoom(float tabWidth)
+{
+    return tabWidth - 600;
+}
 // The close button 60 inside the tab's right edge, centred in height.
 Rect closeButtonRect(Size tab, Size button);
 
@@ -69,7 +75,6 @@ QStringList captionCandidates(const QString &title);
 
 // The first candidate whose measured width is not greater than room; the
 // first character and "..." when none fits.
-QString fitCaption(const QString &title, double room,
-                   const std::function<double(const QString &)> &measure);
+QString fitCaption(const QString &title, double room, const std::function<double(const QString &)> &measure);
 
 } // namespace wbcontrol

@@ -1,11 +1,11 @@
 #include "WBControl.h"
 
-#include "toolkit/Color.h"
-#include "toolkit/Screen.h"
-#include "toolkit/StartupTrace.h"
 #include "Skin.h"
 #include "TabClosing.h"
 #include "TabLayout.h"
+#include "toolkit/Color.h"
+#include "toolkit/Screen.h"
+#include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
@@ -61,8 +61,8 @@ bool isScriptAddress(const QString &text)
 {
     static const QLatin1String scheme("javascript:");
     qsizetype k = 0;
-    while (k < text.size() && (text.at(k).unicode() <= 0x20 || text.at(k).isSpace()
-                               || text.at(k).category() == QChar::Other_Control))
+    while (k < text.size() && (text.at(k).unicode() <= 0x20 || text.at(k).isSpace() ||
+                               text.at(k).category() == QChar::Other_Control))
         ++k;
     qsizetype matched = 0;
     for (; k < text.size() && matched < scheme.size(); ++k) {
@@ -85,8 +85,7 @@ std::vector<int16_t> indicesIn(const ListBox &list)
     return indices;
 }
 
-template <class T>
-void loadIfMissing(ControlArray<T> &array, int16_t index)
+template <class T> void loadIfMissing(ControlArray<T> &array, int16_t index)
 {
     if (!array.exists(index))
         array.Load(index);
@@ -95,22 +94,13 @@ void loadIfMissing(ControlArray<T> &array, int16_t index)
 } // namespace
 
 WBControl::WBControl(Control *container)
-    : UserControl(container),
-      MTab(std::make_unique<PictureBox>(this)),
-      bgLeft(std::make_unique<Image>(&MTab(0))),
-      bgCenter(std::make_unique<Image>(&MTab(0))),
-      bgRight(std::make_unique<Image>(&MTab(0))),
-      TIcon(std::make_unique<Image>(&MTab(0))),
-      Tstr(std::make_unique<Label>(&MTab(0))),
-      Tcbt(std::make_unique<PictureBox>(&MTab(0))),
-      WBCnt(std::make_unique<PictureBox>(this)),
-      WB(std::make_unique<BrowserControl>(&WBCnt(0))),
-      TLeft0(this), TCenter0(this), TRight0(this),
-      TLeft1(this), TCenter1(this), TRight1(this),
-      TLeft2(this), TCenter2(this), TRight2(this),
-      tc0(this), tc1(this), tc2(this),
-      Icon1(this),
-      LabelTest(this),
+    : UserControl(container), MTab(std::make_unique<PictureBox>(this)),
+      bgLeft(std::make_unique<Image>(&MTab(0))), bgCenter(std::make_unique<Image>(&MTab(0))),
+      bgRight(std::make_unique<Image>(&MTab(0))), TIcon(std::make_unique<Image>(&MTab(0))),
+      Tstr(std::make_unique<Label>(&MTab(0))), Tcbt(std::make_unique<PictureBox>(&MTab(0))),
+      WBCnt(std::make_unique<PictureBox>(this)), WB(std::make_unique<BrowserControl>(&WBCnt(0))),
+      TLeft0(this), TCenter0(this), TRight0(this), TLeft1(this), TCenter1(this), TRight1(this), TLeft2(this),
+      TCenter2(this), TRight2(this), tc0(this), tc1(this), tc2(this), Icon1(this), LabelTest(this),
       Line1(this), Line2(this), Line3(this), Line4(this), Line5(this)
 {
     // The design: what the control looks like before any code runs.
@@ -215,11 +205,14 @@ void WBControl::wireStripEvents()
     };
 
     MTab.setWiring([this](int16_t i, PictureBox &tab) {
-        tab.events.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x, float y) {
-            MTab_OLEDragDrop(i, d, e, b, s, x, y);
+        tab.events.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x,
+                                           float y) { MTab_OLEDragDrop(i, d, e, b, s, x, y); };
+        tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x, y);
         };
-        tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseMove(i, b, s, x, y); };
+        tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseMove(i, b, s, x, y);
+        };
         // The classic runtime ends a capture when the button comes up; a Qt
         // grab would outlive the click that selects a hovered tab.
         tab.events.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
@@ -228,8 +221,12 @@ void WBControl::wireStripEvents()
     // tab with the left button held selects it.
     auto wireSkinPiece = [this, dropOn](int16_t i, Image &piece) {
         dropOn(i, piece);
-        piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
-        piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { MTab_MouseDown(i, b, s, x, y); };
+        piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x, y);
+        };
+        piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+            MTab_MouseDown(i, b, s, x, y);
+        };
     };
     bgLeft.setWiring(wireSkinPiece);
     bgCenter.setWiring(wireSkinPiece);
@@ -248,8 +245,12 @@ void WBControl::wireStripEvents()
     Tstr.setWiring([wireInner](int16_t i, Label &caption) { wireInner(i, caption); });
     Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
         dropOn(i, button);
-        button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseDown(i, b, s, x, y); };
-        button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) { Tcbt_MouseMove(i, b, s, x, y); };
+        button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
+            Tcbt_MouseDown(i, b, s, x, y);
+        };
+        button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
+            Tcbt_MouseMove(i, b, s, x, y);
+        };
         button.events.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
             ReleaseCapture();
             Tcbt_MouseUp(i, b, s, x, y);
@@ -325,13 +326,12 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
 {
     if (Text.isEmpty())
         return;
-    const QString title = WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK")
-        ? QStringLiteral("空白页")
-        : Text;
+    const QString title =
+        WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK") ? QStringLiteral("空白页") : Text;
     MTab(Index).setTag(title);
     // LabelTest and Tstr share one font: what is measured is what shows.
     const QString caption = wbcontrol::fitCaption(title, wbcontrol::captionRoom(MTab(Index).Width()),
-                                                 [this](const QString &c) { return captionWidth(c); });
+                                                  [this](const QString &c) { return captionWidth(c); });
     Label &label = Tstr(Index);
     if (label.Caption() == caption)
         return;
@@ -377,10 +377,8 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         // its place, not to whatever control comes next.
         bool pageHadFocus = false;
         ignoreErrors([&] { pageHadFocus = WBCnt(c).containsFocus(); });
-        ignoreErrors([&] { applySkin(c, Skin::Normal); },
-                     [&] { Tcbt(c).setVisible(false); },
-                     [&] { WBCnt(c).setVisible(false); },
-                     [&] { applySkin(Index, Skin::Selected); },
+        ignoreErrors([&] { applySkin(c, Skin::Normal); }, [&] { Tcbt(c).setVisible(false); },
+                     [&] { WBCnt(c).setVisible(false); }, [&] { applySkin(Index, Skin::Selected); },
                      [&] { WBCnt(Index).setVisible(true); },
                      [&] {
                          if (Index != 0)
@@ -445,7 +443,8 @@ void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, fl
 
 void WBControl::CloseTab(int16_t Index)
 {
-    const std::optional<wbcontrol::TabClosing> closing = wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
+    const std::optional<wbcontrol::TabClosing> closing =
+        wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
     if (!closing)
         return;
     if (m_fullScreenTab == Index)
@@ -527,19 +526,16 @@ void WBControl::placeProvisionally(int16_t n)
 
 void WBControl::placePage(int16_t n)
 {
-    ignoreErrors(
-        [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
-        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
+    ignoreErrors([&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
+                 [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); });
 }
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
 {
     if (List2.ListCount() > 0) {
         const int16_t n = indexAt(List2, 0);
-        ignoreErrors([&] { Tcbt(n).setPicture(tc0.picture()); },
-                     [&] { clearTitle(n); },
-                     [&] { placeProvisionally(n); },
-                     [&] { WB(n)->Navigate(url); },
+        ignoreErrors([&] { Tcbt(n).setPicture(tc0.picture()); }, [&] { clearTitle(n); },
+                     [&] { placeProvisionally(n); }, [&] { WB(n)->Navigate(url); },
                      [&] { WBCnt(n).setVisible(true); });
         MTab_MouseDown(n, kLeftButton, 0, 0, 0);
         placePage(n);
@@ -558,41 +554,29 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     PictureBox &tab = MTab(n);
     placeProvisionally(n);
     ignoreErrors(
-        [&] { clearTitle(n); },
-        [&] { Tstr(n).setContainer(tab); },
+        [&] { clearTitle(n); }, [&] { Tstr(n).setContainer(tab); },
         [&] { place(Tstr(n), wbcontrol::centredCaptionRect(sizeOf(tab), sizeOf(Tstr(n)))); },
-        [&] { Tstr(n).setVisible(true); },
-        [&] { TIcon(n).setContainer(tab); },
+        [&] { Tstr(n).setVisible(true); }, [&] { TIcon(n).setContainer(tab); },
         [&] { TIcon(n).setPicture(Icon1.picture()); },
         [&] { place(TIcon(n), wbcontrol::iconRect(tab.Height(), sizeOf(TIcon(n)))); },
-        [&] { TIcon(n).setVisible(true); },
-        [&] { Tcbt(n).setContainer(tab); },
+        [&] { TIcon(n).setVisible(true); }, [&] { Tcbt(n).setContainer(tab); },
         [&] { Tcbt(n).setPicture(tc0.picture()); },
         [&] { place(Tcbt(n), wbcontrol::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(n)))); },
-        [&] { Tcbt(n).setVisible(true); },
-        [&] { WB(n).setContainer(WBCnt(n)); },
-        [&] { WB(n).setVisible(true); },
-        [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
-        [&] { WBCnt(n).setVisible(true); },
-        [&] { WB(n)->Navigate(url); },
-        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
-        [&] { WB(n).setVisible(true); },
-        [&] { bgLeft(n).setContainer(tab); },
-        [&] { bgLeft(n).setPicture(TLeft0.picture()); },
+        [&] { Tcbt(n).setVisible(true); }, [&] { WB(n).setContainer(WBCnt(n)); },
+        [&] { WB(n).setVisible(true); }, [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
+        [&] { WBCnt(n).setVisible(true); }, [&] { WB(n)->Navigate(url); },
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); }, [&] { WB(n).setVisible(true); },
+        [&] { bgLeft(n).setContainer(tab); }, [&] { bgLeft(n).setPicture(TLeft0.picture()); },
         [&] { place(bgLeft(n), wbcontrol::skinPieces(tab.Width()).left); },
-        [&] { bgLeft(n).setVisible(true); },
-        [&] { bgCenter(n).setContainer(tab); },
+        [&] { bgLeft(n).setVisible(true); }, [&] { bgCenter(n).setContainer(tab); },
         [&] { bgCenter(n).setPicture(TCenter0.picture()); },
         [&] { place(bgCenter(n), wbcontrol::skinPieces(tab.Width()).center); },
-        [&] { bgCenter(n).setVisible(true); },
-        [&] { bgRight(n).setContainer(tab); },
+        [&] { bgCenter(n).setVisible(true); }, [&] { bgRight(n).setContainer(tab); },
         [&] { bgRight(n).setPicture(TRight0.picture()); },
         [&] { place(bgRight(n), wbcontrol::skinPieces(tab.Width()).right); },
         [&] { bgRight(n).setVisible(true); },
         // The skin came in on top; icon, caption and close button go over it.
-        [&] { TIcon(n).ZOrder(0); },
-        [&] { Tstr(n).ZOrder(0); },
-        [&] { Tcbt(n).ZOrder(0); });
+        [&] { TIcon(n).ZOrder(0); }, [&] { Tstr(n).ZOrder(0); }, [&] { Tcbt(n).ZOrder(0); });
     MTab_MouseDown(n, kLeftButton, 0, 0, 0);
     placePage(n);
     List1.AddItem(QString::number(n));
@@ -609,7 +593,10 @@ void WBControl::clearTitle(int16_t n)
     Tstr(n).setCaption(QString());
 }
 
-void WBControl::closeSelectedTab() { CloseTab(CurrentTab); }
+void WBControl::closeSelectedTab()
+{
+    CloseTab(CurrentTab);
+}
 
 void WBControl::selectAdjacentTab(int step)
 {
@@ -634,12 +621,30 @@ void WBControl::updateStopKey()
         ignoreErrors([this] { m_keys->setLoading(WB(CurrentTab)->Busy()); });
 }
 
-void WBControl::RefreshPage() { WB(CurrentTab)->Refresh(); }
-void WBControl::StopLink() { WB(CurrentTab)->Stop(); }
-void WBControl::Goforward() { ignoreErrors([this] { WB(CurrentTab)->GoForward(); }); }
-void WBControl::Goback() { ignoreErrors([this] { WB(CurrentTab)->GoBack(); }); }
-QString WBControl::url() const { return WB(CurrentTab)->LocationURL(); }
-QString WBControl::title() const { return WB(CurrentTab)->LocationName(); }
+void WBControl::RefreshPage()
+{
+    WB(CurrentTab)->Refresh();
+}
+void WBControl::StopLink()
+{
+    WB(CurrentTab)->Stop();
+}
+void WBControl::Goforward()
+{
+    ignoreErrors([this] { WB(CurrentTab)->GoForward(); });
+}
+void WBControl::Goback()
+{
+    ignoreErrors([this] { WB(CurrentTab)->GoBack(); });
+}
+QString WBControl::url() const
+{
+    return WB(CurrentTab)->LocationURL();
+}
+QString WBControl::title() const
+{
+    return WB(CurrentTab)->LocationName();
+}
 
 void WBControl::seturl(const QVariant &New_URL)
 {
@@ -808,10 +813,8 @@ void WBControl::LeaveFullScreen()
     m_fullScreenTab.reset();
     m_leaveKey->setKeys(QKeySequence());
     BrowserControl &page = WB(i);
-    ignoreErrors([&] { page.setContainer(WBCnt(i)); },
-                 [&] { place(page, m_pagePlace); },
-                 [&] { m_fullScreen->Hide(); },
-                 [&] { page->ExitFullScreen(); },
+    ignoreErrors([&] { page.setContainer(WBCnt(i)); }, [&] { place(page, m_pagePlace); },
+                 [&] { m_fullScreen->Hide(); }, [&] { page->ExitFullScreen(); },
                  [&] {
                      if (WBCnt(i).Visible())
                          page.SetFocus();

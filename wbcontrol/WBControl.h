@@ -131,8 +131,8 @@ private:
     void Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     void Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
     // Text dropped on any piece of a tab opens in that tab and selects it.
-    void MTab_OLEDragDrop(int16_t Index, tk::DataObject &Data, int32_t &Effect, int16_t Button,
-                          int16_t Shift, float X, float Y);
+    void MTab_OLEDragDrop(int16_t Index, tk::DataObject &Data, int32_t &Effect, int16_t Button, int16_t Shift,
+                          float X, float Y);
 
     void CloseTab(int16_t Index);
     void closeGap(const std::vector<int16_t> &open);

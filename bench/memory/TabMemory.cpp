@@ -6,8 +6,8 @@
 //   build/bench/tab_memory [pages]
 
 #include "QtWebBrowserTestAccess.h"
-#include "Wait.h"
 #include "WBControl.h"
+#include "Wait.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "browser/webengine/SceneGraph.h"
 #include "toolkit/Fonts.h"
@@ -75,7 +75,8 @@ Sample measure()
             if (line.startsWith("Pss:"))
                 s.pssMiB += line.mid(4).trimmed().split(' ').value(0).toDouble() / 1024.0;
             else if (line.startsWith("Private_Clean:") || line.startsWith("Private_Dirty:"))
-                s.privateMiB += line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
+                s.privateMiB +=
+                    line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return s;
 }
@@ -109,7 +110,8 @@ void report(const char *what, const Sample &s)
     if (qEnvironmentVariableIsSet("TAB_MEMORY_DETAIL")) {
         const struct mallinfo2 m = ::mallinfo2();
         std::printf("    heap: %.1f MiB in use, %.1f MiB free in the arenas, %.1f MiB mapped\n",
-                    double(m.uordblks) / 1048576.0, double(m.fordblks) / 1048576.0, double(m.hblkhd) / 1048576.0);
+                    double(m.uordblks) / 1048576.0, double(m.fordblks) / 1048576.0,
+                    double(m.hblkhd) / 1048576.0);
     }
     if (qEnvironmentVariableIsSet("TAB_MEMORY_DETAIL"))
         for (pid_t pid : processTree(::getpid())) {
@@ -121,7 +123,8 @@ void report(const char *what, const Sample &s)
             for (const QByteArray &line : rollup.readAll().split('\n'))
                 if (line.startsWith("Pss:"))
                     pss = line.mid(4).trimmed();
-            std::printf("    %7d %-14s %s\n", int(pid), pss.constData(), cmd.readAll().replace('\0', ' ').left(90).constData());
+            std::printf("    %7d %-14s %s\n", int(pid), pss.constData(),
+                        cmd.readAll().replace('\0', ' ').left(90).constData());
         }
     std::fflush(stdout);
 }
@@ -169,9 +172,12 @@ int main(int argc, char **argv)
             QFile file(folder.filePath(name));
             QString body;
             for (int p = 0; p < 40; ++p)
-                body += QStringLiteral("<p>Paragraph %1 of page %2, with some words to lay out.</p>").arg(p).arg(k);
-            if (!file.open(QIODevice::WriteOnly)
-                || file.write(QStringLiteral("<title>Page %1</title><body>%2</body>").arg(k).arg(body).toUtf8()) < 0)
+                body += QStringLiteral("<p>Paragraph %1 of page %2, with some words to lay out.</p>")
+                            .arg(p)
+                            .arg(k);
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(
+                    QStringLiteral("<title>Page %1</title><body>%2</body>").arg(k).arg(body).toUtf8()) < 0)
                 return 2;
             file.close();
             const std::optional<int16_t> n = tabs.NewWindow(QUrl::fromLocalFile(file.fileName()).toString());
@@ -179,13 +185,15 @@ int main(int argc, char **argv)
                 return 1;
             opened.push_back(*n);
         }
-        if (!waitFor([&] {
-                for (size_t k = 0; k < opened.size(); ++k)
-                    if (tabs.WB(opened[k])->Busy()
-                        || tabs.WB(opened[k])->LocationName() != QStringLiteral("Page %1").arg(k))
-                        return false;
-                return true;
-            }, 120000))
+        if (!waitFor(
+                [&] {
+                    for (size_t k = 0; k < opened.size(); ++k)
+                        if (tabs.WB(opened[k])->Busy() ||
+                            tabs.WB(opened[k])->LocationName() != QStringLiteral("Page %1").arg(k))
+                            return false;
+                    return true;
+                },
+                120000))
             return 1;
         const Sample open = settle();
         report(QStringLiteral("%1 pages open").arg(pages).toLocal8Bit().constData(), open);
@@ -198,12 +206,14 @@ int main(int argc, char **argv)
         }
         if (tabs.List1.ListCount() != 0)
             return 1;
-        const bool given = waitFor([&] {
-            for (int16_t i : opened)
-                if (pageOf(tabs, i) && pageOf(tabs, i)->renderProcessPid() != 0)
-                    return false;
-            return true;
-        }, 60000);
+        const bool given = waitFor(
+            [&] {
+                for (int16_t i : opened)
+                    if (pageOf(tabs, i) && pageOf(tabs, i)->renderProcessPid() != 0)
+                        return false;
+                return true;
+            },
+            60000);
         const Sample closed = settle();
         report(QStringLiteral("after closing %1").arg(pages).toLocal8Bit().constData(), closed);
         const double growth = (closed.pssMiB - alone.pssMiB) / alone.pssMiB * 100.0;

@@ -1,8 +1,7 @@
 // The tab strip's layout with many titled tabs, fitting new titles, and
 // opening and closing tabs, on the fake browser.
-#include "browser/fake/FakeBrowser.h"
 #include "WBControl.h"
-
+#include "browser/fake/FakeBrowser.h"
 
 #include <benchmark/benchmark.h>
 

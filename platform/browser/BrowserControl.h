@@ -2,8 +2,8 @@
 // The control that hosts one web browser component: placed, shown and
 // focused like any control, its events those of the component.
 
-#include "toolkit/Control.h"
 #include "browser/WebBrowser.h"
+#include "toolkit/Control.h"
 
 #include <memory>
 

@@ -47,7 +47,10 @@ DownloadEvents &downloadEvents()
     return e;
 }
 
-void setDownloadCanceller(std::function<void()> cancelAll) { canceller() = std::move(cancelAll); }
+void setDownloadCanceller(std::function<void()> cancelAll)
+{
+    canceller() = std::move(cancelAll);
+}
 
 void cancelRunningDownloads()
 {

@@ -12,7 +12,10 @@ BrowserFactory &factory()
 }
 } // namespace
 
-void setBrowserFactory(BrowserFactory f) { factory() = std::move(f); }
+void setBrowserFactory(BrowserFactory f)
+{
+    factory() = std::move(f);
+}
 
 std::unique_ptr<WebBrowser> createBrowser()
 {

@@ -48,8 +48,7 @@ struct WebBrowserEvents {
 // error to whoever called). The fake raises its events the same way, so the
 // shell's tests see what the engine gives it. An answer set before the error
 // stands.
-template <class Handler, class... Args>
-void raiseDroppingErrors(const Handler &handler, Args &&...args)
+template <class Handler, class... Args> void raiseDroppingErrors(const Handler &handler, Args &&...args)
 {
     if (handler)
         ignoreErrors([&] { handler(std::forward<Args>(args)...); });

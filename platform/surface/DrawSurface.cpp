@@ -33,7 +33,8 @@ void fill32(QRgb *dest, qsizetype count, QRgb value)
 QRgb blend(QRgb under, QRgb over, int alpha)
 {
     const auto mix = [alpha](int a, int b) { return (a * (255 - alpha) + b * alpha + 127) / 255; };
-    return qRgb(mix(qRed(under), qRed(over)), mix(qGreen(under), qGreen(over)), mix(qBlue(under), qBlue(over)));
+    return qRgb(mix(qRed(under), qRed(over)), mix(qGreen(under), qGreen(over)),
+                mix(qBlue(under), qBlue(over)));
 }
 
 QStringList linesOf(const QString &text)

@@ -19,6 +19,9 @@ inline int32_t bgrFromRgb(QRgb rgb)
     return int32_t(uint32_t(qRed(rgb)) | (uint32_t(qGreen(rgb)) << 8) | (uint32_t(qBlue(rgb)) << 16));
 }
 
-inline QColor colorFromBGR(int32_t value) { return QColor(rgbFromBGR(value)); }
+inline QColor colorFromBGR(int32_t value)
+{
+    return QColor(rgbFromBGR(value));
+}
 
 } // namespace tk

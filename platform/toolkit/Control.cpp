@@ -32,8 +32,14 @@ Control::~Control()
     delete m_peer.data();
 }
 
-void Control::setLeft(float left) { setGeometryTwips(left, m_top, m_width, m_height); }
-void Control::setTop(float top) { setGeometryTwips(m_left, top, m_width, m_height); }
+void Control::setLeft(float left)
+{
+    setGeometryTwips(left, m_top, m_width, m_height);
+}
+void Control::setTop(float top)
+{
+    setGeometryTwips(m_left, top, m_width, m_height);
+}
 
 void Control::setWidth(float width)
 {
@@ -49,8 +55,14 @@ void Control::setHeight(float height)
     setGeometryTwips(m_left, m_top, m_width, height);
 }
 
-void Control::Move(float left) { setGeometryTwips(left, m_top, m_width, m_height); }
-void Control::Move(float left, float top) { setGeometryTwips(left, top, m_width, m_height); }
+void Control::Move(float left)
+{
+    setGeometryTwips(left, m_top, m_width, m_height);
+}
+void Control::Move(float left, float top)
+{
+    setGeometryTwips(left, top, m_width, m_height);
+}
 
 void Control::Move(float left, float top, float width)
 {

@@ -21,8 +21,8 @@ enum ShiftState : int16_t { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 using MouseHandler = std::function<void(int16_t button, int16_t shift, float x, float y)>;
 using KeyHandler = std::function<void(int16_t &keyCode, int16_t &shift)>;
 using KeyPressHandler = std::function<void(int16_t &keyAscii)>;
-using DropHandler = std::function<void(DataObject &data, int32_t &effect, int16_t button,
-                                       int16_t shift, float x, float y)>;
+using DropHandler =
+    std::function<void(DataObject &data, int32_t &effect, int16_t button, int16_t shift, float x, float y)>;
 using Handler = std::function<void()>;
 
 // The classic events a host assigns to a control, each raised after the
@@ -38,8 +38,7 @@ struct ControlEvents {
 };
 
 // Raises an event if anyone listens.
-template <class F, class... A>
-void raise(const F &handler, A &&...args)
+template <class F, class... A> void raise(const F &handler, A &&...args)
 {
     if (handler)
         handler(std::forward<A>(args)...);
@@ -110,7 +109,9 @@ protected:
     virtual void onKeyUp(int16_t & /*keyCode*/, int16_t & /*shift*/) {}
     virtual void onKeyPress(int16_t & /*keyAscii*/) {}
     virtual void onDragDrop(DataObject & /*data*/, int32_t & /*effect*/, int16_t /*button*/,
-                            int16_t /*shift*/, float /*x*/, float /*y*/) {}
+                            int16_t /*shift*/, float /*x*/, float /*y*/)
+    {
+    }
     // After a size change through the setters.
     virtual void onResize() {}
     // Whether the control takes key events and drops at all.

@@ -12,8 +12,7 @@
 
 namespace tk {
 
-template <class T>
-class ControlArray {
+template <class T> class ControlArray {
 public:
     // Wires an element's events to the array's handlers, with its index bound.
     using Wiring = std::function<void(int16_t index, T &element)>;

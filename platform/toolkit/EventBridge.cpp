@@ -24,10 +24,14 @@ std::function<void(const TkError &)> &stoppedErrorHook()
 int16_t buttonOf(Qt::MouseButton b)
 {
     switch (b) {
-    case Qt::LeftButton: return kLeftButton;
-    case Qt::RightButton: return kRightButton;
-    case Qt::MiddleButton: return kMiddleButton;
-    default: return 0;
+    case Qt::LeftButton:
+        return kLeftButton;
+    case Qt::RightButton:
+        return kRightButton;
+    case Qt::MiddleButton:
+        return kMiddleButton;
+    default:
+        return 0;
     }
 }
 
@@ -43,9 +47,12 @@ int16_t buttonsOf(Qt::MouseButtons bs)
 int16_t shiftOf(Qt::KeyboardModifiers m)
 {
     int16_t r = 0;
-    if (m & Qt::ShiftModifier) r |= kShiftMask;
-    if (m & Qt::ControlModifier) r |= kCtrlMask;
-    if (m & Qt::AltModifier) r |= kAltMask;
+    if (m & Qt::ShiftModifier)
+        r |= kShiftMask;
+    if (m & Qt::ControlModifier)
+        r |= kCtrlMask;
+    if (m & Qt::AltModifier)
+        r |= kAltMask;
     return r;
 }
 
@@ -156,8 +163,8 @@ void EventBridge::press(QMouseEvent *me, float x, float y, int16_t shift)
 // press of a double click.
 void EventBridge::release(QMouseEvent *me, bool inside, float x, float y, int16_t shift)
 {
-    const bool click = m_pressed == me->button() && me->button() == Qt::LeftButton && inside &&
-                       !m_secondClick;
+    const bool click =
+        m_pressed == me->button() && me->button() == Qt::LeftButton && inside && !m_secondClick;
     m_pressed = Qt::NoButton;
     m_secondClick = false;
     m_control->onMouseUp(buttonOf(me->button()), shift, x, y);

@@ -94,8 +94,14 @@ Form::~Form()
         static_cast<FormWidget *>(peer())->detach();
 }
 
-QString Form::Caption() const { return peer()->windowTitle(); }
-void Form::setCaption(const QString &caption) { peer()->setWindowTitle(caption); }
+QString Form::Caption() const
+{
+    return peer()->windowTitle();
+}
+void Form::setCaption(const QString &caption)
+{
+    peer()->setWindowTitle(caption);
+}
 
 void Form::setBackColor(const QColor &color)
 {
@@ -150,7 +156,10 @@ void Form::Hide()
     peer()->hide();
 }
 
-bool Form::isShown() const { return peer()->isVisible(); }
+bool Form::isShown() const
+{
+    return peer()->isVisible();
+}
 
 void Form::PopupMenu(const Menu &menu)
 {
@@ -177,9 +186,15 @@ void Form::bindShortcut(const QKeySequence &keys, std::function<void()> handler)
     m_shortcuts.push_back(std::make_unique<Shortcut>(*this, keys, std::move(handler)));
 }
 
-void Form::setPopupHook(std::function<void(QMenu &)> hook) { popupHook() = std::move(hook); }
+void Form::setPopupHook(std::function<void(QMenu &)> hook)
+{
+    popupHook() = std::move(hook);
+}
 
-void Form::loadForm() { Form_Load(); }
+void Form::loadForm()
+{
+    Form_Load();
+}
 
 void Form::onSystemClose()
 {
@@ -240,14 +255,20 @@ std::vector<Form *> &graveyard()
 }
 } // namespace
 
-int FormInstanceBase::loadedCount() { return loaded(); }
+int FormInstanceBase::loadedCount()
+{
+    return loaded();
+}
 
 void FormInstanceBase::setLastFormUnloadedHandler(std::function<void()> handler)
 {
     lastFormHandler() = std::move(handler);
 }
 
-void FormInstanceBase::formLoaded() { ++loaded(); }
+void FormInstanceBase::formLoaded()
+{
+    ++loaded();
+}
 
 void FormInstanceBase::formUnloaded(std::unique_ptr<Form> form)
 {

@@ -70,8 +70,7 @@ protected:
 
 private:
     friend class FormWidget;
-    template <class T>
-    friend class FormInstance;
+    template <class T> friend class FormInstance;
     std::function<void()> m_unload; // set by the form's instance
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
@@ -97,8 +96,7 @@ protected:
     static void formUnloaded(std::unique_ptr<Form> form);
 };
 
-template <class T>
-class FormInstance : public FormInstanceBase {
+template <class T> class FormInstance : public FormInstanceBase {
 public:
     T &get()
     {

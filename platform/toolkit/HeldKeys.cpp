@@ -37,7 +37,8 @@ bool HeldKeys::passes(const QKeyEvent &event, QWindow *window)
         return true;
     }
     if (!key.judged || key.judgedAt != at) {
-        key.repeat = (event.isAutoRepeat() && key.down) || (!key.down && key.wentDown && key.releasedAt == at);
+        key.repeat =
+            (event.isAutoRepeat() && key.down) || (!key.down && key.wentDown && key.releasedAt == at);
         if (!key.repeat)
             key.downIn = window;
         key.down = key.wentDown = key.judged = true;

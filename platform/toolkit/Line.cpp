@@ -14,15 +14,30 @@ Line::Line(Control *container) : IntrinsicControl(new PaintedWidget, container)
         const int left = toPixels(std::min(m_x1, m_x2));
         const int top = toPixels(std::min(m_y1, m_y2));
         p.setPen(m_color);
-        p.drawLine(toPixels(m_x1) - left, toPixels(m_y1) - top, toPixels(m_x2) - left,
-                   toPixels(m_y2) - top);
+        p.drawLine(toPixels(m_x1) - left, toPixels(m_y1) - top, toPixels(m_x2) - left, toPixels(m_y2) - top);
     });
 }
 
-void Line::setX1(float v) { m_x1 = v; place(); }
-void Line::setY1(float v) { m_y1 = v; place(); }
-void Line::setX2(float v) { m_x2 = v; place(); }
-void Line::setY2(float v) { m_y2 = v; place(); }
+void Line::setX1(float v)
+{
+    m_x1 = v;
+    place();
+}
+void Line::setY1(float v)
+{
+    m_y1 = v;
+    place();
+}
+void Line::setX2(float v)
+{
+    m_x2 = v;
+    place();
+}
+void Line::setY2(float v)
+{
+    m_y2 = v;
+    place();
+}
 
 void Line::setBorderColor(const QColor &color)
 {

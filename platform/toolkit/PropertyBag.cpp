@@ -13,7 +13,10 @@ namespace tk {
 
 namespace {
 
-bool isFont(const QVariant &v) { return v.metaType() == QMetaType::fromType<StdFont>(); }
+bool isFont(const QVariant &v)
+{
+    return v.metaType() == QMetaType::fromType<StdFont>();
+}
 
 bool isNumber(const QVariant &v)
 {

@@ -24,8 +24,7 @@ public:
     // The stored value, or the default when the key is absent.
     QVariant ReadProperty(const QString &name, const QVariant &defaultValue = QVariant()) const;
     // Stores the value, or removes the key when the value equals the default.
-    void WriteProperty(const QString &name, const QVariant &value,
-                       const QVariant &defaultValue = QVariant());
+    void WriteProperty(const QString &name, const QVariant &value, const QVariant &defaultValue = QVariant());
 
     bool contains(const QString &name) const { return indexOf(name) >= 0; }
     // The keys as spelled when stored, in the order they were stored.

@@ -24,10 +24,22 @@ QSize screenPixels()
 }
 } // namespace
 
-float Screen::Width() { return toTwips(screenPixels().width()); }
-float Screen::Height() { return toTwips(screenPixels().height()); }
-void Screen::setOverrideSize(const QSize &pixels) { overrideSize() = pixels; }
+float Screen::Width()
+{
+    return toTwips(screenPixels().width());
+}
+float Screen::Height()
+{
+    return toTwips(screenPixels().height());
+}
+void Screen::setOverrideSize(const QSize &pixels)
+{
+    overrideSize() = pixels;
+}
 
-QString appPath() { return QCoreApplication::applicationDirPath(); }
+QString appPath()
+{
+    return QCoreApplication::applicationDirPath();
+}
 
 } // namespace tk

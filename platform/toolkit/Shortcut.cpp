@@ -63,6 +63,9 @@ void Shortcut::setKeys(const QKeySequence &keys)
     m_shortcut->setEnabled(!keys.isEmpty());
 }
 
-QKeySequence Shortcut::keys() const { return m_shortcut ? m_shortcut->key() : QKeySequence(); }
+QKeySequence Shortcut::keys() const
+{
+    return m_shortcut ? m_shortcut->key() : QKeySequence();
+}
 
 } // namespace tk

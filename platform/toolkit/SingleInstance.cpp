@@ -78,8 +78,7 @@ std::optional<bool> tell(const QString &path, const QByteArray &message, const Q
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name)
-    : m_socketPath(socketPathOf(name)),
-      m_lock(runtimePath(name) + QStringLiteral(".lock"))
+    : m_socketPath(socketPathOf(name)), m_lock(runtimePath(name) + QStringLiteral(".lock"))
 {
     // A lock whose owner is gone (a crash) is stale and taken at once.
     m_lock.setStaleLockTime(0);
@@ -104,7 +103,8 @@ void SingleInstance::listen()
             QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
             QObject::connect(peer, &QLocalSocket::readyRead, peer, [this, peer] {
                 bool broken = false;
-                const std::optional<QStringList> arguments = argumentsOf(peer->peek(kMaxMessageBytes), broken);
+                const std::optional<QStringList> arguments =
+                    argumentsOf(peer->peek(kMaxMessageBytes), broken);
                 if (!arguments && !broken && peer->bytesAvailable() < kMaxMessageBytes)
                     return; // the rest is on its way
                 peer->disconnectFromServer();

@@ -15,9 +15,18 @@ TextBox::TextBox(Control *container) : IntrinsicControl(new QLineEdit, container
     edit()->setMaxLength(std::numeric_limits<int>::max());
 }
 
-QLineEdit *TextBox::edit() const { return static_cast<QLineEdit *>(peer()); }
-QString TextBox::Text() const { return edit()->text(); }
-void TextBox::setText(const QString &text) { edit()->setText(text); }
+QLineEdit *TextBox::edit() const
+{
+    return static_cast<QLineEdit *>(peer());
+}
+QString TextBox::Text() const
+{
+    return edit()->text();
+}
+void TextBox::setText(const QString &text)
+{
+    edit()->setText(text);
+}
 
 void TextBox::setBackColor(const QColor &color)
 {
@@ -26,6 +35,9 @@ void TextBox::setBackColor(const QColor &color)
     edit()->setPalette(pal);
 }
 
-void TextBox::setFont(const QFont &font) { edit()->setFont(font); }
+void TextBox::setFont(const QFont &font)
+{
+    edit()->setFont(font);
+}
 
 } // namespace tk

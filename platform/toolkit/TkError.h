@@ -9,13 +9,13 @@ namespace tk {
 // Every error number raised anywhere in the program: the toolkit's, the
 // controls' and the browser component's, the classic values throughout.
 enum ErrorNumber : int {
-    kInvalidArgument = 5,        // invalid procedure call or argument
+    kInvalidArgument = 5, // invalid procedure call or argument
     kOverflow = 6,
     kSubscriptOutOfRange = 9,
     kTypeMismatch = 13,
     kFileNotFound = 53,
-    kElementNotLoaded = 340,     // control array element does not exist
-    kAlreadyLoaded = 360,        // object already loaded
+    kElementNotLoaded = 340, // control array element does not exist
+    kAlreadyLoaded = 360,    // object already loaded
     kInvalidPropertyValue = 380,
     kReadOnlyAtRunTime = 382,
     kReadOnlyAtDesignTime = 387,
@@ -28,7 +28,9 @@ class TkError : public std::runtime_error {
 public:
     explicit TkError(int number, const std::string &text = {})
         : std::runtime_error(text.empty() ? "toolkit error " + std::to_string(number) : text),
-          m_number(number) {}
+          m_number(number)
+    {
+    }
     int number() const noexcept { return m_number; }
 
 private:
@@ -39,8 +41,8 @@ private:
 // component call fails is skipped alone and the next one still runs. Returns
 // whether every step completed.
 template <class... Steps>
-    requires(sizeof...(Steps) > 0)
-bool ignoreErrors(Steps &&...steps) {
+requires(sizeof...(Steps) > 0) bool ignoreErrors(Steps &&...steps)
+{
     const auto completes = [](auto &step) {
         try {
             step();

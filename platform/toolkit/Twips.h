@@ -11,7 +11,13 @@ constexpr int kTwipsPerPixel = 15;
 constexpr float kMaxTwips = float((1 << 24) - 1) * kTwipsPerPixel;
 
 // Nearest pixel; a half pixel rounds away from zero.
-inline int toPixels(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
-inline float toTwips(double pixels) { return float(pixels * kTwipsPerPixel); }
+inline int toPixels(double twips)
+{
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+inline float toTwips(double pixels)
+{
+    return float(pixels * kTwipsPerPixel);
+}
 
 } // namespace tk

@@ -84,8 +84,8 @@ bool addReal(const NOTIFYICONDATA &data)
                      [hWnd, uID, message](QSystemTrayIcon::ActivationReason reason) {
                          if (!message)
                              return;
-                         if (reason == QSystemTrayIcon::DoubleClick
-                             || (reason == QSystemTrayIcon::Trigger && hostReportsNoDoubleClick()))
+                         if (reason == QSystemTrayIcon::DoubleClick ||
+                             (reason == QSystemTrayIcon::Trigger && hostReportsNoDoubleClick()))
                              SendMessageA(hWnd, message, uID, WM_LBUTTONDBLCLK);
                          else if (reason == QSystemTrayIcon::Context)
                              SendMessageA(hWnd, message, uID, WM_RBUTTONDOWN);
@@ -106,7 +106,10 @@ bool NotificationArea::isAvailable()
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-const std::vector<NotificationArea::Icon> &NotificationArea::icons() { return state().icons; }
+const std::vector<NotificationArea::Icon> &NotificationArea::icons()
+{
+    return state().icons;
+}
 
 void NotificationArea::simulate(bool available)
 {
@@ -147,7 +150,10 @@ bool NotificationArea::showMessage(int32_t hWnd, int32_t uID, const QString &tit
     return true;
 }
 
-const std::vector<NotificationArea::Message> &NotificationArea::messages() { return state().messages; }
+const std::vector<NotificationArea::Message> &NotificationArea::messages()
+{
+    return state().messages;
+}
 
 void NotificationArea::clickMessage(int32_t hWnd, int32_t uID)
 {
@@ -168,8 +174,8 @@ bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
     auto it = std::find_if(icons.begin(), icons.end(), same);
     switch (dwMessage) {
     case NIM_ADD:
-        if (data.cbSize != int32_t(sizeof(NOTIFYICONDATA)) || it != icons.end()
-            || !NotificationArea::isAvailable())
+        if (data.cbSize != int32_t(sizeof(NOTIFYICONDATA)) || it != icons.end() ||
+            !NotificationArea::isAvailable())
             return false;
         if (!state().simulated && !addReal(data))
             return false;

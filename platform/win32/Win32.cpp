@@ -110,7 +110,10 @@ int32_t registerWindow(QWidget *widget)
     return next;
 }
 
-void unregisterWindow(int32_t hWnd) { windows().erase(hWnd); }
+void unregisterWindow(int32_t hWnd)
+{
+    windows().erase(hWnd);
+}
 
 QWidget *windowFromHandle(int32_t hWnd)
 {

@@ -55,12 +55,11 @@ int32_t GetCursorPos(POINTAPI &point);
 int32_t ScreenToClient(int32_t hWnd, POINTAPI &point);
 
 // Opens a document or address with the desktop's handler; > 32 on success.
-int32_t ShellExecuteA(int32_t hWnd, const QString &operation, const QString &file,
-                      const QString &parameters, const QString &directory, int32_t showCmd);
+int32_t ShellExecuteA(int32_t hWnd, const QString &operation, const QString &file, const QString &parameters,
+                      const QString &directory, int32_t showCmd);
 
 // Loads an icon file; 0 when the file is missing or unreadable.
-int32_t LoadImageA(int32_t hInst, const QString &name, int32_t type, int32_t cx, int32_t cy,
-                   int32_t flags);
+int32_t LoadImageA(int32_t hInst, const QString &name, int32_t type, int32_t cx, int32_t cy, int32_t flags);
 QIcon iconFromHandle(int32_t hIcon);
 
 // Moves a top-level window with the pointer until the button is released:

@@ -1,8 +1,8 @@
 // The address dialog, the tray menu's commands and the way out.
+#include "DesktopOpener.h"
 #include "Geometry.h"
 #include "Keys.h"
 #include "ModulePublicVariables.h"
-#include "DesktopOpener.h"
 #include "ShellFixture.h"
 #include "Wait.h"
 #include "win32/Win32.h"
@@ -48,7 +48,10 @@ protected:
         NotificationArea::activate(TrayIconData.hWnd, 0, WM_RBUTTONDOWN);
     }
     static void clickOpenUrl() { QTest::mouseClick(main().CommandOpenURL->peer(), Qt::LeftButton); }
-    static std::string place(const Form &f) { return QStringLiteral("%1 %2").arg(f.Left()).arg(f.Top()).toStdString(); }
+    static std::string place(const Form &f)
+    {
+        return QStringLiteral("%1 %2").arg(f.Left()).arg(f.Top()).toStdString();
+    }
     // Types into the dialog's box and presses a key there.
     static void typeAndPress(const QString &text, Qt::Key key)
     {
@@ -117,7 +120,8 @@ TEST_F(Dialog, OpensOnce800TwipsBelowTheFormThatOpensIt)
     // From the tray, relative to the hidden menu form, which lies centred.
     chooseFromTray("m_OpenURL");
     const FormMenu &menu = *forms::FormMenu;
-    EXPECT_EQ(place(menu), QStringLiteral("%1 %2").arg((19200 - 1590) / 2.0).arg((15360 - 240) / 2.0).toStdString());
+    EXPECT_EQ(place(menu),
+              QStringLiteral("%1 %2").arg((19200 - 1590) / 2.0).arg((15360 - 240) / 2.0).toStdString());
     EXPECT_EQ(place(*first), QStringLiteral("%1 %2").arg(menu.Left()).arg(menu.Top() + 800).toStdString());
     EXPECT_FALSE(menu.isShown());
     EXPECT_TRUE(first->isShown());
@@ -126,7 +130,11 @@ TEST_F(Dialog, OpensOnce800TwipsBelowTheFormThatOpensIt)
 TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
 {
     // How the main window was, then its Left Top after the submit.
-    const struct { const char *name; std::function<void(Form1 &)> prepare; const char *place; } cases[] = {
+    const struct {
+        const char *name;
+        std::function<void(Form1 &)> prepare;
+        const char *place;
+    } cases[] = {
         {"hidden", [](Form1 &f) { f.Hide(); }, "2827.5 3165"},
         {"minimised", [](Form1 &f) { SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }, "2827.5 3165"},
         {"screen-wide", [](Form1 &f) { f.Move(0, 0, 19200, 14860); }, "0 250"},
@@ -151,7 +159,8 @@ TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
     // OK's click does what Enter does; an empty box, control characters and a
     // megabyte are handed on like any text.
     int16_t tab = 2;
-    for (const QString &text : {QString(), QString::fromUtf16(u"a\u0000b\u0007\u001b", 5), QString(1 << 20, QLatin1Char('h'))}) {
+    for (const QString &text :
+         {QString(), QString::fromUtf16(u"a\u0000b\u0007\u001b", 5), QString(1 << 20, QLatin1Char('h'))}) {
         clickOpenUrl();
         forms::FormOpenUrl->Text1.setText(text);
         forms::FormOpenUrl->CommandOK->events.Click();
@@ -237,10 +246,19 @@ TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
 
 TEST_F(Dialog, ExitUnloadsEveryFormAndRemovesTheIcon)
 {
-    const struct { const char *name; std::function<void()> prepare; } cases[] = {
+    const struct {
+        const char *name;
+        std::function<void()> prepare;
+    } cases[] = {
         {"dialog never opened", [] { main().Show(); }},
-        {"window hidden, dialog open", [] { main().Show(); clickOpenUrl(); main().Hide(); }},
-        {"forty tabs", [] {
+        {"window hidden, dialog open",
+         [] {
+             main().Show();
+             clickOpenUrl();
+             main().Hide();
+         }},
+        {"forty tabs",
+         [] {
              main().Show();
              for (int k = 0; k < 40; ++k)
                  main().WBControl1.NewWindow(QStringLiteral("http://example.test/%1").arg(k));
@@ -262,10 +280,10 @@ TEST_F(Dialog, ExitUnloadsEveryFormAndRemovesTheIcon)
         EXPECT_TRUE(NotificationArea::icons().empty());
         EXPECT_EQ(programEnds, 1);
         FormInstanceBase::flushUnloaded();
-        EXPECT_TRUE(std::all_of(pages.begin(), pages.end(), [](const QPointer<QWidget> &p) { return p.isNull(); }))
-            << "every tab's browser destroyed";
+        EXPECT_TRUE(std::all_of(pages.begin(), pages.end(), [](const QPointer<QWidget> &p) {
+            return p.isNull();
+        })) << "every tab's browser destroyed";
     }
 }
 
 } // namespace
-

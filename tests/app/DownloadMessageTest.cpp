@@ -1,7 +1,7 @@
 // What the tray icon says when a download ends, what a click on it opens,
 // and Exit cancelling the downloads still running.
-#include "ModulePublicVariables.h"
 #include "DesktopOpener.h"
+#include "ModulePublicVariables.h"
 #include "ShellFixture.h"
 #include "browser/Downloads.h"
 #include "browser/WebBrowser.h"
@@ -18,7 +18,6 @@
 using namespace tk;
 
 namespace {
-
 
 class DownloadMessage : public ShellFixture {
 protected:
@@ -98,4 +97,3 @@ TEST_F(DownloadMessage, ExitCancelsTheRunningDownloadsWhileTheEngineIsStillUp)
 }
 
 } // namespace
-

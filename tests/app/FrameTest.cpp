@@ -19,7 +19,10 @@
 
 using namespace tk;
 
-void PrintTo(const QPoint &p, std::ostream *os) { *os << "(" << p.x() << ", " << p.y() << ")"; }
+void PrintTo(const QPoint &p, std::ostream *os)
+{
+    *os << "(" << p.x() << ", " << p.y() << ")";
+}
 
 namespace {
 
@@ -38,13 +41,19 @@ std::string geometry(const ControlArray<Image> &button)
 // "ImageMin 12135 0 465 285 | ...": every piece's name and place, in this order.
 std::string layout(const Form1 &f)
 {
-    const std::pair<const char *, const Control *> pieces[] = {
-        {"ImageTopLeft", &f.ImageTopLeft}, {"ImageTopMiddle", &f.ImageTopMiddle}, {"ImageTopRight", &f.ImageTopRight},
-        {"ImageMiddleLeft", &f.ImageMiddleLeft}, {"ImageMiddleRight", &f.ImageMiddleRight},
-        {"ImageButtomLeft", &f.ImageButtomLeft}, {"ImageButtomMiddle", &f.ImageButtomMiddle},
-        {"ImageButtomRight", &f.ImageButtomRight}, {"Image1", &f.Image1}, {"Label1", &f.Label1}, {"WBControl1", &f.WBControl1}};
-    std::string row = "ImageMin " + geometry(f.ImageMin) + " | ImageSize " + geometry(f.ImageSize) + " | ImageExit "
-                      + geometry(f.ImageExit);
+    const std::pair<const char *, const Control *> pieces[] = {{"ImageTopLeft", &f.ImageTopLeft},
+                                                               {"ImageTopMiddle", &f.ImageTopMiddle},
+                                                               {"ImageTopRight", &f.ImageTopRight},
+                                                               {"ImageMiddleLeft", &f.ImageMiddleLeft},
+                                                               {"ImageMiddleRight", &f.ImageMiddleRight},
+                                                               {"ImageButtomLeft", &f.ImageButtomLeft},
+                                                               {"ImageButtomMiddle", &f.ImageButtomMiddle},
+                                                               {"ImageButtomRight", &f.ImageButtomRight},
+                                                               {"Image1", &f.Image1},
+                                                               {"Label1", &f.Label1},
+                                                               {"WBControl1", &f.WBControl1}};
+    std::string row = "ImageMin " + geometry(f.ImageMin) + " | ImageSize " + geometry(f.ImageSize) +
+                      " | ImageExit " + geometry(f.ImageExit);
     for (const auto &[name, c] : pieces)
         row += std::string(" | ") + name + " " + geometry(*c);
     return row;
@@ -62,7 +71,8 @@ std::string visiblePictures(const ControlArray<Image> &button)
 
 std::string pictures(const Form1 &f)
 {
-    return "min " + visiblePictures(f.ImageMin) + " size " + visiblePictures(f.ImageSize) + " exit " + visiblePictures(f.ImageExit);
+    return "min " + visiblePictures(f.ImageMin) + " size " + visiblePictures(f.ImageSize) + " exit " +
+           visiblePictures(f.ImageExit);
 }
 
 constexpr const char *kAllNormal = "min 0 size 0 exit 0";
@@ -88,7 +98,10 @@ protected:
     }
     static QWindow *window() { return forms::Form1->peer()->windowHandle(); }
     // A control's centre in window pixels.
-    static QPoint centreOf(const Control &c) { return c.peer()->mapTo(forms::Form1->peer(), c.peer()->rect().center()); }
+    static QPoint centreOf(const Control &c)
+    {
+        return c.peer()->mapTo(forms::Form1->peer(), c.peer()->rect().center());
+    }
     static void click(const Control &c, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(window(), button, {}, centreOf(c));
@@ -126,22 +139,24 @@ protected:
 TEST_F(Frame, TheLayoutPlacesEveryPieceFromTheWindowsSizeAndBelowTheCornersKeepsTheLastGoodSizes)
 {
     Form1 &f = shown();
-    EXPECT_EQ(layout(f), "ImageMin 12135 0 465 285 | ImageSize 12580 0 435 285 | ImageExit 13015 0 480 285 | "
-                         "ImageTopLeft 0 0 270 270 | ImageTopMiddle 270 0 13545 270 | ImageTopRight 13320 0 225 270 | "
-                         "ImageMiddleLeft 0 270 135 8520 | ImageMiddleRight 13425 270 120 8520 | "
-                         "ImageButtomLeft 0 8790 270 240 | ImageButtomMiddle 270 8790 13050 240 | "
-                         "ImageButtomRight 13320 8790 225 240 | Image1 120 15 345 345 | Label1 480 100 900 180 | "
-                         "WBControl1 60 380 13425 8590");
+    EXPECT_EQ(layout(f),
+              "ImageMin 12135 0 465 285 | ImageSize 12580 0 435 285 | ImageExit 13015 0 480 285 | "
+              "ImageTopLeft 0 0 270 270 | ImageTopMiddle 270 0 13545 270 | ImageTopRight 13320 0 225 270 | "
+              "ImageMiddleLeft 0 270 135 8520 | ImageMiddleRight 13425 270 120 8520 | "
+              "ImageButtomLeft 0 8790 270 240 | ImageButtomMiddle 270 8790 13050 240 | "
+              "ImageButtomRight 13320 8790 225 240 | Image1 120 15 345 345 | Label1 480 100 900 180 | "
+              "WBControl1 60 380 13425 8590");
     f.ImageSize(0).setVisible(false);
     f.ImageSize(1).setVisible(true);
     f.setWidth(300);
     f.setHeight(400);
-    EXPECT_EQ(layout(f), "ImageMin -1110 0 465 285 | ImageSize -665 0 435 285 | ImageExit -230 0 480 285 | "
-                         "ImageTopLeft 0 0 270 270 | ImageTopMiddle 270 0 300 270 | ImageTopRight 75 0 225 270 | "
-                         "ImageMiddleLeft 0 270 135 8520 | ImageMiddleRight 180 270 120 8520 | "
-                         "ImageButtomLeft 0 160 270 240 | ImageButtomMiddle 270 160 13050 240 | "
-                         "ImageButtomRight 75 160 225 240 | Image1 120 15 345 345 | Label1 480 100 900 180 | "
-                         "WBControl1 60 380 180 8590");
+    EXPECT_EQ(layout(f),
+              "ImageMin -1110 0 465 285 | ImageSize -665 0 435 285 | ImageExit -230 0 480 285 | "
+              "ImageTopLeft 0 0 270 270 | ImageTopMiddle 270 0 300 270 | ImageTopRight 75 0 225 270 | "
+              "ImageMiddleLeft 0 270 135 8520 | ImageMiddleRight 180 270 120 8520 | "
+              "ImageButtomLeft 0 160 270 240 | ImageButtomMiddle 270 160 13050 240 | "
+              "ImageButtomRight 75 160 225 240 | Image1 120 15 345 345 | Label1 480 100 900 180 | "
+              "WBControl1 60 380 180 8590");
     EXPECT_EQ(pictures(f), kAllNormal);
 }
 
@@ -196,8 +211,12 @@ TEST_F(Frame, APressThatMovesBeforeItsReleaseDoesNothingAndAnyWayOutOfAButtonPut
     QCoreApplication::sendEvent(f.ImageExit(1).peer(), &leave);
     EXPECT_EQ(pictures(f), kAllNormal);
     // Then into the caption bar and onto the bare form.
-    const struct { const Control *button; const char *lit; QPoint out; } ways[] = {
-        {&f.ImageExit(0), "min 0 size 0 exit 1", {400, 8}}, {&f.ImageMin(0), "min 1 size 0 exit 0", {400, 21}}};
+    const struct {
+        const Control *button;
+        const char *lit;
+        QPoint out;
+    } ways[] = {{&f.ImageExit(0), "min 0 size 0 exit 1", {400, 8}},
+                {&f.ImageMin(0), "min 1 size 0 exit 0", {400, 21}}};
     for (const auto &[button, lit, out] : ways) {
         QTest::mouseMove(window(), centreOf(*button));
         EXPECT_EQ(pictures(f), lit);
@@ -240,7 +259,10 @@ TEST_F(Frame, TheSizeButtonTogglesByComparingTheWidthWithTheScreens)
     EXPECT_EQ(geometry(f.ImageExit), "18670 0 480 285");
     EXPECT_EQ(geometry(f.ImageButtomMiddle), "270 14620 18705 240");
     EXPECT_EQ(geometry(f.WBControl1), "60 380 19080 14420");
-    const struct { float left, top, width, height; const char *after; } rows[] = {
+    const struct {
+        float left, top, width, height;
+        const char *after;
+    } rows[] = {
         {0, 0, 19200, 14860, "3100 3180 13000 9000"},
         {600, 450, 19200, 6000, "3100 3180 13000 9000"},
         {0, 0, 19215, 6000, "0 0 19200 14860"}, // one pixel wider than the screen
@@ -276,10 +298,16 @@ TEST_F(Frame, OnlyALeftPressOnTheCaptionBarOrBareFormMovesTheWindowWithThePointe
 {
     Form1 &f = shown();
     // The caption bar, the bare form, the caption text, the left edge.
-    const struct { Qt::MouseButton button; QPoint at; bool moves; } rows[] = {
-        {Qt::LeftButton, {400, 8}, true},       {Qt::LeftButton, {400, 21}, true},
-        {Qt::RightButton, {400, 8}, false},     {Qt::RightButton, {400, 21}, false},
-        {Qt::LeftButton, centreOf(f.Label1), false}, {Qt::LeftButton, {1, 300}, false}};
+    const struct {
+        Qt::MouseButton button;
+        QPoint at;
+        bool moves;
+    } rows[] = {{Qt::LeftButton, {400, 8}, true},
+                {Qt::LeftButton, {400, 21}, true},
+                {Qt::RightButton, {400, 8}, false},
+                {Qt::RightButton, {400, 21}, false},
+                {Qt::LeftButton, centreOf(f.Label1), false},
+                {Qt::LeftButton, {1, 300}, false}};
     for (const auto &r : rows) {
         SCOPED_TRACE(testing::Message() << r.button << " at " << r.at.x() << "," << r.at.y());
         f.Move(1500, 1500);

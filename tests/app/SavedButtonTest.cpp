@@ -51,7 +51,8 @@ protected:
 
 TEST_F(SavedButton, DataBesideTheProgramIsUsedFirst)
 {
-    write("Form1.buttons.json", with("Form1.buttons.json", "CommandOpenURL", "caption", QStringLiteral("Go")));
+    write("Form1.buttons.json",
+          with("Form1.buttons.json", "CommandOpenURL", "caption", QStringLiteral("Go")));
     write("FormOpenUrl.buttons.json", with("FormOpenUrl.buttons.json", "CommandOK", "_left", 100));
     EXPECT_EQ(forms::Form1->CommandOpenURL->Caption(), QStringLiteral("Go"));
     EXPECT_EQ(forms::FormOpenUrl->CommandOK->Left(), 100);
@@ -61,11 +62,16 @@ TEST_F(SavedButton, BadDataBesideTheProgramFallsBackToTheBuiltInCopy)
 {
     // The file's bytes, or without them the built-in data with one key (without a key the whole button) changed.
     const std::tuple<const char *, const char *, const char *, QJsonValue> rows[] = {
-        {"empty", "", nullptr, {}}, {"not JSON", "\x01\xff{{ not json", nullptr, {}},
-        {"no such button", "{}", nullptr, {}}, {"a list", "[1,2]", nullptr, {}},
-        {"wrong type", nullptr, "_left", QStringLiteral("left")}, {"button not an object", nullptr, nullptr, 7},
-        {"percent 500", nullptr, "percent", 500}, {"unknown button type", nullptr, "buttontype", 99},
-        {"colour -1", nullptr, "midcolor", -1}, {"font a number", nullptr, "font", 3},
+        {"empty", "", nullptr, {}},
+        {"not JSON", "\x01\xff{{ not json", nullptr, {}},
+        {"no such button", "{}", nullptr, {}},
+        {"a list", "[1,2]", nullptr, {}},
+        {"wrong type", nullptr, "_left", QStringLiteral("left")},
+        {"button not an object", nullptr, nullptr, 7},
+        {"percent 500", nullptr, "percent", 500},
+        {"unknown button type", nullptr, "buttontype", 99},
+        {"colour -1", nullptr, "midcolor", -1},
+        {"font a number", nullptr, "font", 3},
     };
     for (const auto &[what, bytes, key, value] : rows) {
         for (const auto &[name, button] : {std::pair("Form1.buttons.json", "CommandOpenURL"),

@@ -3,10 +3,10 @@
 // screen (19200 × 15360 twips). Afterwards the forms are unloaded and any
 // hook a test set is cleared.
 
-#include "browser/fake/FakeBrowser.h"
 #include "Forms.h"
-#include "win32/NotifyIcon.h"
+#include "browser/fake/FakeBrowser.h"
 #include "toolkit/Screen.h"
+#include "win32/NotifyIcon.h"
 
 #include <gtest/gtest.h>
 

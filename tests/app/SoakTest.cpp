@@ -58,13 +58,11 @@ protected:
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
     float anywhere(float span) { return std::uniform_real_distribution<float>(-span, 2 * span)(rng); }
-    template <class V>
-    auto any(const V &v) { return v[size_t(pick(int(v.size())))]; }
+    template <class V> auto any(const V &v) { return v[size_t(pick(int(v.size())))]; }
     void escape(const std::exception &e) { ++escaped, lastEscape = e.what(); }
 
     // Runs one event handler as the toolkit would and counts what escapes it.
-    template <class F>
-    void handler(F &&f)
+    template <class F> void handler(F &&f)
     {
         try {
             f();
@@ -86,29 +84,50 @@ protected:
     {
         QString s;
         switch (pick(12)) {
-        case 0: return {};
-        case 1: return QString(pick(50) == 0 ? 1 << 20 : 1 << 12, QChar(u'a' + pick(26)));
-        case 2: for (int k = pick(40); k > 0; --k) s += QChar(char16_t(pick(0x21))); return s;
-        case 3: return QStringLiteral("javascript:alert(1)");
-        case 4: return QStringLiteral(" \t\nJaVa\tScRiPt:void(0)");
-        case 5: return QString(QChar(0)) + QStringLiteral("http://nul.test/") + QChar(0);
-        case 6: return QStringLiteral("file:///nonexistent/%1").arg(pick(100));
-        case 7: return QStringLiteral("about:blank");
-        case 8: for (int k = pick(60); k > 0; --k) s += QChar(char16_t(1 + pick(0xD7FF))); return s;
-        default: return QStringLiteral("http://example.test/%1").arg(pick(1000));
+        case 0:
+            return {};
+        case 1:
+            return QString(pick(50) == 0 ? 1 << 20 : 1 << 12, QChar(u'a' + pick(26)));
+        case 2:
+            for (int k = pick(40); k > 0; --k)
+                s += QChar(char16_t(pick(0x21)));
+            return s;
+        case 3:
+            return QStringLiteral("javascript:alert(1)");
+        case 4:
+            return QStringLiteral(" \t\nJaVa\tScRiPt:void(0)");
+        case 5:
+            return QString(QChar(0)) + QStringLiteral("http://nul.test/") + QChar(0);
+        case 6:
+            return QStringLiteral("file:///nonexistent/%1").arg(pick(100));
+        case 7:
+            return QStringLiteral("about:blank");
+        case 8:
+            for (int k = pick(60); k > 0; --k)
+                s += QChar(char16_t(1 + pick(0xD7FF)));
+            return s;
+        default:
+            return QStringLiteral("http://example.test/%1").arg(pick(1000));
         }
     }
 
     IntrinsicControl &anyPiece(int16_t i)
     {
         switch (pick(7)) {
-        case 0: return w().MTab(i);
-        case 1: return w().bgLeft(i);
-        case 2: return w().bgCenter(i);
-        case 3: return w().bgRight(i);
-        case 4: return w().TIcon(i);
-        case 5: return w().Tstr(i);
-        default: return w().Tcbt(i);
+        case 0:
+            return w().MTab(i);
+        case 1:
+            return w().bgLeft(i);
+        case 2:
+            return w().bgCenter(i);
+        case 3:
+            return w().bgRight(i);
+        case 4:
+            return w().TIcon(i);
+        case 5:
+            return w().Tstr(i);
+        default:
+            return w().Tcbt(i);
         }
     }
 
@@ -116,14 +135,21 @@ protected:
     {
         QMimeData mime;
         switch (pick(4)) {
-        case 0: mime.setText(anyText()); break;
-        case 1: mime.setImageData(QImage(1 + pick(64), 1 + pick(64), QImage::Format_ARGB32)); break;
-        case 2: mime.setUrls({QUrl::fromLocalFile("/tmp/a b.html"), QUrl::fromLocalFile("/nonexistent")}); break;
-        default: break; // nothing the control knows
+        case 0:
+            mime.setText(anyText());
+            break;
+        case 1:
+            mime.setImageData(QImage(1 + pick(64), 1 + pick(64), QImage::Format_ARGB32));
+            break;
+        case 2:
+            mime.setUrls({QUrl::fromLocalFile("/tmp/a b.html"), QUrl::fromLocalFile("/nonexistent")});
+            break;
+        default:
+            break; // nothing the control knows
         }
         QWidget *piece = anyPiece(i).peer();
-        QDropEvent ev(QPointF(pick(200) - 20, pick(40) - 5), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
-                      Qt::NoModifier);
+        QDropEvent ev(QPointF(pick(200) - 20, pick(40) - 5), Qt::CopyAction | Qt::MoveAction, &mime,
+                      Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(piece, &ev);
     }
 
@@ -172,7 +198,9 @@ protected:
     {
         const bool loaded = forms::FormOpenUrl.isLoaded();
         switch (pick(3)) {
-        case 0: handler([] { main().CommandOpenURL_Click(); }); break;
+        case 0:
+            handler([] { main().CommandOpenURL_Click(); });
+            break;
         case 1:
             if (loaded) {
                 forms::FormOpenUrl->Text1.setText(anyText().left(2000));
@@ -191,15 +219,33 @@ protected:
         const int16_t i = any(tabsIn());
         handler([&] { w().MTab(i).events.MouseDown(kLeftButton, 0, 10, 10); });
         switch (pick(9)) {
-        case 0: w().RefreshPage(); break;
-        case 1: w().StopLink(); break;
-        case 2: w().Goback(); break;
-        case 3: w().Goforward(); break;
-        case 4: w().seturl(anyText()); break;
-        case 5: (void)w().url(), (void)w().title(); break;
-        case 6: w().zoom(pick(3) - 1); break;
-        case 7: w().selectAdjacentTab(pick(2) ? 1 : -1); break;
-        default: w().closeSelectedTab(); break;
+        case 0:
+            w().RefreshPage();
+            break;
+        case 1:
+            w().StopLink();
+            break;
+        case 2:
+            w().Goback();
+            break;
+        case 3:
+            w().Goforward();
+            break;
+        case 4:
+            w().seturl(anyText());
+            break;
+        case 5:
+            (void)w().url(), (void)w().title();
+            break;
+        case 6:
+            w().zoom(pick(3) - 1);
+            break;
+        case 7:
+            w().selectAdjacentTab(pick(2) ? 1 : -1);
+            break;
+        default:
+            w().closeSelectedTab();
+            break;
         }
     }
 
@@ -224,7 +270,9 @@ protected:
             const int16_t b = int16_t(pick(8));
             ControlEvents &e = anyPiece(open).events;
             const float x = anywhere(3000), y = anywhere(420);
-            handler([&] { raise(pick(2) ? e.MouseDown : pick(2) ? e.MouseMove : e.MouseUp, b, int16_t(pick(8)), x, y); });
+            handler([&] {
+                raise(pick(2) ? e.MouseDown : pick(2) ? e.MouseMove : e.MouseUp, b, int16_t(pick(8)), x, y);
+            });
         } else if (op < 54) {
             what = "drop";
             drop(open);
@@ -270,7 +318,8 @@ protected:
             const int v = item.toInt();
             ASSERT_TRUE(v > 0 && v <= kLast && item == QString::number(v)) << "item " << item.toStdString();
         }
-        ASSERT_EQ(std::set<int16_t>(seen.begin(), seen.end()).size(), seen.size()) << "an index in two places";
+        ASSERT_EQ(std::set<int16_t>(seen.begin(), seen.end()).size(), seen.size())
+            << "an index in two places";
         ASSERT_EQ(size_t(w().MTab.count()), seen.size()) << "a tab in no list";
         ASSERT_EQ(size_t(w().WB.count()), seen.size());
         const std::vector<int16_t> open = tabsIn();

@@ -135,7 +135,8 @@ TEST_F(Shell, TheKeyboardStartsInTheStartPage)
     f.Show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
     EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }))
-        << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+        << "focus on "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
     EXPECT_FALSE(f.CommandOpenURL->containsFocus());
 }
 

@@ -31,7 +31,10 @@ inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t 
     return c;
 }
 
-inline int32_t pixel(const Command &c, int x, int y) { return c.surface().GetPixel(x, y); }
+inline int32_t pixel(const Command &c, int x, int y)
+{
+    return c.surface().GetPixel(x, y);
+}
 
 // How many of the button's pixels have the colour.
 inline int countPixels(const Command &c, int32_t colour)
@@ -53,7 +56,8 @@ inline void mouseMove(Command &c, QPointF at = QPointF(3, 3), Qt::MouseButtons h
 
 inline void press(Command &c)
 {
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
+                     {});
     QApplication::sendEvent(c.peer(), &down);
 }
 
@@ -69,7 +73,8 @@ struct EventLog {
         c.events.KeyPress = [this](int16_t &a) { lines << QStringLiteral("KeyPress %1").arg(a); };
         const auto mouse = [this](const char *name) {
             return [this, name](int16_t &b, int16_t &s, float &x, float &y) {
-                lines << QStringLiteral("%1 %2,%3,%4,%5").arg(QLatin1String(name)).arg(b).arg(s).arg(x).arg(y);
+                lines
+                    << QStringLiteral("%1 %2,%3,%4,%5").arg(QLatin1String(name)).arg(b).arg(s).arg(x).arg(y);
             };
         };
         c.events.MouseDown = mouse("MouseDown");

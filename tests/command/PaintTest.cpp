@@ -57,15 +57,27 @@ TEST_F(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
     for (int y = 2; y <= 12; ++y)
         EXPECT_EQ(pixel(*c, 1, y), RGB(10 + 8 * (12 - y), 50 + 8 * (12 - y), 100 + 8 * (12 - y))) << y;
     // Highlight rows fade from white to the end colour (and past it on row 1).
-    expectPixels(*c, {{38, 2, RGB(90, 130, 180)}, {2, 1, RGB(255, 255, 255)}, {32, 1, end},
-                      {37, 1, RGB(72, 119, 177)}, {14, 2, end}});
+    expectPixels(*c, {{38, 2, RGB(90, 130, 180)},
+                      {2, 1, RGB(255, 255, 255)},
+                      {32, 1, end},
+                      {37, 1, RGB(72, 119, 177)},
+                      {14, 2, end}});
     const int32_t frame = RGB(183, 183, 183);
     // Lines 21 and 22 take the colour read at (2, 14) and stop one short of the right band.
-    expectSpans(*c, {{13, 1, 39, mid}, {14, 1, 39, mid}, {15, 1, 39, mid}, {16, 1, 39, mid}, {17, 1, 39, mid},
-                     {18, 1, 39, RGB(43, 83, 133)}, {19, 1, 39, RGB(54, 94, 144)}, {20, 1, 39, RGB(65, 105, 155)},
-                     {21, 1, 38, mid}, {22, 2, 38, mid}, {0, 2, 38, frame}, {23, 2, 38, frame}});
-    expectPixels(*c, {{38, 21, face}, {0, 2, frame}, {39, 21, frame}, {1, 1, frame}, {38, 22, frame},
-                      {0, 1, face}});
+    expectSpans(*c, {{13, 1, 39, mid},
+                     {14, 1, 39, mid},
+                     {15, 1, 39, mid},
+                     {16, 1, 39, mid},
+                     {17, 1, 39, mid},
+                     {18, 1, 39, RGB(43, 83, 133)},
+                     {19, 1, 39, RGB(54, 94, 144)},
+                     {20, 1, 39, RGB(65, 105, 155)},
+                     {21, 1, 38, mid},
+                     {22, 2, 38, mid},
+                     {0, 2, 38, frame},
+                     {23, 2, 38, frame}});
+    expectPixels(
+        *c, {{38, 21, face}, {0, 2, frame}, {39, 21, frame}, {1, 1, frame}, {38, 22, frame}, {0, 1, face}});
 }
 
 TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
@@ -73,8 +85,10 @@ TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
     auto c = newButton(form, 30, 20, 1);
     c->setXpType(2);
     // Each channel stops at 255.
-    expectSpans(*c, {{18, 2, 28, RGB(243, 238, 219)}, {17, 1, 28, RGB(244, 239, 220)},
-                     {6, 1, 28, RGB(255, 250, 231)}, {1, 2, 28, RGB(255, 255, 236)}});
+    expectSpans(*c, {{18, 2, 28, RGB(243, 238, 219)},
+                     {17, 1, 28, RGB(244, 239, 220)},
+                     {6, 1, 28, RGB(255, 250, 231)},
+                     {1, 2, 28, RGB(255, 255, 236)}});
     // The line stops short of W - 2.
     expectPixels(*c, {{28, 10, face}, {0, 10, RGB(0, 60, 115)}, {28, 18, RGB(16, 77, 123)}});
 }
@@ -114,7 +128,9 @@ TEST_F(CommandPaint, StyleTwoPressedDrawsItsCaptionInLightWithoutFocus)
     focus(*c, true);
     press(*c);
     EXPECT_GT(countPixels(*c, c->palette().Light), 0);
-    expectPixels(*c, {{10, 10, RGB(144, 144, 144)}, {2, 2, RGB(96, 96, 96)}, {57, 5, RGB(160, 160, 160)},
+    expectPixels(*c, {{10, 10, RGB(144, 144, 144)},
+                      {2, 2, RGB(96, 96, 96)},
+                      {57, 5, RGB(160, 160, 160)},
                       {1, 1, RGB(105, 105, 105)}});
     // The pressed look shows no focus: losing it changes nothing.
     const QImage focused = c->surface().image().copy();
@@ -134,7 +150,7 @@ TEST_F(CommandPaint, UnknownStyleShowsOnlyTheFaceAndCaption)
 
 TEST_F(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
 {
-    const QList<QPoint> cut = {{0, 0}, {1, 0}, {0, 1}, {29, 0}, {28, 0}, {29, 1},
+    const QList<QPoint> cut = {{0, 0},  {1, 0},  {0, 1},  {29, 0},  {28, 0},  {29, 1},
                                {0, 19}, {1, 19}, {0, 18}, {29, 19}, {28, 19}, {29, 18}};
     const QList<QPoint> kept = {{2, 0}, {1, 1}, {0, 2}, {27, 0}, {28, 1}, {29, 2}, {28, 18}, {15, 10}};
     for (int32_t type : {3, 4, 8, 9}) {
@@ -149,4 +165,3 @@ TEST_F(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
         EXPECT_EQ(c->peer()->mask(), QRegion(0, 0, 30, 20));
     }
 }
-

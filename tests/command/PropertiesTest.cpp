@@ -49,7 +49,8 @@ TEST_F(CommandProperties, NewInstanceTakesItsNameAsCaptionAndSavesNothingElse)
     EXPECT_EQ(c.ButtonType(), 1);
     EXPECT_EQ(c.Percent(), 16);
     EXPECT_EQ(c.Font(), tk::defaultFormFont());
-    EXPECT_EQ(propertiesOf(c).keys(), QStringList({"Caption"})) << "every other property holds its saved default";
+    EXPECT_EQ(propertiesOf(c).keys(), QStringList({"Caption"}))
+        << "every other property holds its saved default";
 }
 
 TEST_F(CommandProperties, PercentOutsideZeroToHundredIsKeptThenRefusedWith380)
@@ -77,8 +78,9 @@ TEST_F(CommandProperties, HWndRefusesWrites)
 TEST_F(CommandProperties, AccessKeyComesFromTheFirstSingleAmpersand)
 {
     auto c = newButton(form, 40, 20, 1);
-    const std::pair<const char *, const char *> cases[] = {{"&Open", "o"}, {"A&&B", ""}, {"x&&y&z", "z"}, {"End&", ""},
-                                                           {"&", ""}, {"&&", ""}, {"Save &As", "a"}, {"a&&&b", "b"}};
+    const std::pair<const char *, const char *> cases[] = {{"&Open", "o"},    {"A&&B", ""},  {"x&&y&z", "z"},
+                                                           {"End&", ""},      {"&", ""},     {"&&", ""},
+                                                           {"Save &As", "a"}, {"a&&&b", "b"}};
     for (const auto &[caption, key] : cases) {
         c->setCaption(QString::fromUtf8(caption));
         EXPECT_EQ(c->AccessKeys(), QString::fromUtf8(key)) << caption;
@@ -108,7 +110,8 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
 
     // Saved again through JSON and read into a fresh instance.
     Command again(&form, QStringLiteral("Other"));
-    again.ReadProperties(tk::PropertyBag::fromJson(QJsonDocument::fromJson(QJsonDocument(open->saved().toJson()).toJson()).object()));
+    again.ReadProperties(tk::PropertyBag::fromJson(
+        QJsonDocument::fromJson(QJsonDocument(open->saved().toJson()).toJson()).object()));
     again.Move(open->Left(), open->Top(), open->Width(), open->Height());
     EXPECT_EQ(propertiesOf(again), propertiesOf(*open));
     EXPECT_EQ(again.surface().image(), open->surface().image());
@@ -117,8 +120,10 @@ TEST_F(CommandSavedData, ShellButtonsLoadFromTheFormsLowerCaseDataAndSaveTheSame
     EXPECT_EQ(ok->Caption(), QStringLiteral("打开"));
     EXPECT_EQ(ok->ForeColor(), tk::GetSysColor(tk::COLOR_BTNTEXT));
     EXPECT_EQ(geometry(*ok), "4080 80 615 255");
-    for (const auto &[file, name] : {std::pair(kFormOpenUrlData, "Nope"), std::pair(QStringLiteral(":/skin/none.json"), "CommandOK")})
-        EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, file, QLatin1String(name)); }), tk::kFileNotFound) << name;
+    for (const auto &[file, name] :
+         {std::pair(kFormOpenUrlData, "Nope"), std::pair(QStringLiteral(":/skin/none.json"), "CommandOK")})
+        EXPECT_EQ(errorOf([&] { Command::fromSaved(&dialog, file, QLatin1String(name)); }), tk::kFileNotFound)
+            << name;
 }
 
 TEST_F(CommandSavedData, EveryPropertyRoundTripsAndIsWrittenInItsOrder)
@@ -131,20 +136,36 @@ TEST_F(CommandSavedData, EveryPropertyRoundTripsAndIsWrittenInItsOrder)
     a->setShowFocusRect(false);
     a->setPercent(77);
     int32_t colour = 0; // every colour a value of its own
-    for (auto set : {&Command::setBackColor, &Command::setForeColor, &Command::setrectcolor, &Command::setMidColor,
-                     &Command::setEndColor, &Command::setMouseMoveMidColor, &Command::setMouseMoveEndColor,
-                     &Command::setMouseDownMidColor, &Command::setMouseDownEndColor, &Command::setOfficeXpFillColor,
-                     &Command::setOfficeXpFrameColor, &Command::setOfficeXpMousemoveFillColor,
-                     &Command::setOfficeXpMousemoveFrameColor})
+    for (auto set :
+         {&Command::setBackColor, &Command::setForeColor, &Command::setrectcolor, &Command::setMidColor,
+          &Command::setEndColor, &Command::setMouseMoveMidColor, &Command::setMouseMoveEndColor,
+          &Command::setMouseDownMidColor, &Command::setMouseDownEndColor, &Command::setOfficeXpFillColor,
+          &Command::setOfficeXpFrameColor, &Command::setOfficeXpMousemoveFillColor,
+          &Command::setOfficeXpMousemoveFrameColor})
         (a.get()->*set)(++colour);
     tk::PropertyBag bag;
     a->WriteProperties(bag);
-    EXPECT_EQ(bag.keys(),
-              QStringList({"BackColor", "ForeColor", "Enabled", "Font", "ButtonType", "XpType", "Caption",
-                           "ColorScheme", "ShowFocusRect", "rectcolor", "Percent", "MidColor", "EndColor",
-                           "MouseMoveMidColor", "MouseMoveEndColor", "MouseDownMidColor", "MouseDownEndColor",
-                           "OfficeXpFillColor", "OfficeXpFrameColor", "OfficeXpMousemoveFillColor",
-                           "OfficeXpMousemoveFrameColor"}));
+    EXPECT_EQ(bag.keys(), QStringList({"BackColor",
+                                       "ForeColor",
+                                       "Enabled",
+                                       "Font",
+                                       "ButtonType",
+                                       "XpType",
+                                       "Caption",
+                                       "ColorScheme",
+                                       "ShowFocusRect",
+                                       "rectcolor",
+                                       "Percent",
+                                       "MidColor",
+                                       "EndColor",
+                                       "MouseMoveMidColor",
+                                       "MouseMoveEndColor",
+                                       "MouseDownMidColor",
+                                       "MouseDownEndColor",
+                                       "OfficeXpFillColor",
+                                       "OfficeXpFrameColor",
+                                       "OfficeXpMousemoveFillColor",
+                                       "OfficeXpMousemoveFrameColor"}));
     Command b(&form, QStringLiteral("B"));
     b.ReadProperties(bag);
     EXPECT_EQ(propertiesOf(b), propertiesOf(*a));
@@ -164,10 +185,13 @@ TEST_F(CommandSavedData, MissingKeysTakeTheLoadDefaultsAndSavedStyleFourColoursW
     blue.ReadProperties(bagOf({{"buttontype", 4}, {"midcolor", 0x111111}, {"mousedownendcolor", 0x222222}}));
     EXPECT_EQ(blue.MidColor(), 0x111111);
     EXPECT_EQ(blue.MouseDownEndColor(), 0x222222);
-    EXPECT_EQ(blue.EndColor(), 0xD7F6D7);  // the load default, not a preset
+    EXPECT_EQ(blue.EndColor(), 0xD7F6D7); // the load default, not a preset
     EXPECT_EQ(blue.Percent(), 16);
 
     Command wrong(&form, QStringLiteral("Command5"));
-    EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", QStringLiteral("half")}})); }), tk::kTypeMismatch);
+    EXPECT_EQ(errorOf([&] {
+                  wrong.ReadProperties(bagOf({{"percent", QStringLiteral("half")}}));
+              }),
+              tk::kTypeMismatch);
     EXPECT_EQ(errorOf([&] { wrong.ReadProperties(bagOf({{"percent", 40000}})); }), tk::kOverflow);
 }

@@ -44,15 +44,36 @@ public:
 
     QJsonValue anyValue(int depth = 0)
     {
-        static const double extremes[] = {0, -1, 1, 500, -500, 0.5, 1e15, -1e15, 1e308, -1e308, 2147483647.0,
-                                          2147483648.0, -2147483649.0, 32767, 32768, 65535, 4294967295.0, 9.0e15,
+        static const double extremes[] = {0,
+                                          -1,
+                                          1,
+                                          500,
+                                          -500,
+                                          0.5,
+                                          1e15,
+                                          -1e15,
+                                          1e308,
+                                          -1e308,
+                                          2147483647.0,
+                                          2147483648.0,
+                                          -2147483649.0,
+                                          32767,
+                                          32768,
+                                          65535,
+                                          4294967295.0,
+                                          9.0e15,
                                           5e-324};
         switch (pick(depth > 2 ? 5 : 7)) {
-        case 0: return extremes[pick(int(std::size(extremes)))];
-        case 1: return double(qint32(m_random.generate()));
-        case 2: return pick(2) == 0;
-        case 3: return anyString();
-        case 4: return QJsonValue(QJsonValue::Null);
+        case 0:
+            return extremes[pick(int(std::size(extremes)))];
+        case 1:
+            return double(qint32(m_random.generate()));
+        case 2:
+            return pick(2) == 0;
+        case 3:
+            return anyString();
+        case 4:
+            return QJsonValue(QJsonValue::Null);
         case 5: {
             QJsonArray a;
             for (int i = pick(4); i > 0; --i)
@@ -73,11 +94,16 @@ public:
     {
         QString s;
         switch (pick(6)) {
-        case 0: return s;
-        case 1: return QString(pick(50000), QChar(u'&'));
-        case 2: return QStringLiteral("a\0b\r\n\t\x1b&&&x").append(QChar(0xD800));
-        case 3: return QStringLiteral("宋体");
-        case 4: return QStringLiteral("Courier New");
+        case 0:
+            return s;
+        case 1:
+            return QString(pick(50000), QChar(u'&'));
+        case 2:
+            return QStringLiteral("a\0b\r\n\t\x1b&&&x").append(QChar(0xD800));
+        case 3:
+            return QStringLiteral("宋体");
+        case 4:
+            return QStringLiteral("Courier New");
         default:
             for (int i = pick(40); i > 0; --i)
                 s.append(QChar(char16_t(m_random.bounded(0x30000u) & 0xFFFF)));
@@ -90,16 +116,39 @@ public:
     QJsonObject mangled(QJsonObject form)
     {
         QJsonObject button = form.value(kButton).toObject();
-        static const char *known[] = {"_left", "_top", "_extentx", "_extenty", "caption", "buttontype", "font",
-                                      "percent", "midcolor", "endcolor", "forecolor", "backcolor", "enabled",
-                                      "colorscheme", "xptype", "rectcolor", "showfocusrect", "hwnd",
-                                      "officexpfillcolor", "mousemovemidcolor", "MOUSEDOWNENDCOLOR"};
+        static const char *known[] = {"_left",
+                                      "_top",
+                                      "_extentx",
+                                      "_extenty",
+                                      "caption",
+                                      "buttontype",
+                                      "font",
+                                      "percent",
+                                      "midcolor",
+                                      "endcolor",
+                                      "forecolor",
+                                      "backcolor",
+                                      "enabled",
+                                      "colorscheme",
+                                      "xptype",
+                                      "rectcolor",
+                                      "showfocusrect",
+                                      "hwnd",
+                                      "officexpfillcolor",
+                                      "mousemovemidcolor",
+                                      "MOUSEDOWNENDCOLOR"};
         for (int i = 1 + pick(6); i > 0; --i) {
             const QString key = QLatin1String(known[pick(int(std::size(known)))]);
             switch (pick(4)) {
-            case 0: button.remove(key); break;
-            case 1: button.insert(key.toUpper(), anyValue()); break;
-            default: button.insert(key, anyValue()); break;
+            case 0:
+                button.remove(key);
+                break;
+            case 1:
+                button.insert(key.toUpper(), anyValue());
+                break;
+            default:
+                button.insert(key, anyValue());
+                break;
             }
         }
         form.insert(kButton, pick(8) == 0 ? anyValue() : QJsonValue(button));
@@ -118,9 +167,15 @@ public:
         for (int i = 1 + pick(8); i > 0 && !b.isEmpty(); --i) {
             const int at = pick(int(b.size()));
             switch (pick(3)) {
-            case 0: b[at] = char(m_random.generate()); break;
-            case 1: b.remove(at, 1 + pick(16)); break;
-            default: b.insert(at, "{[\"\\u0000,:1e999"[pick(16)]); break;
+            case 0:
+                b[at] = char(m_random.generate());
+                break;
+            case 1:
+                b.remove(at, 1 + pick(16));
+                break;
+            default:
+                b.insert(at, "{[\"\\u0000,:1e999"[pick(16)]);
+                break;
             }
         }
         return b;
@@ -172,11 +227,12 @@ TEST(SavedDataFuzz, AnyBytesOrMangledValuesLoadToAButtonOrTheToolkitsError)
     tk::Form form;
     for (int run = 0, n = runs(); run < n; ++run) {
         const QByteArray json = QJsonDocument(mangle.mangled(shippedForm)).toJson();
-        const QByteArray bytes = mangle.pick(2) == 0 ? json : mangle.bytes(mangle.pick(2) ? json : shippedBytes);
+        const QByteArray bytes =
+            mangle.pick(2) == 0 ? json : mangle.bytes(mangle.pick(2) ? json : shippedBytes);
         ASSERT_TRUE(writeFile(path, bytes));
         load(form, path);
-        ASSERT_FALSE(::testing::Test::HasFailure())
-            << "run " << run << " of seed " << seed << " with:\n" << bytes.left(2000).toStdString();
+        ASSERT_FALSE(::testing::Test::HasFailure()) << "run " << run << " of seed " << seed << " with:\n"
+                                                    << bytes.left(2000).toStdString();
     }
     load(form, dir.filePath(QStringLiteral("missing.json")));
 }
@@ -192,8 +248,9 @@ TEST(SavedDataFuzz, ThePropertyStoreKeepsItsRulesForAnyKeysAndValues)
             o.insert(mangle.anyString().left(64), mangle.anyValue());
         tk::PropertyBag bag = tk::PropertyBag::fromJson(o);
         const QString key = mangle.anyString().left(8);
-        const QVariant value = tk::PropertyBag::fromJson(QJsonObject{{QStringLiteral("v"), mangle.anyValue()}})
-                                   .ReadProperty(QStringLiteral("v"));
+        const QVariant value =
+            tk::PropertyBag::fromJson(QJsonObject{{QStringLiteral("v"), mangle.anyValue()}})
+                .ReadProperty(QStringLiteral("v"));
         bag.WriteProperty(key, value, value);
         EXPECT_FALSE(bag.contains(key)) << "a value equal to its default is not kept";
         bag.WriteProperty(key, value);
@@ -210,8 +267,10 @@ TEST(SavedDataFuzz, ASavedSizePastAnyScreenIsRefusedOrDrawsNothingInsteadOfTakin
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("form.json"));
     const auto saved = [&](double extent) {
-        const QJsonObject button{{QStringLiteral("_left"), 0}, {QStringLiteral("_top"), 0},
-                                 {QStringLiteral("_extentx"), extent}, {QStringLiteral("_extenty"), extent}};
+        const QJsonObject button{{QStringLiteral("_left"), 0},
+                                 {QStringLiteral("_top"), 0},
+                                 {QStringLiteral("_extentx"), extent},
+                                 {QStringLiteral("_extenty"), extent}};
         return writeFile(path, QJsonDocument(QJsonObject{{kButton, button}}).toJson());
     };
     tk::Form form;

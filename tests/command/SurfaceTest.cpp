@@ -65,7 +65,7 @@ TEST(DrawSurface, SongFaceResolvesWithSimSunCellMetrics)
     DrawSurface s;
     s.setFont(defaultFormFont());
     EXPECT_EQ(s.TextHeight(QStringLiteral("打开网址")), 12);
-    EXPECT_EQ(s.TextWidth(QStringLiteral("打开网址")), 48); // full-width, 12 each
+    EXPECT_EQ(s.TextWidth(QStringLiteral("打开网址")), 48);     // full-width, 12 each
     EXPECT_EQ(s.TextWidth(QStringLiteral("Hello, World")), 72); // half-width Latin
     EXPECT_EQ(s.TextHeight(QStringLiteral("a\nb")), 24);
 }
@@ -92,4 +92,3 @@ TEST(DrawSurface, TextShowsTheAccessKeyMarkAndExpandsCentredTabs)
     s.DrawTextA(QStringLiteral("a\tb"), {0, 0, 120, 20}, 0x65);
     EXPECT_GE(inkWidth(), 48);
 }
-

@@ -86,20 +86,23 @@ private:
         const QByteArray content = body(name);
         const qsizetype half = content.size() / 2;
         const auto head = [&](const char *status, const QByteArray &fields, qsizetype length) {
-            return "HTTP/1.1 " + QByteArray(status) + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n"
-                   + fields + "Content-Length: " + QByteArray::number(length)
-                   + "\r\nContent-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n\r\n";
+            return "HTTP/1.1 " + QByteArray(status) +
+                   "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n" + fields +
+                   "Content-Length: " + QByteArray::number(length) +
+                   "\r\nContent-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n\r\n";
         };
         const QByteArray rangeField = "\r\nrange: bytes=";
         const qsizetype range = request.indexOf(rangeField);
-        const QByteArray validators = "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
+        const QByteArray validators =
+            "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
         if (kind == QLatin1String("resumable") && range >= 0) {
             const qsizetype from = request.mid(range + rangeField.size()).split('-').value(0).toLongLong();
             const QByteArray total = QByteArray::number(content.size());
-            s->write(head("206 Partial Content", validators + "Content-Range: bytes " + QByteArray::number(from) + "-"
-                                                    + QByteArray::number(content.size() - 1) + "/" + total + "\r\n",
-                          content.size() - from)
-                     + content.mid(from));
+            s->write(head("206 Partial Content",
+                          validators + "Content-Range: bytes " + QByteArray::number(from) + "-" +
+                              QByteArray::number(content.size() - 1) + "/" + total + "\r\n",
+                          content.size() - from) +
+                     content.mid(from));
             ++m_resumed;
         } else if (kind == QLatin1String("resumable")) {
             s->write(head("200 OK", validators, content.size()) + content.left(half));
@@ -108,7 +111,8 @@ private:
             m_held.insert({path, Held{s, content.mid(half)}});
             return;
         } else {
-            s->write(head("200 OK", {}, content.size()) + (kind == QLatin1String("broken") ? content.left(half) : content));
+            s->write(head("200 OK", {}, content.size()) +
+                     (kind == QLatin1String("broken") ? content.left(half) : content));
         }
         s->disconnectFromHost();
     }
@@ -163,14 +167,15 @@ protected:
         EXPECT_EQ(files(), names);
         for (const QString &name : names) {
             QFile f(QDir(folder).filePath(name));
-            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == LoopbackServer::body(sentAs)) << name.toStdString();
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == LoopbackServer::body(sentAs))
+                << name.toStdString();
         }
     }
     // The server holds n requests for the path, half sent, and the first download has bytes on disk.
     bool running(const char *path, int n)
     {
-        return server.held(QLatin1String(path)) == n && requests.size() >= n && requests[0]
-               && requests[0]->receivedBytes() > 0;
+        return server.held(QLatin1String(path)) == n && requests.size() >= n && requests[0] &&
+               requests[0]->receivedBytes() > 0;
     }
     ::testing::AssertionResult heardAll(int n)
     {
@@ -267,7 +272,8 @@ TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)
 
     tk::cancelRunningDownloads();
     EXPECT_TRUE(waitUntil([&] { return !requests[0] || requests[0]->isFinished(); }));
-    EXPECT_TRUE(waitUntil([&] { return files() == QStringList{"small.bin"}; })) << files().join(", ").toStdString();
+    EXPECT_TRUE(waitUntil([&] { return files() == QStringList{"small.bin"}; }))
+        << files().join(", ").toStdString();
     // The finished one stays; exit is no failure to tell of.
     EXPECT_EQ(heard, QStringList{"finished small.bin"});
 }
@@ -288,8 +294,9 @@ TEST_F(Downloads, NamesThatPointElsewhereStayInsideTheFolder)
     QDirIterator all(home, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (all.hasNext()) {
         const QFileInfo file(all.next());
-        if (file.fileName().contains(QLatin1String("evil")) || file.fileName().contains(QLatin1String("back.txt"))
-            || file.fileName().contains(QLatin1String("x.txt"))) {
+        if (file.fileName().contains(QLatin1String("evil")) ||
+            file.fileName().contains(QLatin1String("back.txt")) ||
+            file.fileName().contains(QLatin1String("x.txt"))) {
             EXPECT_EQ(file.absolutePath(), folder) << file.absoluteFilePath().toStdString();
         }
     }

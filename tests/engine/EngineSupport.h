@@ -9,15 +9,18 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <functional>
 
 inline QTemporaryDir *g_pages = nullptr;
 
-inline QString pageUrl(const QString &name) { return QUrl::fromLocalFile(g_pages->filePath(name)).toString(); }
+inline QString pageUrl(const QString &name)
+{
+    return QUrl::fromLocalFile(g_pages->filePath(name)).toString();
+}
 
 // Writes a page into the folder and returns its address, or "" if it could not.
 inline QString writePage(const QString &name, const QString &html)
@@ -28,8 +31,7 @@ inline QString writePage(const QString &name, const QString &html)
 }
 
 // The bound only turns a broken engine into a failure instead of a hang.
-template <class Cond>
-bool waitUntil(Cond cond)
+template <class Cond> bool waitUntil(Cond cond)
 {
     return waitFor(cond, 60000);
 }

@@ -34,10 +34,11 @@ bool writePages()
         {"dialogs.html", "<title>Dialogs</title><script>alert('hello'); var c = confirm('sure?');"
                          " var p = prompt('name?', 'x'); document.title = 'after-alert confirm=' + c"
                          " + ' prompt=' + (p === null ? 'null' : p);</script>"},
-        {"opener.html", "<title>Opener</title><body style='margin:0'><a href='popup.html' target='_blank'"
-                        " style='display:block;width:200px;height:100px'>popup</a><script>requestAnimationFrame("
-                        "function () { requestAnimationFrame(function () { document.title = 'Opener ready'; }); });"
-                        "</script></body>"},
+        {"opener.html",
+         "<title>Opener</title><body style='margin:0'><a href='popup.html' target='_blank'"
+         " style='display:block;width:200px;height:100px'>popup</a><script>requestAnimationFrame("
+         "function () { requestAnimationFrame(function () { document.title = 'Opener ready'; }); });"
+         "</script></body>"},
         {"popup.html", "<title>Popup</title>popup"},
     };
     for (const auto &[name, html] : pages)
@@ -61,12 +62,17 @@ struct Recorder {
             cancel = !cancelSuffix.isEmpty() && url.endsWith(cancelSuffix);
         };
         e.DownloadBegin = [this] { events << "DownloadBegin"; };
-        e.ProgressChange = [this](int32_t p, int32_t max) { events << QStringLiteral("ProgressChange %1/%2").arg(p).arg(max); };
+        e.ProgressChange = [this](int32_t p, int32_t max) {
+            events << QStringLiteral("ProgressChange %1/%2").arg(p).arg(max);
+        };
         e.NavigateComplete2 = [this, &b](tk::WebBrowser *sender, const QString &url) {
             events << "NavigateComplete2 " + (sender == &b ? url : QStringLiteral("from another browser"));
         };
         e.TitleChange = [this](const QString &text) { events << "TitleChange " + text; };
-        e.DownloadComplete = [this, &b] { events << "DownloadComplete"; busyAtComplete = b.Busy(); };
+        e.DownloadComplete = [this, &b] {
+            events << "DownloadComplete";
+            busyAtComplete = b.Busy();
+        };
         e.PropertyChange = [this](const QString &) { events << "PropertyChange"; };
         e.WindowClosing = [this](bool isChild, bool &cancel) {
             events << QStringLiteral("WindowClosing %1").arg(isChild ? "child" : "top");
@@ -93,7 +99,8 @@ struct Recorder {
         EXPECT_EQ(count("DownloadBegin"), 1) << log();
         EXPECT_EQ(count("DownloadComplete"), 1) << log();
         EXPECT_EQ(args("NavigateComplete2"), QStringList{url}) << log();
-        EXPECT_EQ(events.mid(events.size() - 2), (QStringList{"ProgressChange -1/100", "DownloadComplete"})) << log();
+        EXPECT_EQ(events.mid(events.size() - 2), (QStringList{"ProgressChange -1/100", "DownloadComplete"}))
+            << log();
     }
 };
 
@@ -103,7 +110,8 @@ struct Recorder {
     const int before = r.count("DownloadComplete");
     b.Navigate(url);
     if (!waitUntil([&] { return r.count("DownloadComplete") > before && !b.Busy(); }))
-        return ::testing::AssertionFailure() << "no DownloadComplete for " << url.toStdString() << ": " << r.log();
+        return ::testing::AssertionFailure()
+               << "no DownloadComplete for " << url.toStdString() << ": " << r.log();
     return ::testing::AssertionSuccess();
 }
 
@@ -128,8 +136,7 @@ protected:
 
 // Makes a handler fail after it has run, as a shell routine without error
 // handling passes a toolkit error on.
-template <class... A>
-void failAfter(std::function<void(A...)> &handler)
+template <class... A> void failAfter(std::function<void(A...)> &handler)
 {
     handler = [inner = std::move(handler)](A... args) {
         if (inner)
@@ -166,8 +173,8 @@ TEST(EngineNavigation, EventsInTheClassicOrderHistoryCancelsAndBlankAddresses)
     r.expectOneLoad(pageUrl("a.html"));
     // First occurrences in the classic component's order; progress runs against 100.
     std::vector<int> order;
-    for (const char *name : {"BeforeNavigate2", "DownloadBegin", "ProgressChange", "NavigateComplete2", "TitleChange",
-                             "DownloadComplete"})
+    for (const char *name : {"BeforeNavigate2", "DownloadBegin", "ProgressChange", "NavigateComplete2",
+                             "TitleChange", "DownloadComplete"})
         order.push_back(r.first(name));
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << r.log();
     EXPECT_EQ(r.count("PropertyChange"), 0) << r.log();
@@ -221,7 +228,8 @@ TEST(EngineSilent, SilentHidesDialogsAndTheScriptRunsOnWithoutItTheyGoToTheEngin
         Recorder r(b);
         b.setSilent(silent);
         ASSERT_TRUE(load(b, r, pageUrl("dialogs.html")));
-        ASSERT_TRUE(waitUntil([&] { return b.LocationName().startsWith("after-alert"); })) << b.LocationName().toStdString();
+        ASSERT_TRUE(waitUntil([&] { return b.LocationName().startsWith("after-alert"); }))
+            << b.LocationName().toStdString();
         EXPECT_EQ(b.LocationName(), "after-alert confirm=false prompt=null");
         EXPECT_EQ(Access::suppressedDialogs(b), silent ? 3 : 0);
         EXPECT_EQ(trap.shown, silent ? 0 : 3);
@@ -240,8 +248,9 @@ TEST(EngineWindows, WindowOpenLoadsInTheBrowserHandedBackAndItsCloseIsAChilds)
         ppDisp = popup->Application();
     };
     ASSERT_TRUE(clickOpenersLink(opener, r));
-    ASSERT_TRUE(waitUntil([&] { return popup && popup->LocationURL().endsWith("popup.html") && pr->count("DownloadComplete"); }))
-        << (pr ? pr->log() : std::string("no popup"));
+    ASSERT_TRUE(waitUntil([&] {
+        return popup && popup->LocationURL().endsWith("popup.html") && pr->count("DownloadComplete");
+    })) << (pr ? pr->log() : std::string("no popup"));
     EXPECT_EQ(popup->LocationName(), "Popup");
     EXPECT_EQ(opener.LocationURL(), pageUrl("opener.html"));
     // A page opened for another may close itself: a child's WindowClosing, cancelled so the page stays.
@@ -342,12 +351,13 @@ TEST(EngineCrash, AKilledRendererGivesOurPageAndRefreshOrItsLinkBringsTheAddress
     EXPECT_EQ(Access::page(b)->url(), QUrl(pageUrl("a.html")));
     auto at = std::make_shared<QPoint>(); // where the link is, once the page has laid it out
     ASSERT_TRUE(waitUntil([&] {
-        Access::page(b)->runJavaScript("(function () { var r = document.querySelector('a').getBoundingClientRect();"
-                                       " return [r.left + r.width / 2, r.top + r.height / 2]; })()",
-                                       [at](const QVariant &v) {
-                                           if (const QVariantList xy = v.toList(); xy.size() == 2)
-                                               *at = QPoint(xy[0].toInt(), xy[1].toInt());
-                                       });
+        Access::page(b)->runJavaScript(
+            "(function () { var r = document.querySelector('a').getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })()",
+            [at](const QVariant &v) {
+                if (const QVariantList xy = v.toList(); xy.size() == 2)
+                    *at = QPoint(xy[0].toInt(), xy[1].toInt());
+            });
         return waitFor([&] { return !at->isNull(); }, 2000);
     }));
     bool loaded = false;
@@ -403,9 +413,12 @@ TEST(EngineProfiles, OneNamedPersistentProfileThatFetchesNoPageIcon)
             QObject::connect(s, &QTcpSocket::readyRead, s, [&asked, s] {
                 const QByteArray path = s->readAll().split(' ').value(1);
                 asked << QString::fromLatin1(path);
-                const QByteArray body = path == "/a" ? "<html><head><link rel=icon href=/icon.png></head>a</html>" : "<html>plain</html>";
-                s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
-                         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                const QByteArray body = path == "/a"
+                                            ? "<html><head><link rel=icon href=/icon.png></head>a</html>"
+                                            : "<html>plain</html>";
+                s->write(
+                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\n\r\n" + body);
                 s->disconnectFromHost();
             });
         }
@@ -422,7 +435,12 @@ TEST(EngineProfiles, OneNamedPersistentProfileThatFetchesNoPageIcon)
 TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands)
 {
     using tk::SceneGraph;
-    const struct { const char *forced; bool userChose, softwareGl, gpu; SceneGraph expected; const char *why; } rows[] = {
+    const struct {
+        const char *forced;
+        bool userChose, softwareGl, gpu;
+        SceneGraph expected;
+        const char *why;
+    } rows[] = {
         {"", false, false, true, SceneGraph::Default, "a GPU: the hardware path stays"},
         {"", false, false, false, SceneGraph::Software, "no render node: OpenGL would be software"},
         {"", false, true, true, SceneGraph::Software, "Mesa told to draw in software"},
@@ -443,4 +461,7 @@ TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands
 
 } // namespace
 
-int main(int argc, char **argv) { return runEngineTests(argc, argv, writePages); }
+int main(int argc, char **argv)
+{
+    return runEngineTests(argc, argv, writePages);
+}

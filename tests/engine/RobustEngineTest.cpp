@@ -2,10 +2,10 @@
 // opens and closes whose memory must level off.
 
 #include "EngineSupport.h"
+#include "WBControl.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Form.h"
-#include "WBControl.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,10 +54,12 @@ protected:
         for (const QStringList &list : {tabs.List1.items(), tabs.List2.items()})
             for (const QString &s : list)
                 seen.insert(int16_t(s.toInt()));
-        ASSERT_EQ(std::set<int16_t>(seen.begin(), seen.end()).size(), seen.size()) << "an index in two places";
+        ASSERT_EQ(std::set<int16_t>(seen.begin(), seen.end()).size(), seen.size())
+            << "an index in two places";
         ASSERT_EQ(size_t(tabs.MTab.count()), seen.size()) << "a tab in no list";
         const std::vector<int16_t> open = openTabs();
-        ASSERT_NE(std::find(open.begin(), open.end(), tabs.CurrentTab), open.end()) << "selected tab not open";
+        ASSERT_NE(std::find(open.begin(), open.end(), tabs.CurrentTab), open.end())
+            << "selected tab not open";
         for (size_t p = 1; p + 1 < open.size(); ++p)
             ASSERT_GT(tabs.MTab(open[p]).Left(), tabs.MTab(open[p - 1]).Left()) << "position " << p;
         for (int16_t i : open)
@@ -100,11 +102,13 @@ long settledPss()
 {
     long last = treePss();
     long now = last;
-    waitFor([&] {
-        QTest::qWait(200);
-        last = std::exchange(now, treePss());
-        return std::abs(now - last) * 100 <= last;
-    }, 15000);
+    waitFor(
+        [&] {
+            QTest::qWait(200);
+            last = std::exchange(now, treePss());
+            return std::abs(now - last) * 100 <= last;
+        },
+        15000);
     return now;
 }
 
@@ -115,42 +119,53 @@ TEST_F(RobustOnEngine, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
         writePage(QStringLiteral("opens.html"),
                   QStringLiteral("<title>Opens</title><script>"
                                  "for (let i = 0; i < 300; i++) window.open('other.html');"
-                                 "setInterval(function () { for (let i = 0; i < 20; i++) window.open('other.html', '_blank'); }, 5);"
+                                 "setInterval(function () { for (let i = 0; i < 20; i++) "
+                                 "window.open('other.html', '_blank'); }, 5);"
                                  "</script>")),
         writePage(QStringLiteral("closes.html"),
-                  QStringLiteral("<title>Closes</title><body onload='window.close()'><script>"
-                                 "window.close(); setInterval(function () { window.close(); }, 5);</script></body>")),
-        writePage(QStringLiteral("titles.html"),
-                  QStringLiteral("<title>Titles</title><script>let n = 0; const long = 'x'.repeat(50000);"
-                                 "setInterval(function () { for (let i = 0; i < 50; i++) document.title = (n++) + long; }, 1);"
-                                 "</script>")),
+                  QStringLiteral(
+                      "<title>Closes</title><body onload='window.close()'><script>"
+                      "window.close(); setInterval(function () { window.close(); }, 5);</script></body>")),
+        writePage(
+            QStringLiteral("titles.html"),
+            QStringLiteral(
+                "<title>Titles</title><script>let n = 0; const long = 'x'.repeat(50000);"
+                "setInterval(function () { for (let i = 0; i < 50; i++) document.title = (n++) + long; }, 1);"
+                "</script>")),
         writePage(QStringLiteral("navigates.html"),
                   QStringLiteral("<title>Navigates</title><script>"
                                  "const n = Number(location.search.slice(1)) || 0;"
-                                 "if (n < 100000) setTimeout(function () { location.replace('navigates.html?' + (n + 1)); }, 0);"
+                                 "if (n < 100000) setTimeout(function () { "
+                                 "location.replace('navigates.html?' + (n + 1)); }, 0);"
                                  "</script>")),
-        writePage(QStringLiteral("asks.html"),
-                  QStringLiteral("<title>Asks</title><script>function ask() {"
-                                 " try { navigator.geolocation.getCurrentPosition(function () {}, function () {}); } catch (e) {}"
-                                 " try { Notification.requestPermission(); } catch (e) {}"
-                                 " try { navigator.mediaDevices.getUserMedia({audio: true, video: true}).catch(function () {}); } catch (e) {}"
-                                 " try { navigator.mediaDevices.getDisplayMedia({video: true}).catch(function () {}); } catch (e) {}"
-                                 " try { navigator.clipboard.readText().catch(function () {}); } catch (e) {}"
-                                 " try { navigator.clipboard.writeText('x').catch(function () {}); } catch (e) {}"
-                                 " try { document.body.requestPointerLock(); } catch (e) {}"
-                                 " try { navigator.requestMIDIAccess().catch(function () {}); } catch (e) {}"
-                                 "} ask(); setInterval(ask, 20);</script><body></body>")),
+        writePage(
+            QStringLiteral("asks.html"),
+            QStringLiteral("<title>Asks</title><script>function ask() {"
+                           " try { navigator.geolocation.getCurrentPosition(function () {}, function () {}); "
+                           "} catch (e) {}"
+                           " try { Notification.requestPermission(); } catch (e) {}"
+                           " try { navigator.mediaDevices.getUserMedia({audio: true, video: "
+                           "true}).catch(function () {}); } catch (e) {}"
+                           " try { navigator.mediaDevices.getDisplayMedia({video: true}).catch(function () "
+                           "{}); } catch (e) {}"
+                           " try { navigator.clipboard.readText().catch(function () {}); } catch (e) {}"
+                           " try { navigator.clipboard.writeText('x').catch(function () {}); } catch (e) {}"
+                           " try { document.body.requestPointerLock(); } catch (e) {}"
+                           " try { navigator.requestMIDIAccess().catch(function () {}); } catch (e) {}"
+                           "} ask(); setInterval(ask, 20);</script><body></body>")),
         writePage(QStringLiteral("alerts.html"),
                   QStringLiteral("<title>Alerts</title><script>setInterval(function () {"
-                                 " for (let i = 0; i < 20; i++) { alert(i); confirm('sure?'); prompt('what?'); } }, 5);</script>")),
+                                 " for (let i = 0; i < 20; i++) { alert(i); confirm('sure?'); "
+                                 "prompt('what?'); } }, 5);</script>")),
     };
     for (const QString &page : pages)
         ASSERT_TRUE(tabs.NewWindow(page).has_value());
     // Every page under way before the clicks start.
     ASSERT_TRUE(waitUntil([&] {
         for (int16_t i = 1; i <= int16_t(pages.size()); ++i)
-            if (!tabs.List2.items().contains(QString::number(i))
-                && (tabs.WB(i)->LocationURL().isEmpty() || tabs.WB(i)->LocationURL() == QLatin1String("about:blank")))
+            if (!tabs.List2.items().contains(QString::number(i)) &&
+                (tabs.WB(i)->LocationURL().isEmpty() ||
+                 tabs.WB(i)->LocationURL() == QLatin1String("about:blank")))
                 return false;
         return true;
     }));
@@ -174,8 +189,8 @@ TEST_F(RobustOnEngine, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
             target = open[(size_t(round) + 1) % open.size()];
         postClick(tabs.bgCenter(target).peer());
         ASSERT_TRUE(waitFor([&] { return reached; }, 1000))
-            << "round " << round << ": tab " << target << " not selected within a second, tab " << tabs.CurrentTab
-            << " is";
+            << "round " << round << ": tab " << target << " not selected within a second, tab "
+            << tabs.CurrentTab << " is";
         ASSERT_NO_FATAL_FAILURE(expectStripWhole()) << "round " << round;
     }
     // Only the user's clicks open tabs.
@@ -190,11 +205,12 @@ TEST_F(RobustOnEngine, TwoHundredOpensAndClosesLevelOffInMemory)
 {
     std::vector<QString> pages;
     for (int k = 0; k < 5; ++k)
-        pages.push_back(writePage(QStringLiteral("soak%1.html").arg(k),
-                                  QStringLiteral("<title>Soak %1</title><body><p>%2</p><script>"
-                                                 "document.body.appendChild(document.createElement('canvas'));</script>")
-                                      .arg(k)
-                                      .arg(QString(2000, QChar(u'a' + k)))));
+        pages.push_back(
+            writePage(QStringLiteral("soak%1.html").arg(k),
+                      QStringLiteral("<title>Soak %1</title><body><p>%2</p><script>"
+                                     "document.body.appendChild(document.createElement('canvas'));</script>")
+                          .arg(k)
+                          .arg(QString(2000, QChar(u'a' + k)))));
     long afterTen = 0;
     for (int cycle = 0; cycle < 200; ++cycle) {
         // One open a cycle; with two extra tabs open the older one closes, and
@@ -219,7 +235,8 @@ TEST_F(RobustOnEngine, TwoHundredOpensAndClosesLevelOffInMemory)
         if (cycle % 40 == 39)
             std::cout << "engine soak: PSS after " << cycle + 1 << " cycles " << settledPss() << " kB\n";
         if (cycle == 9) {
-            ASSERT_TRUE(waitUntil([&] { return tabs.WB(victim)->LocationURL() == QLatin1String("about:blank"); }));
+            ASSERT_TRUE(
+                waitUntil([&] { return tabs.WB(victim)->LocationURL() == QLatin1String("about:blank"); }));
             afterTen = settledPss();
         }
     }

@@ -4,11 +4,11 @@
 // while the page has the keyboard.
 
 #include "EngineSupport.h"
+#include "QtWebBrowserTestAccess.h"
+#include "WBControl.h"
+#include "browser/webengine/QtWebBrowser.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Form.h"
-#include "QtWebBrowserTestAccess.h"
-#include "browser/webengine/QtWebBrowser.h"
-#include "WBControl.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,9 +24,11 @@ namespace {
 // a click lands on a page that can take it.
 QString readyPage(const QString &name, const QString &title, const QString &body)
 {
-    return writePage(name, QStringLiteral("<title>%1</title><body style='margin:0'>%2<script>"
-                                          "requestAnimationFrame(function () { requestAnimationFrame(function () {"
-                                          " document.title = '%1 ready'; }); });</script></body>").arg(title, body));
+    return writePage(name,
+                     QStringLiteral("<title>%1</title><body style='margin:0'>%2<script>"
+                                    "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                                    " document.title = '%1 ready'; }); });</script></body>")
+                         .arg(title, body));
 }
 QString titledPage(const QString &name, const QString &title)
 {
@@ -35,7 +37,9 @@ QString titledPage(const QString &name, const QString &title)
 // A block of 300 × h pixels, one under the other from the top left.
 QString block(const QString &tag, const QString &attributes, int h = 100)
 {
-    return QStringLiteral("<%1 %2 style='display:block;width:300px;height:%3px'>%1</%1>").arg(tag, attributes).arg(h);
+    return QStringLiteral("<%1 %2 style='display:block;width:300px;height:%3px'>%1</%1>")
+        .arg(tag, attributes)
+        .arg(h);
 }
 
 class ShellOnEngine : public ::testing::Test {
@@ -50,7 +54,8 @@ protected:
     {
         if (waitUntil([&] { return tabs.WB(i)->LocationName() == title; }))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "tab " << i << " is titled " << tabs.WB(i)->LocationName().toStdString();
+        return ::testing::AssertionFailure()
+               << "tab " << i << " is titled " << tabs.WB(i)->LocationName().toStdString();
     }
     QWidget *view(int16_t i) { return tabs.WB(i).peer(); }
     QStringList open() { return tabs.List1.items(); }
@@ -91,9 +96,10 @@ TEST_F(ShellOnEngine, OnlyTheUsersClicksOpenWindowsEachInANewTabThatLoadsIt)
         titledPage(QStringLiteral("%1.html").arg(name), QStringLiteral("%1 page").arg(name));
     // A window opened as the page loads, a link with a new-window target and
     // a button whose click handler opens one.
-    const QString links = readyPage("links.html", "Links", "<script>window.open('script.html', '_blank');</script>"
-                                    + block("a", "href='target.html' target='_blank'")
-                                    + block("button", "onclick=\"window.open('handler.html')\""));
+    const QString links = readyPage("links.html", "Links",
+                                    "<script>window.open('script.html', '_blank');</script>" +
+                                        block("a", "href='target.html' target='_blank'") +
+                                        block("button", "onclick=\"window.open('handler.html')\""));
     ASSERT_EQ(tabs.NewWindow(links), std::optional<int16_t>(1));
     ASSERT_TRUE(waitUntil([&] { return tabs.WB(1)->LocationName() == "Links ready" || open().size() > 1; }));
     ASSERT_EQ(open(), QStringList{"1"}) << "the page's own window.open opened a tab";
@@ -105,8 +111,11 @@ TEST_F(ShellOnEngine, OnlyTheUsersClicksOpenWindowsEachInANewTabThatLoadsIt)
     EXPECT_EQ(tabs.CurrentTab, 2);
     EXPECT_TRUE(tabs.WBCnt(2).peer()->isVisible());
     // Back on the links, the button's handler, then a middle click on the link.
-    const struct { QPoint at; Qt::MouseButton button; const char *title; } clicks[] = {
-        {{150, 150}, Qt::LeftButton, "handler page"}, {{150, 50}, Qt::MiddleButton, "target page"}};
+    const struct {
+        QPoint at;
+        Qt::MouseButton button;
+        const char *title;
+    } clicks[] = {{{150, 150}, Qt::LeftButton, "handler page"}, {{150, 50}, Qt::MiddleButton, "target page"}};
     for (const auto &c : clicks) {
         select(1);
         ASSERT_TRUE(waitUntil([&] { return view(1)->isVisible(); }));
@@ -125,8 +134,10 @@ TEST_F(ShellOnEngine, OnlyTheUsersClicksOpenWindowsEachInANewTabThatLoadsIt)
 // reuse, gives its renderer back and loads at once when the tab is reused.
 TEST_F(ShellOnEngine, AClosedTabGivesItsPageBackAndIsReusedAtOnce)
 {
-    writePage("closes.html", "<title>Closes</title><script>setTimeout(function () { window.close(); }, 50);</script>");
-    tabs.NewWindow(readyPage("opens-closer.html", "Opener", block("a", "href='closes.html' target='_blank'")));
+    writePage("closes.html",
+              "<title>Closes</title><script>setTimeout(function () { window.close(); }, 50);</script>");
+    tabs.NewWindow(
+        readyPage("opens-closer.html", "Opener", block("a", "href='closes.html' target='_blank'")));
     ASSERT_TRUE(titled(1, "Opener ready"));
     clickPage(view(1), QPoint(150, 50));
     ASSERT_TRUE(waitUntil([&] { return tabs.List2.ListCount() == 1; }));
@@ -146,10 +157,12 @@ TEST_F(ShellOnEngine, AClosedTabGivesItsPageBackAndIsReusedAtOnce)
         }
         ASSERT_TRUE(waitUntil([&] { return Access::page(engine(closed)) == nullptr; }));
         EXPECT_EQ(tabs.WB(closed)->LocationURL(), "about:blank");
-        const QString again = titledPage(QStringLiteral("again%1.html").arg(closed), QStringLiteral("Again %1").arg(closed));
+        const QString again =
+            titledPage(QStringLiteral("again%1.html").arg(closed), QStringLiteral("Again %1").arg(closed));
         ASSERT_EQ(tabs.NewWindow(again), std::optional<int16_t>(closed));
         EXPECT_TRUE(tabs.WB(closed)->Busy());
-        ASSERT_TRUE(waitUntil([&] { return tabs.MTab(closed).Tag() == QStringLiteral("Again %1").arg(closed); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return tabs.MTab(closed).Tag() == QStringLiteral("Again %1").arg(closed); }));
         EXPECT_EQ(tabs.WB(closed)->LocationURL(), again);
         EXPECT_GT(Access::page(engine(closed))->renderProcessPid(), 0);
     }
@@ -172,15 +185,17 @@ void dropText(QWidget *target, const QString &text)
 
 TEST_F(ShellOnEngine, TextDroppedOnATabOpensInThatTabAndOddTextBreaksNothing)
 {
-    const QString second = titledPage("second.html", "Second"), dropped = titledPage("dropped.html", "Dropped");
+    const QString second = titledPage("second.html", "Second"),
+                  dropped = titledPage("dropped.html", "Dropped");
     tabs.NewWindow(titledPage("first.html", "First"));
     tabs.NewWindow(second);
     ASSERT_TRUE(titled(1, "First"));
     ASSERT_TRUE(titled(2, "Second"));
     // Control characters, a script address and a megabyte of text first: the
     // tab is selected each time and keeps working.
-    for (const QString &odd : {QString::fromUtf16(u"\u0000\u0007x\u001b", 4), QStringLiteral("javascript:document.title='ran'"),
-                               QString(1 << 20, QLatin1Char('w'))})
+    for (const QString &odd :
+         {QString::fromUtf16(u"\u0000\u0007x\u001b", 4), QStringLiteral("javascript:document.title='ran'"),
+          QString(1 << 20, QLatin1Char('w'))})
         dropText(tabs.Tstr(1).peer(), odd);
     EXPECT_EQ(tabs.CurrentTab, 1);
     select(2);
@@ -194,9 +209,10 @@ TEST_F(ShellOnEngine, TextDroppedOnATabOpensInThatTabAndOddTextBreaksNothing)
 
 TEST_F(ShellOnEngine, AFormsShortcutFiresWhileTheFocusIsInThePageAndOtherKeysStayThePages)
 {
-    const QString keys = writePage("keys.html", "<title>Keys</title><body><input id=i autofocus><script>"
-                                                "document.getElementById('i').addEventListener('keydown',"
-                                                " function (e) { document.title = 'key ' + e.key; });</script></body>");
+    const QString keys =
+        writePage("keys.html", "<title>Keys</title><body><input id=i autofocus><script>"
+                               "document.getElementById('i').addEventListener('keydown',"
+                               " function (e) { document.title = 'key ' + e.key; });</script></body>");
     int fired = 0;
     host.bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), [&] { ++fired; });
     QApplication::setActiveWindow(host.peer());
@@ -218,13 +234,14 @@ TEST_F(ShellOnEngine, APageGoesFullScreenOnlyFromTheSelectedTabAndEveryWayOutRes
 {
     const QString page = readyPage(
         "full.html", "Full",
-        block("button", "onclick='document.documentElement.requestFullscreen()'", 200) + block("button", "onclick='later()'", 200)
-            + "<script>document.addEventListener('fullscreenchange', function () {"
-              " document.title = document.fullscreenElement ? 'in' : 'out'; });"
-              "function later() { document.title = 'waiting'; setTimeout(function () {"
-              " document.documentElement.requestFullscreen().then("
-              "  function () { document.title = 'granted'; }, function () { document.title = 'denied'; });"
-              " }, 1000); }</script>");
+        block("button", "onclick='document.documentElement.requestFullscreen()'", 200) +
+            block("button", "onclick='later()'", 200) +
+            "<script>document.addEventListener('fullscreenchange', function () {"
+            " document.title = document.fullscreenElement ? 'in' : 'out'; });"
+            "function later() { document.title = 'waiting'; setTimeout(function () {"
+            " document.documentElement.requestFullscreen().then("
+            "  function () { document.title = 'granted'; }, function () { document.title = 'denied'; });"
+            " }, 1000); }</script>");
     ASSERT_EQ(tabs.NewWindow(page), std::optional<int16_t>(1));
     ASSERT_TRUE(titled(1, "Full ready"));
     const QRect frame = host.peer()->geometry(), inTab = view(1)->geometry();
@@ -259,7 +276,9 @@ TEST_F(ShellOnEngine, APageGoesFullScreenOnlyFromTheSelectedTabAndEveryWayOutRes
     // Asked for after its tab was left: refused, and the page hears so.
     ASSERT_TRUE(clickUntilTitled(1, QPoint(150, 300), "waiting"));
     select(0);
-    ASSERT_TRUE(waitUntil([&] { return QStringList{"out", "denied", "granted"}.contains(tabs.WB(1)->LocationName()); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return QStringList{"out", "denied", "granted"}.contains(tabs.WB(1)->LocationName());
+    }));
     EXPECT_EQ(tabs.fullScreenTab(), std::nullopt);
     EXPECT_EQ(view(1)->window(), host.peer());
     EXPECT_EQ(host.peer()->geometry(), frame);

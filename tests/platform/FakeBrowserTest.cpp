@@ -12,19 +12,43 @@ TEST(FakeBrowser, ToolkitErrorsFromHandlersStopAtTheComponentAndAnswersSetBefore
     QStringList seen;
     auto &e = b.events;
     const auto fail = [] { throw TkError(kInvalidPropertyValue); };
-    e.BeforeNavigate2 = [&](const QString &, bool &) { seen << "BeforeNavigate2"; fail(); };
-    e.DownloadBegin = [&] { seen << "DownloadBegin"; fail(); };
-    e.ProgressChange = [&](int32_t p, int32_t) { seen << QString::number(p); fail(); };
-    e.NavigateComplete2 = [&](WebBrowser *, const QString &) { seen << "NavigateComplete2"; fail(); };
-    e.TitleChange = [&](const QString &t) { seen << t; fail(); };
-    e.DownloadComplete = [&] { seen << "DownloadComplete"; fail(); };
-    e.WindowClosing = [&](bool, bool &cancel) { cancel = true; fail(); };
-    e.NewWindow2 = [&](WebBrowser *&ppDisp, bool &) { ppDisp = &b; fail(); };
+    e.BeforeNavigate2 = [&](const QString &, bool &) {
+        seen << "BeforeNavigate2";
+        fail();
+    };
+    e.DownloadBegin = [&] {
+        seen << "DownloadBegin";
+        fail();
+    };
+    e.ProgressChange = [&](int32_t p, int32_t) {
+        seen << QString::number(p);
+        fail();
+    };
+    e.NavigateComplete2 = [&](WebBrowser *, const QString &) {
+        seen << "NavigateComplete2";
+        fail();
+    };
+    e.TitleChange = [&](const QString &t) {
+        seen << t;
+        fail();
+    };
+    e.DownloadComplete = [&] {
+        seen << "DownloadComplete";
+        fail();
+    };
+    e.WindowClosing = [&](bool, bool &cancel) {
+        cancel = true;
+        fail();
+    };
+    e.NewWindow2 = [&](WebBrowser *&ppDisp, bool &) {
+        ppDisp = &b;
+        fail();
+    };
 
     b.Navigate(QStringLiteral("http://example.test/"));
     b.completeLoad(QStringLiteral("Example"));
-    EXPECT_EQ(seen, (QStringList{"BeforeNavigate2", "DownloadBegin", "50", "NavigateComplete2", "Example", "-1",
-                                 "DownloadComplete"}));
+    EXPECT_EQ(seen, (QStringList{"BeforeNavigate2", "DownloadBegin", "50", "NavigateComplete2", "Example",
+                                 "-1", "DownloadComplete"}));
     EXPECT_FALSE(b.Busy());
     EXPECT_TRUE(b.fireWindowClosing(false));
     EXPECT_EQ(b.fireNewWindow2(), &b);

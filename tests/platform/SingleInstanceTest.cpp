@@ -41,14 +41,16 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
         // A peer that says something else, or never finishes, is not heard,
         // and the next start still is.
         QLocalSocket junk, endless;
-        junk.connectToServer(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/')
-                             + name + QStringLiteral(".socket"));
+        junk.connectToServer(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                             QLatin1Char('/') + name + QStringLiteral(".socket"));
         endless.connectToServer(junk.serverName());
         ASSERT_TRUE(junk.waitForConnected(2000) && endless.waitForConnected(2000));
         junk.write("hello\n\n");
         endless.write("started again\n" + QByteArray(1 << 21, 'a'));
-        EXPECT_TRUE(waitFor([&] { return junk.state() == QLocalSocket::UnconnectedState
-                                         && endless.state() == QLocalSocket::UnconnectedState; }));
+        EXPECT_TRUE(waitFor([&] {
+            return junk.state() == QLocalSocket::UnconnectedState &&
+                   endless.state() == QLocalSocket::UnconnectedState;
+        }));
         EXPECT_TRUE(second.notifyPrimary(2000, {QStringLiteral("after")}));
         EXPECT_TRUE(waitFor([&] { return heard.size() == 3; }));
         EXPECT_EQ(heard.value(2), QStringList{QStringLiteral("after")});
@@ -61,7 +63,8 @@ TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
     gone.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
     ASSERT_TRUE(gone.waitForFinished(5000));
     const QByteArray deadPid = gone.readAllStandardOutput().trimmed();
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/') + name;
+    const QString base =
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/') + name;
     QFile lock(base + QStringLiteral(".lock"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write(deadPid + "\ntavrin\n" + QSysInfo::machineHostName().toUtf8() + "\n");

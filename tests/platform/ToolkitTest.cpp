@@ -1,15 +1,15 @@
 // The toolkit: errors, twips, control arrays, mouse and key events, signals.
-#include "toolkit/ControlArray.h"
-#include "toolkit/EndSignals.h"
 #include "ErrorOf.h"
 #include "Geometry.h"
+#include "Keys.h"
+#include "Wait.h"
+#include "toolkit/ControlArray.h"
+#include "toolkit/EndSignals.h"
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/TextBox.h"
 #include "toolkit/TkError.h"
-#include "Keys.h"
-#include "Wait.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -36,7 +36,11 @@ struct Host {
 TEST(Errors, EachStepWithErrorsIgnoredIsSkippedAloneAndTheRestStillRunInOrder)
 {
     QStringList ran;
-    EXPECT_FALSE(ignoreErrors([&] { ran << "1"; }, [&] { ran << "2"; throw TkError(kInvalidPropertyValue); },
+    EXPECT_FALSE(ignoreErrors([&] { ran << "1"; },
+                              [&] {
+                                  ran << "2";
+                                  throw TkError(kInvalidPropertyValue);
+                              },
                               [&] { ran << "3"; }));
     EXPECT_EQ(ran, (QStringList{"1", "2", "3"}));
     EXPECT_TRUE(ignoreErrors([&] { ran << "4"; }, [&] { ran << "5"; }));
@@ -105,7 +109,9 @@ TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
     PictureBox box(&form);
     box.Move(300, 300, 1500, 1500);
     QStringList seen;
-    box.events.MouseDown = [&](int16_t b, int16_t, float x, float y) { seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y); };
+    box.events.MouseDown = [&](int16_t b, int16_t, float x, float y) {
+        seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y);
+    };
     box.events.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
     box.events.Click = [&] { seen << "click"; };
     box.events.DblClick = [&] { seen << "dblclick"; };
@@ -169,14 +175,16 @@ TEST(HeldKeys, ARepeatReachesOnlyTheWindowTheKeyWentDownIn)
     inSecond.SetFocus();
     // A step: the window (1 or 2), d (down), u (up), r or q (a press or a
     // release marked as a repeat), then the time in ms.
-    const struct { const char *steps, *heard; } rows[] = {
+    const struct {
+        const char *steps, *heard;
+    } rows[] = {
         {"1d0 1r30 1r60 1u90", "1:27 1:27 1:27 "},
         {"1d0 2r30 2r60", "1:27 "},
         {"1d0 2u30 2d30 2u60 2d60", "1:27 "}, // repeats Qt could not mark, the keyboard having moved
         {"1d0 1u30 2d500", "1:27 2:27 "},
         {"1d0 2d30 2r60 1r90", "1:27 2:27 2:27 "},
         {"1d0 1u30 1d35", "1:27 1:27 "},
-        {"1d0 2u30 2d30 2q60 2r60", "1:27 "}, // marked ones after an unmarked pair
+        {"1d0 2u30 2d30 2q60 2r60", "1:27 "},   // marked ones after an unmarked pair
         {"1d0 1u30 2q500 2r500", "1:27 2:27 "}, // up and down again too fast for Qt: a new press
     };
     quint64 base = 0;

@@ -2,7 +2,6 @@
 #include "win32/NotifyIcon.h"
 #include "win32/Win32.h"
 
-
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -7,5 +7,10 @@
 
 inline std::string geometry(const tk::Control &c)
 {
-    return QStringLiteral("%1 %2 %3 %4").arg(c.Left()).arg(c.Top()).arg(c.Width()).arg(c.Height()).toStdString();
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(c.Left())
+        .arg(c.Top())
+        .arg(c.Width())
+        .arg(c.Height())
+        .toStdString();
 }

@@ -6,8 +6,7 @@
 #include <QDeadlineTimer>
 #include <QTest>
 
-template <class Cond>
-bool waitFor(Cond cond, int boundMs = 5000)
+template <class Cond> bool waitFor(Cond cond, int boundMs = 5000)
 {
     QDeadlineTimer deadline(boundMs);
     while (!cond()) {

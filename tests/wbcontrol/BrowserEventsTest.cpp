@@ -18,14 +18,21 @@ protected:
         w().Move(0, 0, 6000, 5000);
         open(2);
         auto &e = w().events;
-        const auto text = [](const QVariant &v) { return v.typeId() == QMetaType::QString ? v.toString() : "<not text>"; };
+        const auto text = [](const QVariant &v) {
+            return v.typeId() == QMetaType::QString ? v.toString() : "<not text>";
+        };
         const auto note = [this](const QString &name, int16_t i, const QString &rest) {
             heard << QStringLiteral("%1 %2 %3").arg(name).arg(i).arg(rest);
         };
         e.URLChang = [=, this](int16_t &i, QString &url) { note("URLChang", i, url); };
-        e.ProgressChange = [=, this](int16_t &i, int32_t p, int32_t max) { note("ProgressChange", i, QStringLiteral("%1 %2").arg(p).arg(max)); };
+        e.ProgressChange = [=, this](int16_t &i, int32_t p, int32_t max) {
+            note("ProgressChange", i, QStringLiteral("%1 %2").arg(p).arg(max));
+        };
         // Raised before the selected tab's browser is resized.
-        e.DownloadComplete = [=, this](int16_t &i) { note("DownloadComplete", i, "browser " + QString::fromStdString(geometry(w().WB(w().CurrentTab)))); };
+        e.DownloadComplete = [=, this](int16_t &i) {
+            note("DownloadComplete", i,
+                 "browser " + QString::fromStdString(geometry(w().WB(w().CurrentTab))));
+        };
         e.PropertyChange = [=, this](int16_t &i, const QString &p) { note("PropertyChange", i, p); };
         e.DownloadBegin = [=, this](int16_t &i, QVariant &url) { note("DownloadBegin", i, text(url)); };
         e.NavigateComplete2 = [=, this](int16_t &i, WebBrowser *pDisp, QVariant &url) {

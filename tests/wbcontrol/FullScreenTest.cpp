@@ -25,7 +25,10 @@ protected:
         const tk::BrowserControl &b = w().WB(i);
         const bool inTab = b.peer()->parentWidget() == w().WBCnt(i).clientWidget();
         return QStringLiteral("%1 %2 %3 %4 %5")
-            .arg(b.Left()).arg(b.Top()).arg(b.Width()).arg(b.Height())
+            .arg(b.Left())
+            .arg(b.Top())
+            .arg(b.Width())
+            .arg(b.Height())
             .arg(inTab ? "in tab" : "elsewhere")
             .toStdString();
     }
@@ -88,14 +91,18 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
         const char *after;
     };
     const Way ways[] = {
-        {"Escape", 2, [&](QWidget *full) {
+        {"Escape", 2,
+         [&](QWidget *full) {
              QApplication::setActiveWindow(full);
              w().WB(2).SetFocus();
-             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : full, Qt::Key_Escape);
-         }, "open 1 2 | closed  | tab 2"},
+             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : full,
+                             Qt::Key_Escape);
+         },
+         "open 1 2 | closed  | tab 2"},
         {"selecting", 2, [&](QWidget *) { w().MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0); },
          "open 1 2 | closed  | tab 1"},
-        {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); }, "open 2 | closed 1 | tab 2"},
+        {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); },
+         "open 2 | closed 1 | tab 2"},
         {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"},
     };
     const std::string place = placeOf(2);

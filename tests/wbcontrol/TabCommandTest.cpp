@@ -31,11 +31,21 @@ using TabDrop = Tabs;
 TEST(AddressRule, OnlyTheAcceptedBeginningsGiveOne)
 {
     const std::pair<const char *, int16_t> cases[] = {
-        {"http://example.test/", 1},  {"HTTP://example.test/", 0}, {"Http://x", 0},
-        {"About:Blank", 1},           {"ABOUT:BLANK", 1},          {"about:config", 0},
-        {"FILE:///C:/page.html", 1},  {"file://host/x", 1},        {"https://example.test/", 0},
-        {"www.example.test", 0},      {"word", 0},                 {"", 0},
-        {"http:/", 0},                {"http://", 1},              {" http://x", 0},
+        {"http://example.test/", 1},
+        {"HTTP://example.test/", 0},
+        {"Http://x", 0},
+        {"About:Blank", 1},
+        {"ABOUT:BLANK", 1},
+        {"about:config", 0},
+        {"FILE:///C:/page.html", 1},
+        {"file://host/x", 1},
+        {"https://example.test/", 0},
+        {"www.example.test", 0},
+        {"word", 0},
+        {"", 0},
+        {"http:/", 0},
+        {"http://", 1},
+        {" http://x", 0},
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(WBControl::chkurl(QString::fromUtf8(text)), expected) << text;
@@ -97,10 +107,11 @@ TEST_F(TabDrop, TextOnAnyPieceOfATabNavigatesThatTabAndSelectsIt)
     for (int piece = 0; piece < 6; ++piece) {
         SCOPED_TRACE(piece);
         SetUp();
-        const Control *pieces[] = {&w().MTab(1), &w().TIcon(1), &w().Tstr(1),
+        const Control *pieces[] = {&w().MTab(1),   &w().TIcon(1),    &w().Tstr(1),
                                    &w().bgLeft(1), &w().bgCenter(1), &w().bgRight(1)};
         EXPECT_EQ(dropText(*pieces[piece], QStringLiteral("http://dropped.test/")),
-                  std::pair(Qt::CopyAction, Qt::CopyAction)) << "the pointer shows a copy";
+                  std::pair(Qt::CopyAction, Qt::CopyAction))
+            << "the pointer shows a copy";
         EXPECT_EQ(browser(1).navigations.last(), QStringLiteral("http://dropped.test/"));
         EXPECT_EQ(browser(2).navigations.size(), 1) << "the selected tab keeps its page";
         expectOnlySelected(1);

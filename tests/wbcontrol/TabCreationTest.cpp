@@ -54,7 +54,9 @@ TEST_F(Creation, ClosedTabsAreReusedOldestFirstWithoutLoadingAnything)
 TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutAndANewTabShowsNoOldTitle)
 {
     // Steps (o: open, cN: close tab N with its button, sN: select tab N), then the strip and tabs.
-    const struct { const char *steps, *strip, *tabs; } rows[] = {
+    const struct {
+        const char *steps, *strip, *tabs;
+    } rows[] = {
         {"o", "0 2700", "open 1 | closed  | tab 1"},
         {"o o o o o c5 o", "0 2000 4000 6000 8000 10000", "open 1 2 3 4 5 | closed  | tab 5"},
         {"o o o c3 c2 c1 o", "0 2700", "open 3 | closed 2 1 | tab 3"},

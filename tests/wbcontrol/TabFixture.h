@@ -1,9 +1,9 @@
 #pragma once
 // A WBControl on the fake browser, with the host's view of its strip as text.
 
-#include "browser/fake/FakeBrowser.h"
 #include "Geometry.h"
 #include "WBControl.h"
+#include "browser/fake/FakeBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +61,8 @@ protected:
     // The host's view in one line: "open 1 3 | closed 2 | tab 3".
     std::string tabs()
     {
-        return "open " + items(w().List1) + " | closed " + items(w().List2) + " | tab "
-               + std::to_string(w().CurrentTab);
+        return "open " + items(w().List1) + " | closed " + items(w().List2) + " | tab " +
+               std::to_string(w().CurrentTab);
     }
 
     // Which of the three looks a tab wears: 0 selected, 1 normal, 2 hover.
@@ -72,9 +72,9 @@ protected:
                                                        &w().TLeft1, &w().TCenter1, &w().TRight1,
                                                        &w().TLeft2, &w().TCenter2, &w().TRight2};
         for (size_t state = 0; state < 3; ++state)
-            if (w().bgLeft(i).picture() == sources[3 * state]->picture()
-                && w().bgCenter(i).picture() == sources[3 * state + 1]->picture()
-                && w().bgRight(i).picture() == sources[3 * state + 2]->picture())
+            if (w().bgLeft(i).picture() == sources[3 * state]->picture() &&
+                w().bgCenter(i).picture() == sources[3 * state + 1]->picture() &&
+                w().bgRight(i).picture() == sources[3 * state + 2]->picture())
                 return int(state);
         return -1;
     }

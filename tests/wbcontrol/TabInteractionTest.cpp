@@ -16,7 +16,13 @@ namespace {
 class Strip : public TabFixture {
 protected:
     void SetUp() override { fourTabs(); }
-    void fourTabs() { make(); w().Move(0, 0, 6000, 5000); open(3); selections = 0; }
+    void fourTabs()
+    {
+        make();
+        w().Move(0, 0, 6000, 5000);
+        open(3);
+        selections = 0;
+    }
     void TearDown() override { ReleaseCapture(); }
     // Real pointer input through the window, so that capture is honoured.
     QWindow *show()
@@ -129,11 +135,16 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
 TEST_F(Closing, AClosedTabIsKeptForReuseAndTheRightmostOrItsNeighbourIsSelected)
 {
     // Selected, closed, then the tabs, SelectTabs raised (closing the rightmost selects twice).
-    const struct { int16_t selected, closed; const char *after; int selections; } rows[] = {
-        {1, 1, "open 2 3 | closed 1 | tab 3", 2}, {3, 1, "open 2 3 | closed 1 | tab 3", 1},
-        {3, 3, "open 1 2 | closed 3 | tab 2", 2}};
+    const struct {
+        int16_t selected, closed;
+        const char *after;
+        int selections;
+    } rows[] = {{1, 1, "open 2 3 | closed 1 | tab 3", 2},
+                {3, 1, "open 2 3 | closed 1 | tab 3", 1},
+                {3, 3, "open 1 2 | closed 3 | tab 2", 2}};
     for (const auto &r : rows) {
-        SCOPED_TRACE(testing::Message() << "tab " << r.closed << " closed with " << r.selected << " selected");
+        SCOPED_TRACE(testing::Message()
+                     << "tab " << r.closed << " closed with " << r.selected << " selected");
         fourTabs();
         if (r.selected != 3)
             w().MTab(r.selected).events.MouseDown(kLeftButton, 0, 0, 0);

@@ -90,8 +90,8 @@ TEST_F(TabKeys, PageKeysReachTheSelectedPageOnlyAndEscapeOnlyWhileItLoads)
 TEST(ZoomSteps, FollowTheLevelsAndStopAtTheirEnds)
 {
     const std::tuple<double, int, double> rows[] = {
-        {1.0, +1, 1.1},   {1.0, -1, 0.9},    {1.1, +1, 1.25},  {0.9, -1, 0.8}, {5.0, +1, 5.0},  {0.25, -1, 0.25},
-        {1.05, +1, 1.1},  {1.05, -1, 1.0},   {7.0, +1, 7.0},   {0.1, -1, 0.1}, {7.0, -1, 5.0},  {0.1, +1, 0.25},
+        {1.0, +1, 1.1},  {1.0, -1, 0.9},  {1.1, +1, 1.25}, {0.9, -1, 0.8}, {5.0, +1, 5.0}, {0.25, -1, 0.25},
+        {1.05, +1, 1.1}, {1.05, -1, 1.0}, {7.0, +1, 7.0},  {0.1, -1, 0.1}, {7.0, -1, 5.0}, {0.1, +1, 0.25},
     };
     for (const auto &[from, direction, to] : rows)
         EXPECT_DOUBLE_EQ(wbcontrol::nextZoom(from, direction), to) << from << " " << direction;

@@ -23,15 +23,19 @@ TEST(TabPieces, FollowTheTabWidthWithFixedEnds)
 {
     // The design's icon (240 × 240) and close button (225 × 210), a caption measured at 360 × 180.
     const std::pair<float, const char *> rows[] = {
-        {2700, "0 0 120 420 | 120 0 2460 420 | 2580 0 120 420 | 60 90 240 240 | 320 120 360 180 | 2415 105 225 210"},
-        {1000, "0 0 120 420 | 120 0 760 420 | 880 0 120 420 | 60 90 240 240 | 320 120 360 180 | 715 105 225 210"},
-        {1333, "0 0 120 420 | 120 0 1093 420 | 1213 0 120 420 | 60 90 240 240 | 320 120 360 180 | 1048 105 225 210"},
+        {2700, "0 0 120 420 | 120 0 2460 420 | 2580 0 120 420 | 60 90 240 240 | 320 120 360 180 | 2415 105 "
+               "225 210"},
+        {1000,
+         "0 0 120 420 | 120 0 760 420 | 880 0 120 420 | 60 90 240 240 | 320 120 360 180 | 715 105 225 210"},
+        {1333, "0 0 120 420 | 120 0 1093 420 | 1213 0 120 420 | 60 90 240 240 | 320 120 360 180 | 1048 105 "
+               "225 210"},
     };
     for (const auto &[width, row] : rows) {
         const SkinPieces skin = skinPieces(width);
-        EXPECT_EQ(rowOf(skin.left) + " | " + rowOf(skin.center) + " | " + rowOf(skin.right) + " | "
-                      + rowOf(iconRect(kTabHeight, {240, 240})) + " | " + rowOf(captionRect(kTabHeight, {360, 180}))
-                      + " | " + rowOf(closeButtonRect({width, kTabHeight}, {225, 210})),
+        EXPECT_EQ(rowOf(skin.left) + " | " + rowOf(skin.center) + " | " + rowOf(skin.right) + " | " +
+                      rowOf(iconRect(kTabHeight, {240, 240})) + " | " +
+                      rowOf(captionRect(kTabHeight, {360, 180})) + " | " +
+                      rowOf(closeButtonRect({width, kTabHeight}, {225, 210})),
                   row);
     }
 }
@@ -61,8 +65,8 @@ TEST(TabPage, FillsTheControlBelowTheStripWithTheBrowserOverhangingIt)
     };
     for (const auto &[control, row] : rows) {
         const Rect page = pageRect(control);
-        EXPECT_EQ(rowOf(page) + " | " + rowOf(browserRect({page.width, page.height})) + " | "
-                      + rowOf(loadedBrowserRect({page.width, page.height})),
+        EXPECT_EQ(rowOf(page) + " | " + rowOf(browserRect({page.width, page.height})) + " | " +
+                      rowOf(loadedBrowserRect({page.width, page.height})),
                   row);
     }
 }
@@ -84,7 +88,7 @@ std::string rowOf(const std::optional<TabClosing> &c)
     QStringList steps;
     for (const CloseStep &step : c->steps) {
         using K = CloseStep::Kind;
-        steps << (step.kind == K::Unlist         ? QStringLiteral("unlist %1 at %2").arg(step.tab).arg(step.item)
+        steps << (step.kind == K::Unlist ? QStringLiteral("unlist %1 at %2").arg(step.tab).arg(step.item)
                   : step.kind == K::KeepForReuse ? QStringLiteral("keep %1").arg(step.tab)
                   : step.kind == K::Select       ? QStringLiteral("select %1").arg(step.tab)
                                                  : QStringLiteral("gap"));
@@ -104,15 +108,26 @@ TEST(TabClose, SelectsTheRightmostTabLeftAndKeepsTheClosedOneForReuse)
              Row{{1, 2, 3}, {}, 1, "keep 1 | unlist 1 at 0 | gap | select 3 => List1 2 3 | List2 1"},
              Row{{3, 5, 7}, {2}, 5, "keep 5 | unlist 5 at 1 | gap | select 7 => List1 3 7 | List2 2 5"},
              // The rightmost: its neighbour is selected before List2 has it, and again at the end.
-             Row{{1, 2, 3}, {}, 3, "unlist 3 at 2 | select 2 | keep 3 | gap | select 2 => List1 1 2 | List2 3"},
-             Row{{4, 1}, {2, 3}, 1, "unlist 1 at 1 | select 4 | keep 1 | gap | select 4 => List1 4 | List2 2 3 1"},
+             Row{{1, 2, 3},
+                 {},
+                 3,
+                 "unlist 3 at 2 | select 2 | keep 3 | gap | select 2 => List1 1 2 | List2 3"},
+             Row{{4, 1},
+                 {2, 3},
+                 1,
+                 "unlist 1 at 1 | select 4 | keep 1 | gap | select 4 => List1 4 | List2 2 3 1"},
              // The only one: tab 0 is selected and no gap is left to close.
              Row{{1}, {}, 1, "unlist 1 at 0 | select 0 | keep 1 => List1  | List2 1"},
              Row{{6}, {1, 2}, 6, "unlist 6 at 0 | select 0 | keep 6 => List1  | List2 1 2 6"},
              // Tab 0 and tabs not open close nothing.
-             Row{{1, 3}, {2}, 0, "nothing"}, Row{{1, 3}, {2}, 2, "nothing"}, Row{{1}, {}, 0, "nothing"},
-             Row{{1}, {}, 3, "nothing"}, Row{{}, {}, 0, "nothing"}, Row{{}, {2}, 2, "nothing"},
-             Row{{1, 3}, {2}, -1, "nothing"}, Row{{1, 3}, {2}, -100, "nothing"},
+             Row{{1, 3}, {2}, 0, "nothing"},
+             Row{{1, 3}, {2}, 2, "nothing"},
+             Row{{1}, {}, 0, "nothing"},
+             Row{{1}, {}, 3, "nothing"},
+             Row{{}, {}, 0, "nothing"},
+             Row{{}, {2}, 2, "nothing"},
+             Row{{1, 3}, {2}, -1, "nothing"},
+             Row{{1, 3}, {2}, -100, "nothing"},
          })
         EXPECT_EQ(rowOf(closeTab(c.open, c.closed, c.index)), c.row)
             << "closing " << c.index << " with List1 " << join(c.open).toStdString() << " | List2 "

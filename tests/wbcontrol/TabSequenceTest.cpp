@@ -48,7 +48,8 @@ protected:
             w().Tcbt(anyLoaded()).events.MouseUp(kLeftButton, 0, float(pick(226)), float(pick(211)));
         } else if (op < 80) {
             const int16_t button = int16_t(1 << pick(3));
-            (pick(2) ? w().TIcon(anyOpen).events.MouseDown : w().bgCenter(anyOpen).events.MouseMove)(button, 0, 10, 10);
+            (pick(2) ? w().TIcon(anyOpen).events.MouseDown
+                     : w().bgCenter(anyOpen).events.MouseMove)(button, 0, 10, 10);
         } else if (op < 88) {
             browser(anyLoaded()).fireTitleChange(QStringLiteral("Page title number %1").left(pick(24)));
         } else {

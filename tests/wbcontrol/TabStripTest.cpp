@@ -28,7 +28,11 @@ TEST_F(Layout, TabZeroStartsSelectedOnTheStartPageAt60UntilTheHostSizesIt)
 // Width, tabs opened, then the strip and the last tab's centre, right skin and close button.
 TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
 {
-    const struct { float width; int opened; const char *strip, *centre, *right, *close; } rows[] = {
+    const struct {
+        float width;
+        int opened;
+        const char *strip, *centre, *right, *close;
+    } rows[] = {
         {8000, 0, "0", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"},
         {6000, 3, "0 1500 3000 4500", "120 0 1260 420", "1380 0 120 420", "1215 105 225 210"},
         {5001, 1, "0 2500", "120 0 2260 420", "2380 0 120 420", "2215 105 225 210"},
@@ -42,9 +46,11 @@ TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
         const int16_t last = r.opened ? open(r.opened) : 0;
         w().TabResize();
         EXPECT_EQ(strip(), r.strip);
-        EXPECT_EQ(geometry(w().bgLeft(last)) + " | " + geometry(w().bgCenter(last)) + " | " + geometry(w().bgRight(last))
-                      + " | " + geometry(w().TIcon(last)) + " | " + geometry(w().Tcbt(last)),
-                  std::string("0 0 120 420 | ") + r.centre + " | " + r.right + " | 60 90 240 240 | " + r.close);
+        EXPECT_EQ(geometry(w().bgLeft(last)) + " | " + geometry(w().bgCenter(last)) + " | " +
+                      geometry(w().bgRight(last)) + " | " + geometry(w().TIcon(last)) + " | " +
+                      geometry(w().Tcbt(last)),
+                  std::string("0 0 120 420 | ") + r.centre + " | " + r.right + " | 60 90 240 240 | " +
+                      r.close);
     }
 }
 
@@ -91,12 +97,20 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
     browser(0).fireTitleChange(kTwenty);
     EXPECT_EQ(geometry(w().Tstr(0)), "320 120 1800 180") << "2100 twips of room";
     // The width shown is measured in the font it is shown in; the full title is kept.
-    const struct { float width; const char *caption; float shown; } rows[] = {
-        {2000, "abcdefghij...", 1170}, {1500, "abcdefg...", 900}, {1000, "a...", 360}, {8000, "abcdefghijklmnopqrst", 1800}};
+    const struct {
+        float width;
+        const char *caption;
+        float shown;
+    } rows[] = {{2000, "abcdefghij...", 1170},
+                {1500, "abcdefg...", 900},
+                {1000, "a...", 360},
+                {8000, "abcdefghijklmnopqrst", 1800}};
     for (const auto &r : rows) {
         w().setWidth(r.width);
-        EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " + w().MTab(0).Tag(),
-                  QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty)) << r.width;
+        EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " +
+                      w().MTab(0).Tag(),
+                  QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty))
+            << r.width;
     }
 }
 

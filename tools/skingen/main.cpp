@@ -97,12 +97,10 @@ struct Radii {
 double roundRectDistance(QPointF p, const QRectF &r, const Radii &rad)
 {
     const QPointF c = r.center();
-    const double rr = p.x() < c.x() ? (p.y() < c.y() ? rad.tl : rad.bl)
-                                    : (p.y() < c.y() ? rad.tr : rad.br);
+    const double rr = p.x() < c.x() ? (p.y() < c.y() ? rad.tl : rad.bl) : (p.y() < c.y() ? rad.tr : rad.br);
     const double qx = std::abs(p.x() - c.x()) - (r.width() / 2 - rr);
     const double qy = std::abs(p.y() - c.y()) - (r.height() / 2 - rr);
-    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0)
-        - rr;
+    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - rr;
 }
 
 // Edge: the 1-px outline; Inner: the ring just inside it; Body: the rest.
@@ -136,8 +134,7 @@ QImage drawShape(QSize size, const QRectF &shape, const Radii &radii, const Shap
             }
             img.setPixel(x, y,
                          qRgba(int(std::lround(r / kSamples)), int(std::lround(g / kSamples)),
-                               int(std::lround(b / kSamples)),
-                               int(std::lround(a * 255 / kSamples))));
+                               int(std::lround(b / kSamples)), int(std::lround(a * 255 / kSamples))));
         }
     }
     return img;
@@ -197,8 +194,8 @@ QImage drawFrame(int w, int h)
                          if (ring == Ring::Edge)
                              return kFrameBorder;
                          // light catches the top edge and the left side
-                         if (ring == Ring::Inner
-                             && (at.y() < kFrameCorner + 1 || (at.x() < w / 2.0 && at.y() < h - 2)))
+                         if (ring == Ring::Inner &&
+                             (at.y() < kFrameCorner + 1 || (at.x() < w / 2.0 && at.y() < h - 2)))
                              return kFrameHighlight;
                          return fill(x, y);
                      });
@@ -264,15 +261,14 @@ QImage drawCaptionButton(int w, int state, bool danger, void (*glyph)(QImage &, 
     QRgb glyphColour = kGlyph;
     if (state > 0) {
         const ButtonLook &look = kLooks[danger][state - 1];
-        const QImage body = drawShape(
-            img.size(), QRectF(0, -4, w, kButtonHeight + 4), {0, 0, 3, 3},
-            [&](int, int y, Ring ring, QPointF) {
-                if (ring == Ring::Edge)
-                    return look.border;
-                if (ring == Ring::Inner && look.inner)
-                    return look.inner;
-                return vgrad(look.top, look.bottom, y, 1, kButtonHeight - 2);
-            });
+        const QImage body = drawShape(img.size(), QRectF(0, -4, w, kButtonHeight + 4), {0, 0, 3, 3},
+                                      [&](int, int y, Ring ring, QPointF) {
+                                          if (ring == Ring::Edge)
+                                              return look.border;
+                                          if (ring == Ring::Inner && look.inner)
+                                              return look.inner;
+                                          return vgrad(look.top, look.bottom, y, 1, kButtonHeight - 2);
+                                      });
         img = over(img, body);
         fillRect(img, 0, 0, w, 1, kFrameBorder); // the frame's top line runs on
         glyphColour = look.glyph;
@@ -341,8 +337,7 @@ QImage drawGlobe(int size)
 // A sheet of paper with a folded corner and a few lines of text.
 QImage drawPageIcon()
 {
-    constexpr QRgb kOutline = qRgb(96, 126, 166), kFold = qRgb(212, 228, 248),
-                   kText = qRgb(126, 166, 218);
+    constexpr QRgb kOutline = qRgb(96, 126, 166), kFold = qRgb(212, 228, 248), kText = qRgb(126, 166, 218);
     QImage img = blank(16, 16);
     for (int y = 0; y < 16; ++y) {
         for (int x = 2; x <= 13; ++x) {
@@ -369,8 +364,14 @@ QByteArray icoFile(const std::vector<QImage> &images)
 {
     QByteArray ico;
     auto u8 = [](QByteArray &b, int v) { b.append(char(v & 0xff)); };
-    auto u16 = [&](QByteArray &b, int v) { u8(b, v); u8(b, v >> 8); };
-    auto u32 = [&](QByteArray &b, quint32 v) { u16(b, int(v & 0xffff)); u16(b, int(v >> 16)); };
+    auto u16 = [&](QByteArray &b, int v) {
+        u8(b, v);
+        u8(b, v >> 8);
+    };
+    auto u32 = [&](QByteArray &b, quint32 v) {
+        u16(b, int(v & 0xffff));
+        u16(b, int(v >> 16));
+    };
 
     std::vector<QByteArray> entries;
     for (const QImage &src : images) {
@@ -499,15 +500,14 @@ struct TabLook {
 void drawTab(Output &out, const TabLook &look, int index)
 {
     const int w = 24, h = 28;
-    const QImage body = drawShape(
-        QSize(w, h), QRectF(0, look.top, w, h - look.top + 3), {4, 4, 0, 0},
-        [&](int, int y, Ring ring, QPointF at) {
-            if (ring == Ring::Edge)
-                return look.border;
-            if (ring == Ring::Inner && (at.x() < w / 2.0 || at.y() < look.top + 5))
-                return look.inner;
-            return vgrad(look.fillTop, look.fillBottom, y, look.top + 1, h - 1);
-        });
+    const QImage body = drawShape(QSize(w, h), QRectF(0, look.top, w, h - look.top + 3), {4, 4, 0, 0},
+                                  [&](int, int y, Ring ring, QPointF at) {
+                                      if (ring == Ring::Edge)
+                                          return look.border;
+                                      if (ring == Ring::Inner && (at.x() < w / 2.0 || at.y() < look.top + 5))
+                                          return look.inner;
+                                      return vgrad(look.fillTop, look.fillBottom, y, look.top + 1, h - 1);
+                                  });
     QImage img = over(blank(w, h, kBackground), body);
     if (!look.open)
         fillRect(img, 0, h - 1, w, 1, kPageLine);
@@ -527,10 +527,9 @@ QImage drawTabClose(int state)
         const QRgb border = pressed ? qRgb(150, 36, 30) : qRgb(140, 175, 215);
         const QRgb top = pressed ? qRgb(222, 84, 72) : kWhite;
         const QRgb bottom = pressed ? qRgb(184, 40, 34) : qRgb(220, 236, 252);
-        img = drawShape(img.size(), QRectF(1, 1, 13, 12), {3, 3, 3, 3},
-                        [&](int, int y, Ring ring, QPointF) {
-                            return ring == Ring::Edge ? border : vgrad(top, bottom, y, 2, 11);
-                        });
+        img = drawShape(img.size(), QRectF(1, 1, 13, 12), {3, 3, 3, 3}, [&](int, int y, Ring ring, QPointF) {
+            return ring == Ring::Edge ? border : vgrad(top, bottom, y, 2, 11);
+        });
         glyph = pressed ? kWhite : qRgb(48, 78, 120);
     }
     glyphCross(img, 4, 4, 7, glyph);
@@ -540,10 +539,10 @@ QImage drawTabClose(int state)
 void tabFamily(Output &out)
 {
     drawTab(out, {0, kPageLine, kWhite, kWhite, qRgb(244, 250, 255), true}, 0);
-    drawTab(out, {2, qRgb(150, 185, 225), qRgb(228, 240, 253), qRgb(212, 231, 250),
-                  qRgb(194, 220, 247), false}, 1);
-    drawTab(out, {2, qRgb(120, 165, 218), kWhite, qRgb(242, 249, 255), qRgb(214, 234, 253),
-                  false}, 2);
+    drawTab(out,
+            {2, qRgb(150, 185, 225), qRgb(228, 240, 253), qRgb(212, 231, 250), qRgb(194, 220, 247), false},
+            1);
+    drawTab(out, {2, qRgb(120, 165, 218), kWhite, qRgb(242, 249, 255), qRgb(214, 234, 253), false}, 2);
     out.save(drawTabClose(0), "tc0.png");
     out.save(drawTabClose(1), "tc1.png");
     out.save(drawTabClose(2), "tc2.png");
@@ -575,8 +574,7 @@ struct Checker {
     {
         const QImage img(dir.filePath(QString::fromLatin1(name)));
         const bool ok = !img.isNull() && img.width() == w && img.height() == h;
-        std::printf("%-22s %3dx%-3d %s\n", name, img.width(), img.height(),
-                    ok ? "ok" : "WRONG SIZE");
+        std::printf("%-22s %3dx%-3d %s\n", name, img.width(), img.height(), ok ? "ok" : "WRONG SIZE");
         failures += !ok;
         return img.convertToFormat(QImage::Format_ARGB32);
     }
@@ -663,18 +661,16 @@ int check(const QString &path)
     c.expect(uniformRows(ml), "middle left: all rows identical");
     c.expect(uniformRows(mr), "middle right: all rows identical");
     c.expect(sameColumn(tl, 17, tm, 0) && sameColumn(tr, 0, tm, 0), "top corners meet top middle");
-    c.expect(sameColumn(bl, 17, bm, 0) && sameColumn(br, 0, bm, 0),
-             "bottom corners meet bottom middle");
+    c.expect(sameColumn(bl, 17, bm, 0) && sameColumn(br, 0, bm, 0), "bottom corners meet bottom middle");
     c.expect(sameRow(tl, 17, 0, ml, 0, 0, 9) && sameRow(bl, 0, 0, ml, 0, 0, 9),
              "left corners meet middle left");
     c.expect(sameRow(tr, 17, 7, mr, 0, 0, 8) && sameRow(br, 0, 7, mr, 0, 0, 8),
              "right corners meet middle right");
     c.expect(sameColumn(min0, 0, tm, 0, 0, 18), "normal caption button matches the caption");
     for (int i = 0; i < 3; ++i) {
-        const bool ok = uniformColumns(tabs[i][1]) && sameColumn(tabs[i][0], 7, tabs[i][1], 0)
-            && sameColumn(tabs[i][2], 0, tabs[i][1], 0);
-        c.expect(ok, QByteArray("tab " + QByteArray::number(i) + ": centre uniform, edges meet")
-                         .constData());
+        const bool ok = uniformColumns(tabs[i][1]) && sameColumn(tabs[i][0], 7, tabs[i][1], 0) &&
+                        sameColumn(tabs[i][2], 0, tabs[i][1], 0);
+        c.expect(ok, QByteArray("tab " + QByteArray::number(i) + ": centre uniform, edges meet").constData());
     }
 
     QImageReader reader(c.dir.filePath(QStringLiteral("b.ico")));
@@ -689,8 +685,7 @@ int check(const QString &path)
     }
     c.expect(sizes.contains(16016) && sizes.contains(32032), "b.ico holds 16x16 and 32x32");
     const QIcon icon(c.dir.filePath(QStringLiteral("b.ico")));
-    c.expect(!icon.isNull() && icon.pixmap(16, 16).size() == QSize(16, 16),
-             "QIcon reads b.ico at 16x16");
+    c.expect(!icon.isNull() && icon.pixmap(16, 16).size() == QSize(16, 16), "QIcon reads b.ico at 16x16");
     // The desktop icons draw the sizes b.ico lacks: the two must not drift apart.
     bool same = true;
     for (const QImage &img : icoImages(c.dir.filePath(QStringLiteral("b.ico"))))

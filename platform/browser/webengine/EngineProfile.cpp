@@ -40,6 +40,9 @@ EngineProfile::EngineProfile(QObject *application)
     setDownloadCanceller([this] { m_downloads->cancelAll(); });
 }
 
-EngineProfile::~EngineProfile() { setDownloadCanceller(nullptr); }
+EngineProfile::~EngineProfile()
+{
+    setDownloadCanceller(nullptr);
+}
 
 } // namespace tk

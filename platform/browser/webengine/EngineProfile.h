@@ -26,8 +26,8 @@ public:
 private:
     explicit EngineProfile(QObject *application);
 
-    QWebEngineProfile *m_profile;    // a child of this
-    ProfileDownloads *m_downloads;   // likewise
+    QWebEngineProfile *m_profile;  // a child of this
+    ProfileDownloads *m_downloads; // likewise
 };
 
 } // namespace tk

@@ -32,8 +32,7 @@ void removeWritten(const QString &folder, const QString &temp)
 
 } // namespace
 
-ProfileDownloads::ProfileDownloads(QWebEngineProfile *profile, QObject *parent)
-    : QObject(parent)
+ProfileDownloads::ProfileDownloads(QWebEngineProfile *profile, QObject *parent) : QObject(parent)
 {
     // Direct: the request must be accepted inside the signal, or it is gone.
     connect(profile, &QWebEngineProfile::downloadRequested, this,

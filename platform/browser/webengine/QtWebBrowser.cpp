@@ -180,17 +180,18 @@ BrowserPage &QtWebBrowser::createPage()
                          onRendererGone(crashed);
                      });
 
-    QObject::connect(p, &QWebEnginePage::fullScreenRequested, ctx, [this](QWebEngineFullScreenRequest request) {
-        const bool on = request.toggleOn();
-        bool accept = false;
-        raiseDroppingErrors(events.FullScreenRequested, on, accept);
-        // A request left unanswered never settles the page's promise and the
-        // page never asks again: refusing is accepting, then leaving at once.
-        request.accept();
-        if (on && !accept)
-            QMetaObject::invokeMethod(
-                m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
-    });
+    QObject::connect(p, &QWebEnginePage::fullScreenRequested, ctx,
+                     [this](QWebEngineFullScreenRequest request) {
+                         const bool on = request.toggleOn();
+                         bool accept = false;
+                         raiseDroppingErrors(events.FullScreenRequested, on, accept);
+                         // A request left unanswered never settles the page's promise and the
+                         // page never asks again: refusing is accepting, then leaving at once.
+                         request.accept();
+                         if (on && !accept)
+                             QMetaObject::invokeMethod(
+                                 m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
+                     });
 
     // Silent: no certificate exceptions and no permissions. Authentication
     // requests are left unanswered, which cancels them, silent or not (Qt has
@@ -513,8 +514,8 @@ void QtWebBrowser::keepKeyboardWhileRecovering()
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, keeper,
                      [this, last = QPointer<QWindow>(QGuiApplication::focusWindow())](QWindow *now) mutable {
                          QWindow *mine = m_view ? m_view->window()->windowHandle() : nullptr;
-                         if (now && now == mine && last && last != mine && last->isVisible()
-                             && QGuiApplication::mouseButtons() == Qt::NoButton) {
+                         if (now && now == mine && last && last != mine && last->isVisible() &&
+                             QGuiApplication::mouseButtons() == Qt::NoButton) {
                              last->requestActivate();
                              return;
                          }

@@ -61,7 +61,7 @@ private:
     // The page, made anew after Discard let it go; throws
     // TkError(kComponentError) once the view is gone.
     BrowserPage &livePage();
-    BrowserPage &pageToLoad(); // livePage, and a pending Discard is off
+    BrowserPage &pageToLoad();      // livePage, and a pending Discard is off
     BrowserPage *pageIfAny() const; // null while discarded; throws as livePage
     BrowserPage &createPage();
     bool onNavigationRequest(const QUrl &url, bool reported);
@@ -99,7 +99,7 @@ private:
     QUrl m_discardedUrl;          // what a discarded page showed, until the next one
     QString m_discardedTitle;
     QString m_stoppedTitle;
-    unsigned m_requests = 0;      // navigations begun: by the caller or the engine
+    unsigned m_requests = 0; // navigations begun: by the caller or the engine
     int m_suppressedDialogs = 0;
 };
 

@@ -60,7 +60,8 @@ GraphicsFacts currentGraphicsFacts()
 {
     GraphicsFacts facts;
     facts.forced = QString::fromLocal8Bit(qgetenv("TAVRIN_SCENE_GRAPH")).trimmed().toLower();
-    facts.userChose = !qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") || !qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND");
+    facts.userChose =
+        !qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") || !qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND");
     facts.softwareGl = truthy("LIBGL_ALWAYS_SOFTWARE");
     // Only looked at when nothing else decides.
     if (facts.forced.isEmpty() && !facts.userChose && !facts.softwareGl)

@@ -12,10 +12,10 @@ enum class SceneGraph { Default, Software };
 
 // What the choice depends on, read once at start-up.
 struct GraphicsFacts {
-    QString forced;           // TAVRIN_SCENE_GRAPH: "software" or "default", for tests and users
-    bool userChose = false;   // QT_QUICK_BACKEND or QSG_RHI_BACKEND set: theirs stands
-    bool softwareGl = false;  // LIBGL_ALWAYS_SOFTWARE: Mesa told to draw in software
-    bool gpuDevice = true;    // a GPU render node this user may open
+    QString forced;          // TAVRIN_SCENE_GRAPH: "software" or "default", for tests and users
+    bool userChose = false;  // QT_QUICK_BACKEND or QSG_RHI_BACKEND set: theirs stands
+    bool softwareGl = false; // LIBGL_ALWAYS_SOFTWARE: Mesa told to draw in software
+    bool gpuDevice = true;   // a GPU render node this user may open
 };
 
 SceneGraph sceneGraphFor(const GraphicsFacts &facts);
