@@ -14,6 +14,8 @@ packages=(
     # the install: checks of the desktop entry and the AppStream metainfo, the
     # Debian package's dependencies from its shared libraries, the screenshot
     desktop-file-utils appstream dpkg-dev file imagemagick
+    # the house style the code is checked against
+    clang-format
 )
 
 missing=()
