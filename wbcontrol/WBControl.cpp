@@ -1,8 +1,8 @@
 #include "WBControl.h"
 
 #include "Skin.h"
-#include "TabClosing.h"
 #include "TabLayout.h"
+#include "TabSet.h"
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
 #include "toolkit/StartupTrace.h"

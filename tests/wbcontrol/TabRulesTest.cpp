@@ -1,6 +1,6 @@
 // The tab strip's plain rules, each case one whole row.
-#include "TabClosing.h"
 #include "TabLayout.h"
+#include "TabSet.h"
 
 #include <gtest/gtest.h>
 

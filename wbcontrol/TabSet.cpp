@@ -1,4 +1,4 @@
-#include "TabClosing.h"
+#include "TabSet.h"
 
 #include <algorithm>
 
