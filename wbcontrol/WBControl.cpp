@@ -13,8 +13,6 @@
 
 #include <initializer_list>
 
-#include <limits>
-
 using namespace tk;
 
 namespace {
@@ -302,11 +300,11 @@ void WBControl::TabResize()
     const int n = List1.ListCount();
     const int16_t w = wbcontrol::tabWidth(Width(), n + 1);
     layoutTab(0, 0, w);
-    SetTabCaption(0, MTab(0).Tag());
+    SetTabCaption(0, m_tabs.title(0));
     for (int k = 0; k <= n - 1; ++k) {
         const int16_t i = indexAt(List1, k);
         layoutTab(i, k + 1, w);
-        SetTabCaption(i, MTab(i).Tag());
+        SetTabCaption(i, m_tabs.title(i));
     }
 }
 
@@ -328,7 +326,7 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
         return;
     const QString title =
         WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK") ? QStringLiteral("空白页") : Text;
-    MTab(Index).setTag(title);
+    m_tabs.setTitle(Index, title);
     // LabelTest and Tstr share one font: what is measured is what shows.
     const QString caption = wbcontrol::fitCaption(title, wbcontrol::captionRoom(MTab(Index).Width()),
                                                   [this](const QString &c) { return captionWidth(c); });
@@ -386,6 +384,7 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
                      },
                      [&] { MTab(Index).setTop(0); });
         CurrentTab = Index;
+        m_tabs.select(Index);
         updateStopKey();
         ignoreErrors([this] { UserControl_Resize(); });
         if (pageHadFocus)
@@ -443,8 +442,7 @@ void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, fl
 
 void WBControl::CloseTab(int16_t Index)
 {
-    const std::optional<wbcontrol::TabClosing> closing =
-        wbcontrol::closeTab(indicesIn(List1), indicesIn(List2), Index);
+    const std::optional<wbcontrol::TabClosing> closing = m_tabs.close(Index);
     if (!closing)
         return;
     if (m_fullScreenTab == Index)
@@ -479,6 +477,7 @@ void WBControl::CloseTab(int16_t Index)
     ignoreErrors([this] { UserControl_Resize(); });
     if (pageHadFocus)
         ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
+    checkInStep();
 }
 
 void WBControl::closeGap(const std::vector<int16_t> &open)
@@ -488,16 +487,6 @@ void WBControl::closeGap(const std::vector<int16_t> &open)
         const int16_t q = j == 0 ? 0 : open[j - 1];
         MTab(t).setLeft(MTab(q).Left() + MTab(t).Width());
     }
-}
-
-std::optional<int16_t> WBControl::nextNewIndex() const
-{
-    int largest = 0;
-    for (int k = 0; k < List1.ListCount(); ++k)
-        largest = std::max(largest, List1.List(k).toInt());
-    if (largest >= std::numeric_limits<int16_t>::max())
-        return std::nullopt;
-    return int16_t(largest + 1);
 }
 
 bool WBControl::loadTab(int16_t n)
@@ -532,8 +521,10 @@ void WBControl::placePage(int16_t n)
 
 std::optional<int16_t> WBControl::NewWindow(const QString &url)
 {
-    if (List2.ListCount() > 0) {
-        const int16_t n = indexAt(List2, 0);
+    const std::optional<wbcontrol::TabSet::Opening> opening = m_tabs.nextOpening();
+    if (opening && opening->reused) {
+        const int16_t n = opening->tab;
+        m_tabs.open(*opening);
         ignoreErrors([&] { Tcbt(n).setPicture(tc0.picture()); }, [&] { clearTitle(n); },
                      [&] { placeProvisionally(n); }, [&] { WB(n)->Navigate(url); },
                      [&] { WBCnt(n).setVisible(true); });
@@ -544,13 +535,14 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         // The strip is laid out with the tab in it, or the tab would keep the
         // place and width it had when it was closed.
         ignoreErrors([this] { UserControl_Resize(); });
+        checkInStep();
         return n;
     }
 
-    const std::optional<int16_t> next = nextNewIndex();
-    if (!next || !loadTab(*next))
+    if (!opening || !loadTab(opening->tab))
         return std::nullopt;
-    const int16_t n = *next;
+    const int16_t n = opening->tab;
+    m_tabs.open(*opening);
     PictureBox &tab = MTab(n);
     placeProvisionally(n);
     ignoreErrors(
@@ -582,6 +574,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     List1.AddItem(QString::number(n));
     // Laid out with the new tab in it, the first one opened too.
     ignoreErrors([this] { UserControl_Resize(); });
+    checkInStep();
     return n;
 }
 
@@ -589,8 +582,14 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
 // element is a copy of tab 0, and a reused one still has its last page's.
 void WBControl::clearTitle(int16_t n)
 {
-    MTab(n).setTag(QString());
     Tstr(n).setCaption(QString());
+}
+
+void WBControl::checkInStep() const
+{
+    Q_ASSERT(indicesIn(List1) == m_tabs.open());
+    Q_ASSERT(indicesIn(List2) == m_tabs.closed());
+    Q_ASSERT(CurrentTab == m_tabs.selected());
 }
 
 void WBControl::closeSelectedTab()
@@ -600,12 +599,7 @@ void WBControl::closeSelectedTab()
 
 void WBControl::selectAdjacentTab(int step)
 {
-    QList<int16_t> strip{0};
-    for (int k = 0; k < List1.ListCount(); ++k)
-        strip << indexAt(List1, k);
-    const qsizetype at = std::max<qsizetype>(0, strip.indexOf(CurrentTab));
-    const qsizetype n = strip.size();
-    MTab_MouseDown(strip.at(((at + step) % n + n) % n), kLeftButton, 0, 0, 0);
+    MTab_MouseDown(m_tabs.neighbour(step), kLeftButton, 0, 0, 0);
 }
 
 void WBControl::zoom(int direction)

@@ -6,6 +6,7 @@
 
 #include "FullScreenWindow.h"
 #include "TabLayout.h"
+#include "TabSet.h"
 #include "browser/BrowserControl.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/Image.h"
@@ -84,6 +85,10 @@ public:
         std::function<void(const QString &PropertyName)> PropertyChanged;
     } events;
 
+    // The tabs as a model: the lists and CurrentTab below are kept in step
+    // with it after every operation.
+    const wbcontrol::TabSet &tabs() const { return m_tabs; }
+
     // The address tab 0 opens at start: the page shipped beside the program.
     static QString startPage();
 
@@ -145,7 +150,6 @@ private:
     void placePage(int16_t index);
     void placeProvisionally(int16_t index);
     void clearTitle(int16_t index);
-    std::optional<int16_t> nextNewIndex() const;
     bool loadTab(int16_t index);
 
     // Browser events, each with the index of the tab whose browser fired.
@@ -165,6 +169,10 @@ private:
     void placeBrowser(int16_t index, const wbcontrol::Rect &r);
 
     void layoutTab(int16_t index, int position, int16_t width);
+    // Debug builds check that the controls show what the model holds.
+    void checkInStep() const;
+
+    wbcontrol::TabSet m_tabs;
 
     // LabelTest's measured widths, for the font they were measured in.
     QHash<QString, double> m_captionWidths;

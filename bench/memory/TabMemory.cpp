@@ -160,7 +160,7 @@ int main(int argc, char **argv)
         host.Move(0, 0, 12000, 8000);
         tabs.Move(0, 0, 12000, 8000);
         host.Show();
-        if (!waitFor([&] { return !tabs.WB(0)->Busy() && !tabs.MTab(0).Tag().isEmpty(); }, 60000))
+        if (!waitFor([&] { return !tabs.WB(0)->Busy() && !tabs.tabs().title(0).isEmpty(); }, 60000))
             return 1;
         const Sample alone = settle();
         report("tab 0 alone", alone);

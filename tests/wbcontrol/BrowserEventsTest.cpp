@@ -75,7 +75,7 @@ TEST_F(BrowserEvents, ATitleChangeAfterTheLoadBringsTheAddressFirstEvenWithoutAT
     EXPECT_EQ(log(), "URLChang 2 http://example.test/1\nTitleChange 2 Renamed\n"
                      "URLChang 2 http://example.test/1\nTitleChange 2 ");
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("Renamed")) << "an empty title leaves the caption";
-    EXPECT_EQ(w().MTab(2).Tag(), QStringLiteral("Renamed"));
+    EXPECT_EQ(w().tabs().title(2), QStringLiteral("Renamed"));
 }
 
 } // namespace

@@ -73,7 +73,7 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutAndANewTabShowsNoOldTitle)
             const auto tab = int16_t(step.mid(1).toInt());
             if (step == "o") {
                 const int16_t n = open();
-                EXPECT_EQ(w().MTab(n).Tag(), QString()) << "tab " << n;
+                EXPECT_EQ(w().tabs().title(n), QString()) << "tab " << n;
                 EXPECT_EQ(w().Tstr(n).Caption(), QString()) << "tab " << n;
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
             } else if (step.startsWith('c')) {
@@ -110,15 +110,6 @@ TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab
     expectOnlySelected(2);
     EXPECT_EQ(w().bgLeft(2).Container(), &w().MTab(2));
     EXPECT_EQ(strip(), "0 2000 4000");
-}
-
-TEST_F(Creation, NoTabIsOpenedPastTheLargestIndex)
-{
-    w().List1.AddItem(QStringLiteral("32767")); // as if that index were open
-    EXPECT_EQ(w().NewWindow(QStringLiteral("x")), std::nullopt);
-    EXPECT_EQ(tabs(), "open 32767 | closed  | tab 0");
-    EXPECT_EQ(w().MTab.count(), 1);
-    EXPECT_EQ(selections, 0);
 }
 
 TEST_F(Creation, APageAskingForANewWindowGetsTheTabJustOpened)

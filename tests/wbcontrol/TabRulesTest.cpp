@@ -1,14 +1,11 @@
 // The tab strip's plain rules, each case one whole row.
 #include "TabLayout.h"
-#include "TabSet.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
-#include <optional>
 #include <string>
-#include <vector>
 
 using namespace wbcontrol;
 
@@ -69,69 +66,6 @@ TEST(TabPage, FillsTheControlBelowTheStripWithTheBrowserOverhangingIt)
                       rowOf(loadedBrowserRect({page.width, page.height})),
                   row);
     }
-}
-
-QString join(const std::vector<int16_t> &tabs)
-{
-    QStringList row;
-    for (int16_t t : tabs)
-        row << QString::number(t);
-    return row.join(' ');
-}
-
-// The steps in their order, then the lists they leave:
-// "keep 1 | unlist 1 at 0 | gap | select 3 => List1 2 3 | List2 1".
-std::string rowOf(const std::optional<TabClosing> &c)
-{
-    if (!c)
-        return "nothing";
-    QStringList steps;
-    for (const CloseStep &step : c->steps) {
-        using K = CloseStep::Kind;
-        steps << (step.kind == K::Unlist ? QStringLiteral("unlist %1 at %2").arg(step.tab).arg(step.item)
-                  : step.kind == K::KeepForReuse ? QStringLiteral("keep %1").arg(step.tab)
-                  : step.kind == K::Select       ? QStringLiteral("select %1").arg(step.tab)
-                                                 : QStringLiteral("gap"));
-    }
-    return (steps.join(QStringLiteral(" | ")) + " => List1 " + join(c->open) + " | List2 " + join(c->closed))
-        .toStdString();
-}
-
-TEST(TabClose, SelectsTheRightmostTabLeftAndKeepsTheClosedOneForReuse)
-{
-    struct Row {
-        std::vector<int16_t> open, closed;
-        int16_t index;
-        const char *row;
-    };
-    for (const Row &c : {
-             Row{{1, 2, 3}, {}, 1, "keep 1 | unlist 1 at 0 | gap | select 3 => List1 2 3 | List2 1"},
-             Row{{3, 5, 7}, {2}, 5, "keep 5 | unlist 5 at 1 | gap | select 7 => List1 3 7 | List2 2 5"},
-             // The rightmost: its neighbour is selected before List2 has it, and again at the end.
-             Row{{1, 2, 3},
-                 {},
-                 3,
-                 "unlist 3 at 2 | select 2 | keep 3 | gap | select 2 => List1 1 2 | List2 3"},
-             Row{{4, 1},
-                 {2, 3},
-                 1,
-                 "unlist 1 at 1 | select 4 | keep 1 | gap | select 4 => List1 4 | List2 2 3 1"},
-             // The only one: tab 0 is selected and no gap is left to close.
-             Row{{1}, {}, 1, "unlist 1 at 0 | select 0 | keep 1 => List1  | List2 1"},
-             Row{{6}, {1, 2}, 6, "unlist 6 at 0 | select 0 | keep 6 => List1  | List2 1 2 6"},
-             // Tab 0 and tabs not open close nothing.
-             Row{{1, 3}, {2}, 0, "nothing"},
-             Row{{1, 3}, {2}, 2, "nothing"},
-             Row{{1}, {}, 0, "nothing"},
-             Row{{1}, {}, 3, "nothing"},
-             Row{{}, {}, 0, "nothing"},
-             Row{{}, {2}, 2, "nothing"},
-             Row{{1, 3}, {2}, -1, "nothing"},
-             Row{{1, 3}, {2}, -100, "nothing"},
-         })
-        EXPECT_EQ(rowOf(closeTab(c.open, c.closed, c.index)), c.row)
-            << "closing " << c.index << " with List1 " << join(c.open).toStdString() << " | List2 "
-            << join(c.closed).toStdString();
 }
 
 } // namespace

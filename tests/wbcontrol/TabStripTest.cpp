@@ -108,7 +108,7 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
     for (const auto &r : rows) {
         w().setWidth(r.width);
         EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " +
-                      w().MTab(0).Tag(),
+                      w().tabs().title(0),
                   QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty))
             << r.width;
     }
@@ -121,7 +121,7 @@ TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
         const int16_t n = w().NewWindow(blank).value();
         browser(n).fireTitleChange(QStringLiteral("whatever the page says"));
         EXPECT_EQ(w().Tstr(n).Caption(), QStringLiteral("空白页")) << blank.toStdString();
-        EXPECT_EQ(w().MTab(n).Tag(), QStringLiteral("空白页"));
+        EXPECT_EQ(w().tabs().title(n), QStringLiteral("空白页"));
     }
     w().setWidth(1000); // too narrow even for three characters
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("空..."));
