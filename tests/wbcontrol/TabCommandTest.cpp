@@ -95,56 +95,19 @@ std::pair<Qt::DropAction, Qt::DropAction> dropOn(const Control &target, const QM
             drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction};
 }
 
-std::pair<Qt::DropAction, Qt::DropAction> dropText(const Control &target, const QString &t)
-{
-    QMimeData data;
-    data.setText(t);
-    return dropOn(target, data);
-}
-
-TEST_F(TabDrop, TextOnAnyPieceOfATabNavigatesThatTabAndSelectsIt)
-{
-    for (int piece = 0; piece < 6; ++piece) {
-        SCOPED_TRACE(piece);
-        SetUp();
-        const Control *pieces[] = {&w().MTab(1),   &w().TIcon(1),    &w().Tstr(1),
-                                   &w().bgLeft(1), &w().bgCenter(1), &w().bgRight(1)};
-        EXPECT_EQ(dropText(*pieces[piece], QStringLiteral("http://dropped.test/")),
-                  std::pair(Qt::CopyAction, Qt::CopyAction))
-            << "the pointer shows a copy";
-        EXPECT_EQ(browser(1).navigations.last(), QStringLiteral("http://dropped.test/"));
-        EXPECT_EQ(browser(2).navigations.size(), 1) << "the selected tab keeps its page";
-        expectOnlySelected(1);
-        EXPECT_EQ(selections, 1);
-    }
-    // The close button shows only on the selected tab: a drop there opens in
-    // it and raises SelectTab, nothing else changes.
-    SetUp();
-    dropText(w().Tcbt(2), QStringLiteral("just words"));
-    EXPECT_EQ(browser(2).navigations.last(), QStringLiteral("just words")) << "no scheme added";
-    expectOnlySelected(2);
-    EXPECT_EQ(selections, 1);
-    EXPECT_EQ(strip(), "0 2000 4000");
-}
-
-TEST_F(TabDrop, DataWithoutTextChangesNothing)
+// What a drop does, whatever piece of a tab it lands on: text opens in that
+// tab as it is (a script address excepted) and selects it; anything else,
+// files with their paths as text too, changes nothing.
+TEST_F(TabDrop, TextOpensInTheTabItIsDroppedOnAndSelectsItAndNothingElseDoes)
 {
     QMimeData picture;
     picture.setImageData(QImage(8, 8, QImage::Format_RGB32));
-    QMimeData files;
+    QMimeData files; // file managers send a file's path as text beside the file itself
     files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.html"))});
-    for (const QMimeData *data : {&picture, &files}) {
-        dropOn(w().MTab(1), *data);
-        dropOn(w().TIcon(1), *data);
-    }
-    EXPECT_EQ(browser(1).navigations, QStringList{"http://example.test/0"});
-    expectOnlySelected(2);
-    EXPECT_EQ(selections, 0);
-}
-
-TEST_F(TabDrop, ScriptAddressesAreRefusedButOddTextReachesTheBrowserAsItIsAndTheTabIsSelected)
-{
-    const std::pair<QString, bool> rows[] = {
+    files.setText(QStringLiteral("/tmp/a.html"));
+    const std::pair<QString, bool> texts[] = {
+        {QStringLiteral("http://dropped.test/"), true},
+        {QStringLiteral("just words"), true}, // no scheme added
         {QStringLiteral("javascript:alert(1)"), false},
         {QStringLiteral("  JavaScript:alert(document.cookie)"), false},
         {QStringLiteral("\x01\t\n jAvA\tscr\nipt:void(0)"), false},
@@ -153,17 +116,33 @@ TEST_F(TabDrop, ScriptAddressesAreRefusedButOddTextReachesTheBrowserAsItIsAndThe
         {QString::fromUtf16(u"a\u0000b\u0007c\u001b", 6), true},
         {QString(1 << 20, QLatin1Char('x')), true},
     };
-    for (const auto &[text, opened] : rows) {
-        w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
-        SCOPED_TRACE(text.left(40).toStdString());
-        const qsizetype before = browser(1).navigations.size();
-        dropText(w().TIcon(1), text);
-        EXPECT_EQ(browser(1).navigations.size(), before + opened);
-        EXPECT_TRUE(!opened || browser(1).navigations.last() == text);
-        EXPECT_EQ(w().CurrentTab, 1);
+    for (int piece = 0; piece < 7; ++piece) {
+        const Control *pieces[] = {&w().MTab(1),     &w().TIcon(1),   &w().Tstr(1), &w().bgLeft(1),
+                                   &w().bgCenter(1), &w().bgRight(1), &w().Tcbt(1)};
+        for (const auto &[text, opened] : texts) {
+            SCOPED_TRACE(testing::Message() << "piece " << piece << ": " << text.left(40).toStdString());
+            w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
+            selections = 0;
+            const qsizetype before = browser(1).navigations.size();
+            QMimeData data;
+            data.setText(text);
+            EXPECT_EQ(dropOn(*pieces[piece], data), std::pair(Qt::CopyAction, Qt::CopyAction));
+            EXPECT_EQ(browser(1).navigations.size(), before + opened);
+            EXPECT_TRUE(!opened || browser(1).navigations.last() == text);
+            expectOnlySelected(1);
+            EXPECT_EQ(selections, 1);
+            for (const QMimeData *other : {&picture, &files})
+                dropOn(*pieces[piece], *other);
+            EXPECT_EQ(browser(1).navigations.size(), before + opened);
+            expectOnlySelected(1);
+        }
     }
-    expectOnlySelected(1);
-    EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 1");
+    EXPECT_EQ(browser(2).navigations.size(), 1) << "the selected tab keeps its page";
+    EXPECT_EQ(strip(), "0 2000 4000");
+    DataObject data(&files);
+    int32_t effect = 1;
+    w().TIcon(1).events.OLEDragDrop(data, effect, kLeftButton, 0, 0, 0);
+    EXPECT_EQ(effect, 0) << "files are refused";
 }
 
 } // namespace

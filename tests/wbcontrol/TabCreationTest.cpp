@@ -1,4 +1,5 @@
-// Opening tabs: the index chosen, what is loaded or reused, where it goes.
+// Opening and closing tabs: what the controls show after each, and what is
+// loaded, reused and given back.
 #include "TabFixture.h"
 
 using namespace tk;
@@ -20,72 +21,69 @@ TEST_F(Creation, TheFirstTabIsLoadedPlacedNextToTabZeroAndSelected)
     expectOnlySelected(1);
     EXPECT_EQ(w().TIcon(1).picture(), w().Icon1.picture());
     EXPECT_EQ(closeButtonOf(1), 0);
-    EXPECT_EQ(w().Tstr(1).Caption(), QString()) << "not tab 0's caption";
 }
 
-TEST_F(Creation, ClosedTabsAreReusedOldestFirstWithoutLoadingAnything)
+// Steps: o opens a tab, cN closes tab N with its button, wN is tab N's page
+// closing itself, sN selects tab N. Then the strip's left edges, the tabs,
+// the SelectTab events raised and the tabs made in all.
+TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReusesClosedOnes)
 {
-    w().Move(0, 0, 6000, 5000);
-    open(3);
-    w().Tcbt(2).events.MouseDown(kLeftButton, 0, 0, 0);
-    browser(2).fireWindowClosing(false);
-    ASSERT_EQ(tabs(), "open 1 3 | closed 2 | tab 3");
-    ASSERT_EQ(closeButtonOf(2), 2);
-    const int loaded = w().MTab.count();
-
-    EXPECT_EQ(w().NewWindow(QStringLiteral("again")), 2);
-    EXPECT_EQ(tabs(), "open 1 3 2 | closed  | tab 2");
-    EXPECT_EQ(w().MTab.count(), loaded);
-    EXPECT_EQ(w().WB.count(), loaded);
-    EXPECT_EQ(closeButtonOf(2), 0);
-    EXPECT_EQ(browser(2).navigations.last(), "again");
-    EXPECT_TRUE(w().MTab(2).Visible());
-
-    browser(3).fireWindowClosing(false);
-    browser(1).fireWindowClosing(false);
-    EXPECT_EQ(w().NewWindow(QStringLiteral("a")), 3);
-    EXPECT_EQ(w().NewWindow(QStringLiteral("b")), 1);
-    EXPECT_EQ(open(), 4) << "then one past the largest open index";
-    EXPECT_EQ(tabs(), "open 2 3 1 4 | closed  | tab 4");
-}
-
-// Whatever opened or closed a tab, every open tab lies on the strip at the
-// shared width; a tab opened shows no title until its page reports its own.
-TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutAndANewTabShowsNoOldTitle)
-{
-    // Steps (o: open, cN: close tab N with its button, sN: select tab N), then the strip and tabs.
     const struct {
         const char *steps, *strip, *tabs;
+        int selections, made;
     } rows[] = {
-        {"o", "0 2700", "open 1 | closed  | tab 1"},
-        {"o o o o o c5 o", "0 2000 4000 6000 8000 10000", "open 1 2 3 4 5 | closed  | tab 5"},
-        {"o o o c3 c2 c1 o", "0 2700", "open 3 | closed 2 1 | tab 3"},
-        {"o o o c1 o", "0 2700 5400 8100", "open 2 3 1 | closed  | tab 1"},
-        {"o o o o c2", "0 2700 5400 8100", "open 1 3 4 | closed 2 | tab 4"},
-        {"o o o o o o o s2 c2 c3", "0 2000 4000 6000 8000 10000", "open 1 4 5 6 7 | closed 2 3 | tab 7"},
+        {"o", "0 2700", "open 1 | closed  | tab 1", 1, 2},
+        {"o o o o o c5 o", "0 2000 4000 6000 8000 10000", "open 1 2 3 4 5 | closed  | tab 5", 8, 6},
+        {"o o o c3 c2 c1 o", "0 2700", "open 3 | closed 2 1 | tab 3", 9, 4},
+        {"o o o c1 o", "0 2700 5400 8100", "open 2 3 1 | closed  | tab 1", 5, 4},
+        {"o o o o c2", "0 2700 5400 8100", "open 1 3 4 | closed 2 | tab 4", 5, 5},
+        {"o o o o o o o s2 c2 c3", "0 2000 4000 6000 8000 10000", "open 1 4 5 6 7 | closed 2 3 | tab 7", 10,
+         8},
+        // The selected tab closed selects the rightmost; a page closing itself closes its tab.
+        {"o o o s1 w1", "0 2700 5400", "open 2 3 | closed 1 | tab 3", 5, 4},
+        // Tab 0, a closed tab or one never made close nothing.
+        {"o o c0 w0 c2 c2 w2 w9", "0 2700", "open 1 | closed 2 | tab 1", 4, 3},
+        {"o w1 w0", "0", "open  | closed 1 | tab 0", 2, 2},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.steps);
         make();
+        selections = 0;
         w().Move(0, 0, 12000, 5000);
         browser(0).fireTitleChange(QStringLiteral("Start page"));
+        const QStringList tab0Navigations = browser(0).navigations;
         for (const QString &step : QString::fromLatin1(r.steps).split(' ')) {
             const auto tab = int16_t(step.mid(1).toInt());
             if (step == "o") {
                 const int16_t n = open();
                 EXPECT_EQ(w().tabs().title(n), QString()) << "tab " << n;
                 EXPECT_EQ(w().Tstr(n).Caption(), QString()) << "tab " << n;
+                EXPECT_EQ(closeButtonOf(n), 0) << "tab " << n;
+                EXPECT_FALSE(browser(n).discarded) << "tab " << n;
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
-            } else if (step.startsWith('c')) {
+            } else if (step.startsWith('c') && w().Tcbt.exists(tab)) {
+                w().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);
                 w().Tcbt(tab).events.MouseUp(kLeftButton, 0, 0, 0);
-            } else {
+            } else if (step.startsWith('w') && w().WB.exists(tab)) {
+                EXPECT_TRUE(browser(tab).fireWindowClosing(false)) << "the component never closes itself";
+            } else if (step.startsWith('s')) {
                 w().MTab(tab).events.MouseDown(kLeftButton, 0, 0, 0);
             }
         }
         EXPECT_EQ(strip(), r.strip);
         EXPECT_EQ(tabs(), r.tabs);
+        EXPECT_EQ(selections, r.selections);
+        EXPECT_EQ(w().MTab.count(), r.made);
+        EXPECT_EQ(w().WB.count(), r.made);
+        expectOnlySelected(w().CurrentTab);
         for (int16_t i : openTabs())
             EXPECT_EQ(w().MTab(i).Width(), w().MTab(0).Width()) << "tab " << i;
+        for (const QString &item : w().List2.items()) {
+            FakeBrowser &closed = browser(int16_t(item.toInt()));
+            EXPECT_EQ(closed.navigations.last(), "About:Blank") << "tab " << item.toStdString();
+            EXPECT_TRUE(closed.discarded) << "tab " << item.toStdString();
+        }
+        EXPECT_EQ(browser(0).navigations, tab0Navigations);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -79,12 +80,19 @@ protected:
         return -1;
     }
 
-    // Only the selected tab wears the selected look and shows its page and (but tab 0) its close button.
+    // Every tab made so far shows what the model says: a tab body only when
+    // on the strip; the page, the selected look and (but tab 0) the close
+    // button only when selected.
     void expectOnlySelected(int16_t selected)
     {
         EXPECT_EQ(w().CurrentTab, selected);
-        for (int16_t i : openTabs()) {
-            EXPECT_EQ(skinOf(i), i == selected ? 0 : 1) << "tab " << i;
+        const std::vector<int16_t> strip = openTabs();
+        for (int16_t i = 0; i < 64; ++i) {
+            if (!w().MTab.exists(i))
+                continue;
+            const bool onStrip = std::find(strip.begin(), strip.end(), i) != strip.end();
+            EXPECT_EQ(w().MTab(i).Visible(), onStrip) << "tab " << i;
+            EXPECT_TRUE(!onStrip || skinOf(i) == (i == selected ? 0 : 1)) << "tab " << i;
             EXPECT_EQ(w().WBCnt(i).Visible(), i == selected) << "tab " << i;
             EXPECT_EQ(w().Tcbt(i).Visible(), i == selected && i != 0) << "tab " << i;
         }

@@ -2,9 +2,7 @@
 #include "TabFixture.h"
 #include "win32/Win32.h"
 
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
 #include <QWidget>
 #include <QWindow>
 
@@ -34,12 +32,10 @@ protected:
     // A window point (pixels) at x, y inside tab i.
     QPoint in(int16_t i, int x, int y) { return QPoint(int(w().MTab(i).Left()) / 15 + x, y); }
     static QWidget *grabber() { return QWidget::mouseGrabber(); }
-    void closeWithButton(int16_t i) { w().Tcbt(i).events.MouseUp(kLeftButton, 0, 0, 0); }
 };
 
 using Selection = Strip;
 using Hover = Strip;
-using Closing = Strip;
 
 TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndCloseButton)
 {
@@ -125,79 +121,7 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
     EXPECT_EQ(closeButtonOf(3), 2);
     QTest::mouseRelease(window, Qt::LeftButton, {}, button + QPoint(1, 1));
     EXPECT_EQ(tabs(), "open 1 2 | closed 3 | tab 2");
-    expectOnlySelected(2);
     EXPECT_EQ(grabber(), nullptr);
-    EXPECT_EQ(closeButtonOf(3), 2) << "until the tab is opened again";
-    EXPECT_EQ(w().NewWindow(QStringLiteral("x")), 3);
-    EXPECT_EQ(closeButtonOf(3), 0);
-}
-
-TEST_F(Closing, AClosedTabIsKeptForReuseAndTheRightmostOrItsNeighbourIsSelected)
-{
-    // Selected, closed, then the tabs, SelectTabs raised (closing the rightmost selects twice).
-    const struct {
-        int16_t selected, closed;
-        const char *after;
-        int selections;
-    } rows[] = {{1, 1, "open 2 3 | closed 1 | tab 3", 2},
-                {3, 1, "open 2 3 | closed 1 | tab 3", 1},
-                {3, 3, "open 1 2 | closed 3 | tab 2", 2}};
-    for (const auto &r : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "tab " << r.closed << " closed with " << r.selected << " selected");
-        fourTabs();
-        if (r.selected != 3)
-            w().MTab(r.selected).events.MouseDown(kLeftButton, 0, 0, 0);
-        closeWithButton(r.closed);
-        EXPECT_EQ(tabs(), r.after);
-        expectOnlySelected(w().CurrentTab);
-        EXPECT_EQ(selections, r.selections);
-        EXPECT_FALSE(w().MTab(r.closed).Visible());
-        EXPECT_EQ(browser(r.closed).navigations.last(), "About:Blank");
-        EXPECT_EQ(strip(), "0 2000 4000");
-    }
-    closeWithButton(1);
-    closeWithButton(2);
-    EXPECT_EQ(tabs(), "open  | closed 3 1 2 | tab 0");
-    expectOnlySelected(0);
-    EXPECT_EQ(strip(), "0");
-}
-
-TEST_F(Closing, RequestsToCloseTabZeroOrATabNotOpenChangeNothing)
-{
-    closeWithButton(2);
-    selections = 0;
-    const QStringList tab0Navigations = browser(0).navigations;
-    for (int16_t i : {0, 2}) {
-        EXPECT_TRUE(browser(i).fireWindowClosing(false)) << "the component never closes itself";
-        closeWithButton(i);
-    }
-    EXPECT_EQ(tabs(), "open 1 3 | closed 2 | tab 3");
-    EXPECT_EQ(strip(), "0 2000 4000");
-    EXPECT_EQ(selections, 0);
-    // With one other tab left, or none, tab 0 stays too and loses no tab.
-    for (int16_t other : {1, 3}) {
-        closeWithButton(other);
-        browser(0).fireWindowClosing(false);
-    }
-    EXPECT_EQ(tabs(), "open  | closed 2 1 3 | tab 0");
-    expectOnlySelected(0);
-    EXPECT_TRUE(w().MTab(0).Visible());
-    EXPECT_EQ(browser(0).navigations, tab0Navigations);
-}
-
-// File managers send a file's path as text beside the file itself.
-TEST_F(Strip, FilesDroppedWithTheirPathsAsTextOpenNothing)
-{
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.html"))});
-    files.setText(QStringLiteral("/tmp/a.html"));
-    DataObject data(&files);
-    int32_t effect = 1;
-    w().TIcon(1).events.OLEDragDrop(data, effect, kLeftButton, 0, 0, 0);
-    EXPECT_EQ(browser(1).navigations, QStringList{"http://example.test/0"});
-    EXPECT_EQ(effect, 0);
-    expectOnlySelected(3);
 }
 
 } // namespace
