@@ -1,5 +1,6 @@
 #include "WBControl.h"
 
+#include "Placing.h"
 #include "Skin.h"
 #include "TabLayout.h"
 #include "TabSet.h"
@@ -7,13 +8,13 @@
 #include "toolkit/Screen.h"
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
-#include "win32/Win32.h"
 
 #include <QUrl>
 
-#include <initializer_list>
-
 using namespace tk;
+using wbcontrol::indexAt;
+using wbcontrol::place;
+using wbcontrol::sizeOf;
 
 namespace {
 
@@ -21,7 +22,6 @@ using wbcontrol::kTabHeight;
 
 constexpr float kProvisionalStep = 2700; // a new tab's place until the strip is laid out
 const QString kBlankPage = QStringLiteral("About:Blank");
-constexpr qsizetype kMaxKeptWidths = 4096;
 
 QFont captionFont()
 {
@@ -34,22 +34,6 @@ void setSource(Image &image, const char *name)
 {
     image.setVisible(false);
     image.setPicture(skin::picture(QLatin1String(name)));
-}
-
-wbcontrol::Size sizeOf(const Control &c)
-{
-    return {c.Width(), c.Height()};
-}
-
-void place(Control &c, const wbcontrol::Rect &r)
-{
-    c.Move(r.left, r.top, r.width, r.height);
-}
-
-// The tab index held by a list item (decimal text).
-int16_t indexAt(const ListBox &list, int item)
-{
-    return int16_t(list.List(item).toInt());
 }
 
 // Whether an address would run script in the page its tab shows. Address
@@ -188,74 +172,6 @@ void WBControl::wireEvents()
     });
 }
 
-void WBControl::wireStripEvents()
-{
-    // Every piece of a tab takes drops and hands them to the tab body in its
-    // terms: the whole tab is one drop target. Loaded elements keep the mode.
-    for (Control *piece : std::initializer_list<Control *>{&MTab(0), &bgLeft(0), &bgCenter(0), &bgRight(0),
-                                                           &TIcon(0), &Tstr(0), &Tcbt(0)})
-        piece->setOLEDropMode(true);
-    const auto dropOn = [this](int16_t i, auto &piece) {
-        piece.events.OLEDragDrop = [this, i, &piece](DataObject &d, int32_t &e, int16_t b, int16_t s, float x,
-                                                     float y) {
-            MTab_OLEDragDrop(i, d, e, b, s, x + piece.Left(), y + piece.Top());
-        };
-    };
-
-    MTab.setWiring([this](int16_t i, PictureBox &tab) {
-        tab.events.OLEDragDrop = [this, i](DataObject &d, int32_t &e, int16_t b, int16_t s, float x,
-                                           float y) { MTab_OLEDragDrop(i, d, e, b, s, x, y); };
-        tab.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x, y);
-        };
-        tab.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x, y);
-        };
-        // The classic runtime ends a capture when the button comes up; a Qt
-        // grab would outlive the click that selects a hovered tab.
-        tab.events.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
-    });
-    // Movement over the skin goes to the mouse-down handling: dragging over a
-    // tab with the left button held selects it.
-    auto wireSkinPiece = [this, dropOn](int16_t i, Image &piece) {
-        dropOn(i, piece);
-        piece.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x, y);
-        };
-        piece.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x, y);
-        };
-    };
-    bgLeft.setWiring(wireSkinPiece);
-    bgCenter.setWiring(wireSkinPiece);
-    bgRight.setWiring(wireSkinPiece);
-    // The icon and the caption pass their events on in the tab body's terms.
-    auto wireInner = [this, dropOn](int16_t i, IntrinsicControl &piece) {
-        dropOn(i, piece);
-        piece.events.MouseDown = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseDown(i, b, s, x + piece.Left(), y + piece.Top());
-        };
-        piece.events.MouseMove = [this, i, &piece](int16_t b, int16_t s, float x, float y) {
-            MTab_MouseMove(i, b, s, x + piece.Left(), y + piece.Top());
-        };
-    };
-    TIcon.setWiring([wireInner](int16_t i, Image &icon) { wireInner(i, icon); });
-    Tstr.setWiring([wireInner](int16_t i, Label &caption) { wireInner(i, caption); });
-    Tcbt.setWiring([this, dropOn](int16_t i, PictureBox &button) {
-        dropOn(i, button);
-        button.events.MouseDown = [this, i](int16_t b, int16_t s, float x, float y) {
-            Tcbt_MouseDown(i, b, s, x, y);
-        };
-        button.events.MouseMove = [this, i](int16_t b, int16_t s, float x, float y) {
-            Tcbt_MouseMove(i, b, s, x, y);
-        };
-        button.events.MouseUp = [this, i](int16_t b, int16_t s, float x, float y) {
-            ReleaseCapture();
-            Tcbt_MouseUp(i, b, s, x, y);
-        };
-    });
-}
-
 void WBControl::UserControl_Initialize()
 {
     CurrentTab = 0;
@@ -295,77 +211,6 @@ void WBControl::UserControl_Resize()
     TabResize();
 }
 
-void WBControl::TabResize()
-{
-    const int n = List1.ListCount();
-    const int16_t w = wbcontrol::tabWidth(Width(), n + 1);
-    layoutTab(0, 0, w);
-    SetTabCaption(0, m_tabs.title(0));
-    for (int k = 0; k <= n - 1; ++k) {
-        const int16_t i = indexAt(List1, k);
-        layoutTab(i, k + 1, w);
-        SetTabCaption(i, m_tabs.title(i));
-    }
-}
-
-void WBControl::layoutTab(int16_t i, int position, int16_t w)
-{
-    PictureBox &tab = MTab(i);
-    tab.Move(float(wbcontrol::tabLeft(position, w)), 0, w);
-    place(TIcon(i), wbcontrol::iconRect(tab.Height(), sizeOf(TIcon(i))));
-    place(Tcbt(i), wbcontrol::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(i))));
-    const wbcontrol::SkinPieces skin = wbcontrol::skinPieces(tab.Width());
-    place(bgLeft(i), skin.left);
-    place(bgCenter(i), skin.center);
-    place(bgRight(i), skin.right);
-}
-
-void WBControl::SetTabCaption(int16_t Index, const QString &Text)
-{
-    if (Text.isEmpty())
-        return;
-    const QString title =
-        WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK") ? QStringLiteral("空白页") : Text;
-    m_tabs.setTitle(Index, title);
-    // LabelTest and Tstr share one font: what is measured is what shows.
-    const QString caption = wbcontrol::fitCaption(title, wbcontrol::captionRoom(MTab(Index).Width()),
-                                                  [this](const QString &c) { return captionWidth(c); });
-    Label &label = Tstr(Index);
-    if (label.Caption() == caption)
-        return;
-    label.setCaption(caption);
-    place(label, wbcontrol::captionRect(MTab(Index).Height(), sizeOf(label)));
-}
-
-double WBControl::captionWidth(const QString &candidate)
-{
-    // Measuring is text shaping, nearly all of a layout's time, and every
-    // layout measures the same titles again: keep what LabelTest measured.
-    if (LabelTest.font() != m_measuredFont || m_captionWidths.size() >= kMaxKeptWidths) {
-        m_captionWidths.clear();
-        m_measuredFont = LabelTest.font();
-    }
-    if (auto kept = m_captionWidths.constFind(candidate); kept != m_captionWidths.cend())
-        return *kept;
-    LabelTest.setCaption(candidate);
-    return *m_captionWidths.insert(candidate, LabelTest.Width());
-}
-
-void WBControl::applySkin(int16_t i, Skin skin)
-{
-    const std::array<const Image *, 3> left{&TLeft0, &TLeft1, &TLeft2};
-    const std::array<const Image *, 3> center{&TCenter0, &TCenter1, &TCenter2};
-    const std::array<const Image *, 3> right{&TRight0, &TRight1, &TRight2};
-    const size_t s = size_t(skin);
-    const wbcontrol::SkinPieces at = wbcontrol::skinPieces(MTab(i).Width());
-    bgLeft(i).setPicture(left[s]->picture());
-    place(bgLeft(i), at.left);
-    bgCenter(i).setPicture(center[s]->picture());
-    place(bgCenter(i), at.center);
-    bgRight(i).setPicture(right[s]->picture());
-    place(bgRight(i), at.right);
-}
-
 void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
 {
     if (Button == kLeftButton && Index != CurrentTab) {
@@ -392,52 +237,6 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
     }
     if (Button == kLeftButton)
         ignoreErrors([this] { raise(events.SelectTab); });
-}
-
-void WBControl::MTab_MouseMove(int16_t Index, int16_t, int16_t, float X, float Y)
-{
-    if (Index == CurrentTab)
-        return;
-    const float w = MTab(Index).Width();
-    const float h = MTab(Index).Height();
-    if (X < 0 || Y < 0 || X > w || Y > h) {
-        ReleaseCapture();
-        if (bgLeft(Index).picture() != TLeft1.picture())
-            applySkin(Index, Skin::Normal);
-    } else {
-        // Captured, the tab hears the pointer leave and can turn back.
-        SetCapture(MTab(Index).hWnd());
-        if (bgLeft(Index).picture() != TLeft2.picture())
-            applySkin(Index, Skin::Hover);
-    }
-}
-
-void WBControl::Tcbt_MouseDown(int16_t Index, int16_t Button, int16_t, float, float)
-{
-    if (Button == kLeftButton && Tcbt(Index).picture() != tc2.picture())
-        Tcbt(Index).setPicture(tc2.picture());
-}
-
-void WBControl::Tcbt_MouseMove(int16_t Index, int16_t Button, int16_t, float X, float Y)
-{
-    PictureBox &button = Tcbt(Index);
-    if (X < 0 || Y < 0 || X > button.Width() || Y > button.Height()) {
-        ReleaseCapture();
-        if (button.picture() != tc0.picture())
-            button.setPicture(tc0.picture());
-        return;
-    }
-    SetCapture(button.hWnd());
-    const Image &look = Button == kLeftButton ? tc2 : tc1;
-    if (button.picture() != look.picture())
-        button.setPicture(look.picture());
-}
-
-void WBControl::Tcbt_MouseUp(int16_t Index, int16_t Button, int16_t, float X, float Y)
-{
-    const PictureBox &button = Tcbt(Index);
-    if (Button == kLeftButton && X >= 0 && X <= button.Width() && Y >= 0 && Y <= button.Height())
-        CloseTab(Index);
 }
 
 void WBControl::CloseTab(int16_t Index)
@@ -592,29 +391,6 @@ void WBControl::checkInStep() const
     Q_ASSERT(CurrentTab == m_tabs.selected());
 }
 
-void WBControl::closeSelectedTab()
-{
-    CloseTab(CurrentTab);
-}
-
-void WBControl::selectAdjacentTab(int step)
-{
-    MTab_MouseDown(m_tabs.neighbour(step), kLeftButton, 0, 0, 0);
-}
-
-void WBControl::zoom(int direction)
-{
-    WebBrowser &page = WB(CurrentTab).browser();
-    page.setZoomFactor(direction == 0 ? 1.0 : wbcontrol::nextZoom(page.zoomFactor(), direction));
-}
-
-// Escape belongs to the page unless the page shown is loading.
-void WBControl::updateStopKey()
-{
-    if (m_keys)
-        ignoreErrors([this] { m_keys->setLoading(WB(CurrentTab)->Busy()); });
-}
-
 void WBControl::RefreshPage()
 {
     WB(CurrentTab)->Refresh();
@@ -747,70 +523,4 @@ void WBControl::WB_WindowClosing(int16_t Index, bool, bool &Cancel)
     // The component never closes itself; its tab closes instead.
     Cancel = true;
     CloseTab(Index);
-}
-
-void WBControl::WB_FullScreenRequested(int16_t Index, bool On, bool &Accept)
-{
-    if (!On) {
-        if (m_fullScreenTab == Index)
-            LeaveFullScreen();
-        return;
-    }
-    // A page in the background does not take the screen from the one shown.
-    if (Index != CurrentTab)
-        return;
-    Accept = true;
-    if (m_fullScreenTab != Index)
-        enterFullScreen(Index);
-}
-
-void WBControl::enterFullScreen(int16_t i)
-{
-    if (!m_fullScreen) {
-        m_fullScreen = std::make_unique<FullScreenWindow>();
-        m_fullScreen->events.Resize = [this] { fillFullScreen(); };
-        m_fullScreen->events.Close = [this] { LeaveFullScreen(); };
-        m_leaveKey = std::make_unique<Shortcut>(*m_fullScreen, [this] { LeaveFullScreen(); });
-    }
-    BrowserControl &page = WB(i);
-    m_pagePlace = {page.Left(), page.Top(), page.Width(), page.Height()};
-    m_fullScreenTab = i;
-    page.setContainer(*m_fullScreen);
-    m_fullScreen->ShowFullScreen(*this);
-    fillFullScreen();
-    m_leaveKey->setKeys(QKeySequence(Qt::Key_Escape));
-    ignoreErrors([&] { page.SetFocus(); });
-}
-
-void WBControl::placeBrowser(int16_t i, const wbcontrol::Rect &r)
-{
-    // A page full screen keeps filling the screen; it goes back to where the
-    // tab would have put it meanwhile.
-    if (m_fullScreenTab == i)
-        m_pagePlace = r;
-    else
-        place(WB(i), r);
-}
-
-void WBControl::fillFullScreen()
-{
-    if (m_fullScreenTab)
-        WB(*m_fullScreenTab).Move(0, 0, m_fullScreen->Width(), m_fullScreen->Height());
-}
-
-void WBControl::LeaveFullScreen()
-{
-    if (!m_fullScreenTab)
-        return;
-    const int16_t i = *m_fullScreenTab;
-    // Cleared first: the page answers with its own leaving request.
-    m_fullScreenTab.reset();
-    m_leaveKey->setKeys(QKeySequence());
-    BrowserControl &page = WB(i);
-    ignoreErrors([&] { page.setContainer(WBCnt(i)); }, [&] { place(page, m_pagePlace); },
-                 [&] { m_fullScreen->Hide(); }, [&] { page->ExitFullScreen(); },
-                 [&] {
-                     if (WBCnt(i).Visible())
-                         page.SetFocus();
-                 });
 }
