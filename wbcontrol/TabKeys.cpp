@@ -1,7 +1,5 @@
 #include "TabKeys.h"
 
-#include "WBControl.h"
-
 #include <algorithm>
 #include <array>
 
@@ -28,33 +26,35 @@ double nextZoom(double current, int direction)
     return next == kZoomLevels.rend() ? std::min(current, kZoomLevels.front()) : *next;
 }
 
-TabKeys::TabKeys(WBControl &tabs) : m_tabs(tabs), m_stop(tabs, [&tabs] { tabs.StopLink(); })
+TabKeys::TabKeys(tk::Control &control, TabCommands c) : m_control(control), m_stop(control, c.stop)
 {
-    WBControl &t = m_tabs;
-    bind(QKeySequence(Qt::CTRL | Qt::Key_W), [&t] { t.closeSelectedTab(); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_F4), [&t] { t.closeSelectedTab(); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), [&t] { t.selectAdjacentTab(+1); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [&t] { t.selectAdjacentTab(+1); });
+    const auto close = c.closeTab, refresh = c.refresh;
+    const auto select = [c](int step) { return [c, step] { c.selectTab(step); }; };
+    const auto zoom = [c](int direction) { return [c, direction] { c.zoom(direction); }; };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_W), close);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_F4), close);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), select(+1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageDown), select(+1));
     // Shift turns Tab into Backtab before shortcuts see it.
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [&t] { t.selectAdjacentTab(-1); });
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [&t] { t.selectAdjacentTab(-1); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [&t] { t.selectAdjacentTab(-1); });
-    bind(QKeySequence(Qt::Key_F5), [&t] { t.RefreshPage(); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_R), [&t] { t.RefreshPage(); });
-    bind(QKeySequence(Qt::ALT | Qt::Key_Left), [&t] { t.Goback(); });
-    bind(QKeySequence(Qt::ALT | Qt::Key_Right), [&t] { t.Goforward(); });
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), select(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), select(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), select(-1));
+    bind(QKeySequence(Qt::Key_F5), refresh);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_R), refresh);
+    bind(QKeySequence(Qt::ALT | Qt::Key_Left), c.back);
+    bind(QKeySequence(Qt::ALT | Qt::Key_Right), c.forward);
     // Plus is Shift+= on most layouts: both zoom in, as does the keypad's,
     // which shortcuts match without its keypad flag.
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Plus), [&t] { t.zoom(+1); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Equal), [&t] { t.zoom(+1); });
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), [&t] { t.zoom(+1); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Minus), [&t] { t.zoom(-1); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_0), [&t] { t.zoom(0); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Plus), zoom(+1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Equal), zoom(+1));
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), zoom(+1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Minus), zoom(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_0), zoom(0));
 }
 
 void TabKeys::bind(const QKeySequence &keys, std::function<void()> handler)
 {
-    m_bound.push_back(std::make_unique<tk::Shortcut>(m_tabs, keys, std::move(handler)));
+    m_bound.push_back(std::make_unique<tk::Shortcut>(m_control, keys, std::move(handler)));
 }
 
 void TabKeys::setLoading(bool loading)

@@ -5,10 +5,9 @@
 
 #include "toolkit/Shortcut.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
-
-class WBControl;
 
 namespace wbcontrol {
 
@@ -16,9 +15,18 @@ namespace wbcontrol {
 // levels browsers offer (25 % to 500 %); past either end it stays.
 double nextZoom(double current, int direction);
 
+// What the keys call.
+struct TabCommands {
+    std::function<void()> closeTab;
+    std::function<void(int step)> selectTab; // +1 the next tab, -1 the previous
+    std::function<void()> refresh, stop, back, forward;
+    std::function<void(int direction)> zoom; // +1 in, -1 out, 0 back to 100 %
+};
+
 class TabKeys {
 public:
-    explicit TabKeys(WBControl &tabs);
+    // Binds the keys on the window of `control`.
+    TabKeys(tk::Control &control, TabCommands commands);
 
     // Escape stops a page only while it loads; otherwise the page keeps it.
     void setLoading(bool loading);
@@ -26,7 +34,7 @@ public:
 private:
     void bind(const QKeySequence &keys, std::function<void()> handler);
 
-    WBControl &m_tabs;
+    tk::Control &m_control;
     std::vector<std::unique_ptr<tk::Shortcut>> m_bound;
     tk::Shortcut m_stop;
 };

@@ -2,6 +2,7 @@
 
 #include "Placing.h"
 #include "Skin.h"
+#include "TabKeys.h"
 #include "TabLayout.h"
 #include "TabSet.h"
 #include "toolkit/Color.h"
@@ -135,7 +136,11 @@ WBControl::WBControl(Control *container)
     wireEvents();
     wireStripEvents();
     UserControl_Initialize();
-    m_keys = std::make_unique<wbcontrol::TabKeys>(*this);
+    m_keys = std::make_unique<wbcontrol::TabKeys>(
+        *this,
+        wbcontrol::TabCommands{[this] { closeSelectedTab(); }, [this](int step) { selectAdjacentTab(step); },
+                               [this] { RefreshPage(); }, [this] { StopLink(); }, [this] { Goback(); },
+                               [this] { Goforward(); }, [this](int direction) { zoom(direction); }});
     updateStopKey();
 }
 

@@ -17,8 +17,6 @@
 #include "toolkit/Shortcut.h"
 #include "toolkit/UserControl.h"
 
-#include "TabKeys.h"
-
 #include <QFont>
 #include <QHash>
 #include <QVariant>
@@ -29,6 +27,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace wbcontrol {
+class TabKeys;
+}
 
 class WBControl : public tk::UserControl {
 public:

@@ -1,5 +1,6 @@
 // The tabbed control's keys, pressed while the keyboard focus is in the
 // selected page, and the zoom steps they take.
+#include "TabKeys.h"
 #include "TabFixture.h"
 
 #include <QApplication>
