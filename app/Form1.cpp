@@ -179,50 +179,63 @@ void Form1::Form_Unload(int16_t &)
 
 void Form1::Form_Resize()
 {
-    // Every step on its own: a value a control refuses (a negative size in a
-    // very small window) is skipped and the rest of the layout still runs.
-    ignoreErrors(
-        [this] { ImageTopLeft.setTop(0); }, [this] { ImageTopLeft.setLeft(0); },
-        // The caption bar runs under the right corner, which covers its end.
-        [this] { ImageTopMiddle.setTop(0); }, [this] { ImageTopMiddle.setLeft(ImageTopLeft.Width()); },
-        [this] { ImageTopMiddle.setWidth(Width()); }, [this] { ImageTopRight.setTop(0); },
-        [this] { ImageTopRight.setLeft(Width() - ImageTopRight.Width()); },
-        [this] { ImageMiddleLeft.setTop(ImageTopLeft.Height()); }, [this] { ImageMiddleLeft.setLeft(0); },
-        [this] { ImageMiddleLeft.setHeight(Height() - ImageTopLeft.Height() - ImageButtomLeft.Height()); },
-        [this] { ImageMiddleRight.setTop(ImageTopRight.Height()); },
-        [this] { ImageMiddleRight.setLeft(Width() - ImageMiddleRight.Width()); },
-        [this] { ImageMiddleRight.setHeight(Height() - ImageTopRight.Height() - ImageButtomRight.Height()); },
-        [this] { ImageButtomLeft.setLeft(0); },
-        [this] { ImageButtomLeft.setTop(Height() - ImageButtomLeft.Height()); },
-        [this] { ImageButtomMiddle.setTop(Height() - ImageButtomMiddle.Height()); },
-        [this] { ImageButtomMiddle.setWidth(Width() - ImageButtomLeft.Width() - ImageButtomRight.Width()); },
-        [this] { ImageButtomMiddle.setLeft(ImageButtomLeft.Width()); },
-        [this] { ImageButtomRight.setTop(Height() - ImageButtomRight.Height()); },
-        [this] { ImageButtomRight.setLeft(Width() - ImageButtomRight.Width()); });
-
-    // The caption buttons from the right edge; the minimise button overlaps
-    // the size button by 20 twips, under it.
-    for (int16_t i = 0; i <= 2; ++i) {
-        ignoreErrors(
-            [this, i] {
-                ImageMin(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() -
-                                    ImageMin(0).Width() - 30);
-            },
-            [this, i] { ImageMin(i).setTop(0); },
-            [this, i] { ImageSize(i).setLeft(Width() - ImageExit(0).Width() - ImageSize(0).Width() - 50); },
-            [this, i] { ImageSize(i).setTop(0); },
-            [this, i] { ImageExit(i).setLeft(Width() - ImageExit(0).Width() - 50); },
-            [this, i] { ImageExit(i).setTop(0); });
-    }
     // A resize ends any hover or press: the pointer may no longer be there.
     for (auto *button : {&ImageMin, &ImageExit, &ImageSize})
         for (int16_t i = 0; i <= 2; ++i)
             ignoreErrors([button, i] { (*button)(i).setVisible(i == kNormal); });
 
+    const float W = Width(), H = Height();
+    using Set = void (Control::*)(float);
+    const Set top = &Control::setTop, left = &Control::setLeft, width = &Control::setWidth,
+              height = &Control::setHeight;
+    struct Placement {
+        Control *piece;
+        Set set;
+        float value;
+    };
+    const float exitLeft = W - ImageExit(0).Width() - 50;
+    const float sizeLeft = exitLeft - ImageSize(0).Width();
+    const float minLeft = sizeLeft - ImageMin(0).Width() + 20; // overlapping the size button, under it
+    std::vector<Placement> placements{
+        {&ImageTopLeft, top, 0},
+        {&ImageTopLeft, left, 0},
+        // The caption bar runs under the right corner, which covers its end.
+        {&ImageTopMiddle, top, 0},
+        {&ImageTopMiddle, left, ImageTopLeft.Width()},
+        {&ImageTopMiddle, width, W},
+        {&ImageTopRight, top, 0},
+        {&ImageTopRight, left, W - ImageTopRight.Width()},
+        {&ImageMiddleLeft, top, ImageTopLeft.Height()},
+        {&ImageMiddleLeft, left, 0},
+        {&ImageMiddleLeft, height, H - ImageTopLeft.Height() - ImageButtomLeft.Height()},
+        {&ImageMiddleRight, top, ImageTopRight.Height()},
+        {&ImageMiddleRight, left, W - ImageMiddleRight.Width()},
+        {&ImageMiddleRight, height, H - ImageTopRight.Height() - ImageButtomRight.Height()},
+        {&ImageButtomLeft, left, 0},
+        {&ImageButtomLeft, top, H - ImageButtomLeft.Height()},
+        {&ImageButtomMiddle, top, H - ImageButtomMiddle.Height()},
+        {&ImageButtomMiddle, width, W - ImageButtomLeft.Width() - ImageButtomRight.Width()},
+        {&ImageButtomMiddle, left, ImageButtomLeft.Width()},
+        {&ImageButtomRight, top, H - ImageButtomRight.Height()},
+        {&ImageButtomRight, left, W - ImageButtomRight.Width()},
+    };
+    // The caption buttons from the right edge, each of their three pictures.
+    for (int16_t i = 0; i <= 2; ++i)
+        placements.insert(placements.end(), {{&ImageMin(i), left, minLeft},
+                                             {&ImageMin(i), top, 0},
+                                             {&ImageSize(i), left, sizeLeft},
+                                             {&ImageSize(i), top, 0},
+                                             {&ImageExit(i), left, exitLeft},
+                                             {&ImageExit(i), top, 0}});
     // The browser control fills the frame's inside.
-    ignoreErrors([this] { WBControl1.setLeft(60); }, [this] { WBControl1.setTop(380); },
-                 [this] { WBControl1.setWidth(Width() - WBControl1.Left() - 60); },
-                 [this] { WBControl1.setHeight(Height() - WBControl1.Top() - 60); });
+    placements.insert(placements.end(), {{&WBControl1, left, 60},
+                                         {&WBControl1, top, 380},
+                                         {&WBControl1, width, W - 60 - 60},
+                                         {&WBControl1, height, H - 380 - 60}});
+    // Every step on its own: a value a control refuses (a negative size in a
+    // very small window) is skipped and the rest of the layout still runs.
+    for (const Placement &p : placements)
+        ignoreErrors([&p] { (p.piece->*p.set)(p.value); });
 }
 
 void Form1::ImageMin_MouseMove(int16_t, int16_t, int16_t, float, float)
