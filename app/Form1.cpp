@@ -279,8 +279,7 @@ void Form1::ImageSize_MouseUp(int16_t, int16_t, int16_t, float, float)
         setHeight(Screen::Height() - kScreenWideShortfall);
         setWidth(Screen::Width());
     } else {
-        setTop((Screen::Height() - kNormalHeight) / 2);
-        setLeft((Screen::Width() - kNormalWidth) / 2);
+        centreOnScreen(*this, kNormalWidth, kNormalHeight);
         setHeight(kNormalHeight);
         setWidth(kNormalWidth);
     }
@@ -331,7 +330,37 @@ void Form1::showCaptionButtonsNormal()
 
 void Form1::CommandOpenURL_Click()
 {
-    forms::FormOpenUrl->showAt(Top() + 800, Left());
+    showAddressDialog(Top() + 800, Left());
+}
+
+void Form1::openInNewTab(const QString &text)
+{
+    ignoreErrors([&] { WBControl1.LeaveFullScreen(); });
+    WBControl1.NewWindow(text);
+    centreOnScreen(*this);
+    Show();
+    SendMessageA(hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+// Without a window manager nobody else would hand the keyboard over, and the
+// keys would reach no window until the user clicked one.
+void Form1::takeKeyboard()
+{
+    if (!isShown() || peer()->isMinimized())
+        return;
+    SetForegroundWindow(hWnd());
+    ignoreErrors([&] { WBControl1.SetFocus(); });
+}
+
+void showAddressDialog(float top, float left)
+{
+    FormOpenUrl &dialog = *forms::FormOpenUrl;
+    dialog.events.Submit = [](const QString &text) { forms::Form1->openInNewTab(text); };
+    dialog.events.Gone = [] {
+        if (forms::Form1.isLoaded())
+            forms::Form1->takeKeyboard();
+    };
+    dialog.showAt(top, left);
 }
 
 void Form1::Form_MouseDown(int16_t Button, int16_t, float, float)

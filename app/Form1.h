@@ -40,6 +40,11 @@ public:
 
     // Opens the address dialog below the caption bar.
     void CommandOpenURL_Click();
+    // What the address dialog's text does: it opens in a new tab, and the
+    // window comes back, centred and out of full screen.
+    void openInNewTab(const QString &text);
+    // Gives the keyboard to the selected page, when the window is shown.
+    void takeKeyboard();
 
     // The eight frame pieces, in stacking order from the bottom.
     tk::Image ImageTopLeft;
@@ -78,3 +83,7 @@ private:
     void showCaptionButtonsNormal();
     void moveWindow(int16_t Button);
 };
+
+// Shows the address dialog at a place, its text going to the main window's
+// new tab and, once it has gone, the keyboard to the main window's page.
+void showAddressDialog(float top, float left);

@@ -1,7 +1,6 @@
 #include "FormMenu.h"
 
 #include "Form1.h"
-#include "FormOpenUrl.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
@@ -33,8 +32,7 @@ FormMenu::FormMenu()
 // opens: it lies in the middle of the screen, so the dialog does too.
 void FormMenu::Form_Load()
 {
-    setTop((Screen::Height() - Height()) / 2);
-    setLeft((Screen::Width() - Width()) / 2);
+    centreOnScreen(*this);
 }
 
 // The maker's page opens in the desktop's browser, not in a tab.
@@ -49,7 +47,7 @@ void FormMenu::m_OpenURL_Click()
     // A page full screen would cover the dialog.
     if (forms::Form1.isLoaded())
         ignoreErrors([] { forms::Form1->WBControl1.LeaveFullScreen(); });
-    forms::FormOpenUrl->showAt(Top() + kDialogDrop, Left());
+    showAddressDialog(Top() + kDialogDrop, Left());
 }
 
 void FormMenu::m_Exit_Click()

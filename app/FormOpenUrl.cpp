@@ -2,13 +2,10 @@
 
 #include "SavedButton.h"
 
-#include "Form1.h"
 #include "Forms.h"
 #include "Skin.h"
 #include "toolkit/Color.h"
-#include "toolkit/Screen.h"
 #include "toolkit/TkError.h"
-#include "win32/Win32.h"
 
 #include <QLineEdit>
 
@@ -19,19 +16,6 @@ constexpr uint32_t kTextBackColor = 0x00FFEFDE;
 constexpr int16_t kEnterKey = 13;
 constexpr int16_t kEscapeKey = 27;
 
-// Once the dialog has gone the keyboard belongs to the page the main window
-// shows. Without a window manager nobody else would hand it over, and the
-// keys would reach no window until the user clicked one.
-void giveKeyboardToMainPage()
-{
-    if (!forms::Form1.isLoaded())
-        return;
-    Form1 &main = *forms::Form1;
-    if (!main.isShown() || main.peer()->isMinimized())
-        return;
-    SetForegroundWindow(main.hWnd());
-    ignoreErrors([&] { main.WBControl1.SetFocus(); });
-}
 } // namespace
 
 FormOpenUrl::FormOpenUrl() : Text1(this)
@@ -65,16 +49,13 @@ void FormOpenUrl::showAt(float top, float left)
 
 void FormOpenUrl::CommandOK_Click()
 {
-    Form1 &main = *forms::Form1;
-    ignoreErrors([&] { main.WBControl1.LeaveFullScreen(); });
-    main.WBControl1.NewWindow(Text1.Text());
-    main.setTop((Screen::Height() - main.Height()) / 2);
-    main.setLeft((Screen::Width() - main.Width()) / 2);
-    main.Show();
-    SendMessageA(main.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    const Events heard = events;
+    if (heard.Submit)
+        heard.Submit(Text1.Text());
     // Destroyed once this handler has returned (the toolkit defers it).
     forms::FormOpenUrl.Unload();
-    giveKeyboardToMainPage();
+    if (heard.Gone)
+        heard.Gone();
 }
 
 // What an address box does with the two keys: Enter opens, Escape closes.
@@ -85,7 +66,9 @@ void FormOpenUrl::Text1_KeyDown(int16_t &KeyCode, int16_t &)
         CommandOK_Click();
     } else if (KeyCode == kEscapeKey) {
         KeyCode = 0;
+        const std::function<void()> gone = events.Gone;
         forms::FormOpenUrl.Unload();
-        giveKeyboardToMainPage();
+        if (gone)
+            gone();
     }
 }

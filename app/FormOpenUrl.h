@@ -1,11 +1,12 @@
 #pragma once
-// The address dialog: the text typed into Text1 opens in a new tab of the
-// main window when CommandOK is clicked (or Enter pressed); Escape closes it.
+// The address dialog: the text typed into Text1 is handed to whoever opened
+// it when CommandOK is clicked (or Enter pressed); Escape closes it.
 
 #include "Command.h"
 #include "toolkit/Form.h"
 #include "toolkit/TextBox.h"
 
+#include <functional>
 #include <memory>
 
 class FormOpenUrl : public tk::Form {
@@ -18,6 +19,13 @@ public:
 
     void CommandOK_Click();
     void Text1_KeyDown(int16_t &KeyCode, int16_t &Shift);
+
+    // What the opener hears: the text submitted, then, after either way out,
+    // that the dialog has gone.
+    struct Events {
+        std::function<void(const QString &text)> Submit;
+        std::function<void()> Gone;
+    } events;
 
     tk::TextBox Text1;
     std::unique_ptr<command::Command> CommandOK;

@@ -24,7 +24,3 @@ extern FormOpenUrlInstance FormOpenUrl;
 void unloadAll();
 
 } // namespace forms
-
-#include "Form1.h"
-#include "FormMenu.h"
-#include "FormOpenUrl.h"

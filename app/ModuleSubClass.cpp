@@ -1,5 +1,7 @@
 #include "ModuleSubClass.h"
 
+#include "Form1.h"
+#include "FormMenu.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "toolkit/Screen.h"
@@ -14,8 +16,7 @@ int32_t WindowProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
         // Bring the main window back, centred at its present size; a page
         // full screen would stay over it.
         ignoreErrors([] { forms::Form1->WBControl1.LeaveFullScreen(); });
-        ignoreErrors([] { forms::Form1->setTop((Screen::Height() - forms::Form1->Height()) / 2); });
-        ignoreErrors([] { forms::Form1->setLeft((Screen::Width() - forms::Form1->Width()) / 2); });
+        ignoreErrors([] { centreOnScreen(*forms::Form1); });
         ignoreErrors([] { forms::Form1->Show(); });
         ignoreErrors([] { SendMessageA(forms::Form1->hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0); });
     }

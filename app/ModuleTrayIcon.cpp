@@ -1,5 +1,6 @@
 #include "ModuleTrayIcon.h"
 
+#include "Form1.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"

@@ -1,5 +1,7 @@
 // The browser: starts its start-up form and runs until the last form is
 // unloaded. The tavrin program starts it when no Tavrin runs yet.
+#include "Form1.h"
+#include "FormMenu.h"
 #include "Forms.h"
 #include "Instance.h"
 #include "ModulePublicVariables.h"

@@ -1,5 +1,7 @@
 #include "toolkit/Screen.h"
 
+#include "toolkit/Control.h"
+
 #include "toolkit/Twips.h"
 
 #include <QCoreApplication>
@@ -40,6 +42,17 @@ void Screen::setOverrideSize(const QSize &pixels)
 QString appPath()
 {
     return QCoreApplication::applicationDirPath();
+}
+
+void centreOnScreen(Control &c, float width, float height)
+{
+    c.setTop((Screen::Height() - height) / 2);
+    c.setLeft((Screen::Width() - width) / 2);
+}
+
+void centreOnScreen(Control &c)
+{
+    centreOnScreen(c, c.Width(), c.Height());
 }
 
 } // namespace tk

@@ -3,6 +3,9 @@
 // screen (19200 × 15360 twips). Afterwards the forms are unloaded and any
 // hook a test set is cleared.
 
+#include "Form1.h"
+#include "FormMenu.h"
+#include "FormOpenUrl.h"
 #include "Forms.h"
 #include "browser/fake/FakeBrowser.h"
 #include "toolkit/Screen.h"
