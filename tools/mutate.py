@@ -18,8 +18,9 @@ For each mutant the script
      whatever happens, Ctrl+C included, and `git diff --quiet` checks it);
   2. finds the test binaries that link the changed code, from the build
      directory's dependency files (*.o.d) and link lines (link.txt);
-  3. builds and runs them one at a time, fastest first, and stops at the
-     first failure.
+  3. builds and runs them one at a time, narrowest and fastest first (those
+     without the engine, then those linking fewest libraries, then by run
+     time), and stops at the first failure.
 Outcomes: killed (a test failed or timed out), survived, build-failed (counted
 apart, not as killed), not-applicable.
 
@@ -57,6 +58,7 @@ import fnmatch
 import glob
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -180,6 +182,14 @@ class Build:
         return [t for t in self.tests
                 if t in targets or any(f"lib{lib}.a" in self.link_lines[t] for lib in targets)]
 
+    def order_key(self, test, timings):
+        """Narrowest first, as a fault is most likely caught nearest to it and
+        building a binary costs more than running most of them: the binaries
+        without the engine, then those linking fewest libraries, then the fastest."""
+        line = self.link_lines[test]
+        libraries = set(re.findall(r"lib[A-Za-z0-9_]+\.a", line))
+        return ("libtavrin_webengine.a" in line, len(libraries), timings.get(test, 1e9))
+
     def build(self, targets, mutated=False):
         started = time.monotonic()
         env = dict(os.environ)
@@ -235,7 +245,7 @@ def run_mutant(build, mutant, timings, limits):
     alternative, path, original, replacement = place
     result["file"] = os.path.relpath(path, ROOT)
     result["alternative"] = alternative
-    tests = sorted(build.tests_linking(path), key=lambda t: timings.get(t, 1e9))
+    tests = sorted(build.tests_linking(path), key=lambda t: build.order_key(t, timings))
     result["tests"] = tests
     if not tests:
         result["outcome"] = "survived"
