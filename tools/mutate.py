@@ -48,7 +48,8 @@ Usage:
     --mutants FILE  the mutant list (default: tools/mutants.json beside this script)
     --list          print which alternative each mutant would use, and stop
     --reuse-check   skip the run on the unchanged tree when this build directory
-                    already holds one of the same commit (a clean tree only)
+                    already holds one of the same code (the same last commit
+                    outside tools/, and a clean tree)
 The exit status is 0 when the run completed (whatever the outcomes), 2 when
 the tests fail on the unchanged tree, 3 when a file could not be put back.
 """
@@ -307,7 +308,10 @@ def unchanged_check(build, reuse):
     """The unchanged tree's test times: measured now, or with --reuse-check taken
     from the last check of this same commit in this build directory."""
     saved = os.path.join(build.dir, "mutate-unchanged.json")
-    head = subprocess.run(["git", "-C", ROOT, "rev-parse", "HEAD"], capture_output=True, text=True).stdout.strip()
+    # The last commit that changed anything outside tools/: this script's own
+    # changes do not call for a new check.
+    head = subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%H", "--", ".", ":!tools"],
+                          capture_output=True, text=True).stdout.strip()
     clean = subprocess.run(["git", "-C", ROOT, "diff", "--quiet", "HEAD"]).returncode == 0
     if reuse and clean and os.path.exists(saved):
         with open(saved) as f:
