@@ -267,11 +267,14 @@ def run_mutant(build, mutant, timings, limits):
                 result["outcome"] = "build-failed"
                 result["detail"] = output.strip().splitlines()[-5:]
                 break
-            verdict, seconds, _ = build.run_test(test, limits[test])
+            verdict, seconds, output = build.run_test(test, limits[test])
             log(f"    {test}: {verdict} ({seconds:.0f} s)")
             if verdict != "pass":
                 result["outcome"] = "killed"
                 result["killed_by"] = test if verdict == "fail" else f"{test} (timeout)"
+                # What failed, so a kill by a flaky test can be told from a real one.
+                result["detail"] = [line for line in output.splitlines()
+                                    if "Failure" in line or "FAILED" in line or "Timeout" in line][:8]
                 break
     finally:
         with open(path, "wb") as f:
