@@ -66,6 +66,54 @@ void fadeToWhite(tk::DrawSurface &s, const ButtonLook &b, int r, int g, int bl, 
     }
 }
 
+// A colour as the gradients step it: whole-number channels, or fractional
+// ones rounded to the nearest when drawn.
+template <typename T> struct Rgb {
+    T red, green, blue;
+};
+
+int drawn(int channel)
+{
+    return channel;
+}
+
+int drawn(float channel)
+{
+    return roundEven(channel);
+}
+
+int stepped(int channel, int step)
+{
+    return clampChannel(channel + step);
+}
+
+float stepped(float channel, double step)
+{
+    const float v = float(double(channel) + step);
+    return v < 0.0f ? 0.0f : (v > 255.0f ? 255.0f : v);
+}
+
+// What each channel moves a row to go from one colour to another over a span
+// of rows; nothing over an empty span.
+Rgb<double> stepsOver(const Channels &from, const Channels &to, double span)
+{
+    const auto step = [span](int a, int b) { return span == 0 ? 0.0 : (b - a) / span; };
+    return {step(from.red, to.red), step(from.green, to.green), step(from.blue, to.blue)};
+}
+
+// Rows from `first` to `last`, one apart in the direction `dir`, across the
+// face inside its left and right edges: the first in `colour`, each next one
+// moved by `step`, every channel kept between 0 and 255.
+template <typename T, typename S>
+void drawBand(tk::DrawSurface &s, int width, Rgb<T> colour, const Rgb<S> &step, int first, int last, int dir)
+{
+    for (int y = first; dir > 0 ? y <= last : y >= last; y += dir) {
+        drawLine(s, 1, y, width - 1, y, RGB(drawn(colour.red), drawn(colour.green), drawn(colour.blue)));
+        colour = {stepped(colour.red, step.red), stepped(colour.green, step.green),
+                  stepped(colour.blue, step.blue)};
+    }
+}
+
 void drawThreeColorGradient(tk::DrawSurface &s, const ButtonLook &b, int32_t c1, int32_t c2, int32_t c3,
                             int16_t percent, bool flat)
 {
@@ -77,21 +125,10 @@ void drawThreeColorGradient(tk::DrawSurface &s, const ButtonLook &b, int32_t c1,
     }
     const Channels a = splitColor(c1), c = splitColor(c3);
     const double S = double(H) * percent / 100.0;
-    const auto clampF = [](float v) { return v < 0.0f ? 0.0f : (v > 255.0f ? 255.0f : v); };
-    const auto stepOf = [](int from, int to, double span) { return span == 0 ? 0.0 : (to - from) / span; };
+    const Rgb<float> split{float(a.red), float(a.green), float(a.blue)};
 
     // Upper band: from the split line up towards the end colour.
-    {
-        const double sr = stepOf(a.red, c.red, S - 1), sg = stepOf(a.green, c.green, S - 1),
-                     sb = stepOf(a.blue, c.blue, S - 1);
-        float R = float(a.red), G = float(a.green), B = float(a.blue);
-        for (int y = roundEven(S); y >= 1; --y) {
-            drawLine(s, 1, y, W - 1, y, RGB(roundEven(R), roundEven(G), roundEven(B)));
-            R = clampF(float(double(R) + sr));
-            G = clampF(float(double(G) + sg));
-            B = clampF(float(double(B) + sb));
-        }
-    }
+    drawBand(s, W, split, stepsOver(a, c, S - 1), roundEven(S), 1, -1);
     // Highlight rows 1 and 2, fading from white to the end colour.
     const auto fade = [](int channel, int i, int divisor) {
         return clampChannel(255 - divOrZero((255 - channel) * i, divisor));
@@ -106,18 +143,7 @@ void drawThreeColorGradient(tk::DrawSurface &s, const ButtonLook &b, int32_t c1,
     drawLine(s, 1, roundEven(S + 2), W - 1, roundEven(S + 2), c1);
 
     // Lower band: from the split colour down towards the end colour.
-    {
-        const double span = H - S - 4;
-        const double sr = stepOf(a.red, c.red, span), sg = stepOf(a.green, c.green, span),
-                     sb = stepOf(a.blue, c.blue, span);
-        float R = float(a.red), G = float(a.green), B = float(a.blue);
-        for (int y = roundEven(S + 3); y <= H - 4; ++y) {
-            drawLine(s, 1, y, W - 1, y, RGB(roundEven(R), roundEven(G), roundEven(B)));
-            R = clampF(float(double(R) + sr));
-            G = clampF(float(double(G) + sg));
-            B = clampF(float(double(B) + sb));
-        }
-    }
+    drawBand(s, W, split, stepsOver(a, c, H - S - 4), roundEven(S + 3), H - 4, 1);
     if (H >= 10) {
         int32_t read = s.GetPixel(2, H - 10);
         if (read == tk::CLR_INVALID)
@@ -136,34 +162,17 @@ void drawBandedGradient(tk::DrawSurface &s, const ButtonLook &b, int32_t c1, int
     const int W = b.width, H = b.height;
     const Channels a = splitColor(c1), f = splitColor(c2);
     const double S = double(H) * percent / 100.0;
-    const auto stepOf = [](int from, int to, double span) {
-        return span == 0 ? 0 : roundEven((to - from) / span);
+    // Whole steps, and a start a little lighter than the middle colour.
+    const auto whole = [](const Rgb<double> &d) {
+        return Rgb<int>{roundEven(d.red), roundEven(d.green), roundEven(d.blue)};
     };
-    {
-        const int sr = stepOf(a.red, f.red, S - 1), sg = stepOf(a.green, f.green, S - 1),
-                  sb = stepOf(a.blue, f.blue, S - 1);
-        int R = a.red + 10, G = a.green + 10, B = a.blue + 10;
-        for (int y = roundEven(S); y >= 3; --y) {
-            drawLine(s, 1, y, W - 1, y, RGB(R, G, B));
-            R = clampChannel(R + sr);
-            G = clampChannel(G + sg);
-            B = clampChannel(B + sb);
-        }
-    }
+    const auto lighter = [&a](int by) { return Rgb<int>{a.red + by, a.green + by, a.blue + by}; };
+
+    drawBand(s, W, lighter(10), whole(stepsOver(a, f, S - 1)), roundEven(S), 3, -1);
     for (int y = roundEven(S + 1); y <= roundEven(S + 0.27 * H); ++y)
         drawLine(s, 1, y, W - 1, y, c1);
-    {
-        const double span = H - S - 4;
-        const int sr = stepOf(a.red, f.red, span), sg = stepOf(a.green, f.green, span),
-                  sb = stepOf(a.blue, f.blue, span);
-        int R = a.red + 5, G = a.green + 5, B = a.blue + 5;
-        for (int y = roundEven((percent + 27) * double(H) / 100.0); y <= H - 4; ++y) {
-            drawLine(s, 1, y, W - 1, y, RGB(R, G, B));
-            R = clampChannel(R + sr);
-            G = clampChannel(G + sg);
-            B = clampChannel(B + sb);
-        }
-    }
+    drawBand(s, W, lighter(5), whole(stepsOver(a, f, H - S - 4)),
+             roundEven((percent + 27) * double(H) / 100.0), H - 4, 1);
     drawBox(s, 1, 1, W - 2, H - 2, RGB(211, 229, 255), true);
     drawBox(s, 2, 2, W - 4, H - 4, RGB(201, 216, 255), true);
     drawLine(s, 1, H - 3, W - 1, H - 3, RGB(207, 234, 255));
