@@ -238,6 +238,34 @@ void drawStyle2Bevel(tk::DrawSurface &s, const ButtonLook &b)
     s.SetPixelV(W - 3, 2, p.Light);
 }
 
+// The colours of the frame that marks the default button.
+struct DefaultFrameColors {
+    int32_t box;    // a box inside the round frame, from row 2 to row H - 3
+    int32_t bottom; // the row under the box
+    int32_t top;    // the row over it
+    int32_t second; // again over the box's top edge
+    int32_t sides;  // the columns just inside its left and right edges
+};
+
+DefaultFrameColors blueDefaultFrame()
+{
+    return {RGB(140, 174, 231), RGB(107, 130, 239), RGB(206, 231, 255), RGB(189, 215, 247),
+            RGB(181, 209, 240)};
+}
+
+// The frame of the default button (of the focused one too) where the pointer
+// is not over it; its second row starts `inset` pixels in from either side.
+void drawDefaultFrame(tk::DrawSurface &s, const ButtonLook &b, const DefaultFrameColors &c, int inset)
+{
+    const int W = b.width, H = b.height;
+    drawBox(s, 1, 2, W - 2, H - 4, c.box, true);
+    drawLine(s, 2, H - 2, W - 2, H - 2, c.bottom);
+    drawLine(s, 2, 1, W - 2, 1, c.top);
+    drawLine(s, inset, 2, W - inset, 2, c.second);
+    drawLine(s, 2, 3, 2, H - 3, c.sides);
+    drawLine(s, W - 3, 3, W - 3, H - 3, c.sides);
+}
+
 void paintDisabled(tk::DrawSurface &s, const ButtonLook &b, TextRects &text)
 {
     const int W = b.width, H = b.height;
@@ -305,19 +333,9 @@ void paintStyle1(tk::DrawSurface &s, const ButtonLook &b, TextRects &text)
         if (b.defaultFrame && !b.hover) {
             if (b.xpType == 2) {
                 const int32_t c = RGB(122, 184, 98);
-                drawBox(s, 1, 2, W - 2, H - 4, c, true);
-                drawLine(s, 2, H - 2, W - 2, H - 2, c);
-                drawLine(s, 2, 1, W - 2, 1, c);
-                drawLine(s, 2, 2, W - 2, 2, c);
-                drawLine(s, 2, 3, 2, H - 3, c);
-                drawLine(s, W - 3, 3, W - 3, H - 3, c);
+                drawDefaultFrame(s, b, {c, c, c, c, c}, 2);
             } else if (b.xpType == 1 || b.xpType == 3) {
-                drawBox(s, 1, 2, W - 2, H - 4, RGB(140, 174, 231), true);
-                drawLine(s, 2, H - 2, W - 2, H - 2, RGB(107, 130, 239));
-                drawLine(s, 2, 1, W - 2, 1, RGB(206, 231, 255));
-                drawLine(s, 2, 2, W - 2, 2, RGB(189, 215, 247));
-                drawLine(s, 2, 3, 2, H - 3, RGB(181, 209, 240));
-                drawLine(s, W - 3, 3, W - 3, H - 3, RGB(181, 209, 240));
+                drawDefaultFrame(s, b, blueDefaultFrame(), 2);
             }
             drawFocus(s, b);
         }
@@ -349,14 +367,8 @@ void paintStyle2(tk::DrawSurface &s, const ButtonLook &b, TextRects &text)
     if (b.state == kNormalLook) {
         drawBox(s, 1, 1, W - 2, H - 2, p.Light, false);
         drawStyle2Bevel(s, b);
-        if (b.defaultFrame && !b.hover) {
-            drawBox(s, 1, 2, W - 2, H - 4, RGB(140, 174, 231), true);
-            drawLine(s, 2, H - 2, W - 2, H - 2, RGB(107, 130, 239));
-            drawLine(s, 2, 1, W - 2, 1, RGB(206, 231, 255));
-            drawLine(s, 1, 2, W - 1, 2, RGB(189, 215, 247));
-            drawLine(s, 2, 3, 2, H - 3, RGB(181, 209, 240));
-            drawLine(s, W - 3, 3, W - 3, H - 3, RGB(181, 209, 240));
-        }
+        if (b.defaultFrame && !b.hover)
+            drawDefaultFrame(s, b, blueDefaultFrame(), 1);
         if (b.hover)
             drawHoverOutline(s, b, b.rectColor);
         drawCaption(s, b, text, p.Text, false);
