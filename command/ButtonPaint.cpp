@@ -49,23 +49,6 @@ void drawRoundFrame(tk::DrawSurface &s, const ButtonLook &b, int32_t lineColour,
     s.SetPixelV(W - 2, H - 2, cornerColour);
 }
 
-void fadeToWhite(tk::DrawSurface &s, const ButtonLook &b, int r, int g, int bl, int first, int last, int step)
-{
-    // A height of 5 would divide by zero: the colour then stays as it starts.
-    const int d = b.height - 5;
-    const double dr = d == 0 ? 0.0 : double(255 - r) / d;
-    const double dg = d == 0 ? 0.0 : double(255 - g) / d;
-    const double db = d == 0 ? 0.0 : double(255 - bl) / d;
-    float R = float(r), G = float(g), B = float(bl);
-    const auto limit = [](float v) { return v > 255.0f ? 255.0f : (v < 0.0f ? 0.0f : v); };
-    for (int y = first; step > 0 ? y <= last : y >= last; y += step) {
-        R = limit(float(double(R) + dr));
-        G = limit(float(double(G) + dg));
-        B = limit(float(double(B) + db));
-        drawLine(s, 1, y, b.width - 1, y, RGB(roundEven(R), roundEven(G), roundEven(B)));
-    }
-}
-
 // A colour as the gradients step it: whole-number channels, or fractional
 // ones rounded to the nearest when drawn.
 template <typename T> struct Rgb {
@@ -112,6 +95,17 @@ void drawBand(tk::DrawSurface &s, int width, Rgb<T> colour, const Rgb<S> &step, 
         colour = {stepped(colour.red, step.red), stepped(colour.green, step.green),
                   stepped(colour.blue, step.blue)};
     }
+}
+
+// Rows `first` to `last` (one apart in the direction `dir`) going from the
+// colour towards white over the height less 5; the first row is already one
+// step on. A height of 5 gives no span: the colour then stays where it is.
+void fadeToWhite(tk::DrawSurface &s, const ButtonLook &b, int r, int g, int bl, int first, int last, int dir)
+{
+    const Rgb<double> step = stepsOver({r, g, bl}, {255, 255, 255}, b.height - 5);
+    const Rgb<float> start{stepped(float(r), step.red), stepped(float(g), step.green),
+                           stepped(float(bl), step.blue)};
+    drawBand(s, b.width, start, step, first, last, dir);
 }
 
 void drawThreeColorGradient(tk::DrawSurface &s, const ButtonLook &b, int32_t c1, int32_t c2, int32_t c3,
