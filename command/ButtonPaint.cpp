@@ -207,14 +207,7 @@ void drawStyle2Bevel(tk::DrawSurface &s, const ButtonLook &b)
 {
     const int W = b.width, H = b.height;
     const Palette &p = b.palette;
-    drawLine(s, 2, 0, W - 2, 0, p.DarkShadow);
-    drawLine(s, 2, H - 1, W - 2, H - 1, p.DarkShadow);
-    drawLine(s, 0, 2, 0, H - 2, p.DarkShadow);
-    drawLine(s, W - 1, 2, W - 1, H - 2, p.DarkShadow);
-    s.SetPixelV(1, 1, p.DarkShadow);
-    s.SetPixelV(1, H - 2, p.DarkShadow);
-    s.SetPixelV(W - 2, 1, p.DarkShadow);
-    s.SetPixelV(W - 2, H - 2, p.DarkShadow);
+    drawRoundFrame(s, b, p.DarkShadow, p.DarkShadow);
     s.SetPixelV(1, 2, p.Face);
     s.SetPixelV(2, 1, p.Face);
     drawLine(s, 3, 2, W - 3, 2, p.Highlight);
