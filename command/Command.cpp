@@ -352,13 +352,61 @@ void Command::UpdateAccessKey()
                             : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));
 }
 
+// ---- Painting ---------------------------------------------------------------
+
+ButtonLook Command::look(uint8_t state) const
+{
+    ButtonLook b;
+    b.state = state;
+    b.hover = m_IsHover;
+    b.focus = m_HasFocus && m_ShowFocusRect;
+    b.defaultFrame = (m_ShowFocusRect && m_ambient.DisplayAsDefault) || b.focus;
+    b.enabled = Enabled();
+    b.style = m_ButtonType;
+    b.scheme = m_ColorScheme;
+    b.xpType = m_XpType;
+    b.percent = m_Percent;
+    b.width = m_W;
+    b.height = m_H;
+    b.palette = m_Palette;
+    b.caption = m_Caption;
+    b.colors = StyleColors{m_MidColor,
+                           m_EndColor,
+                           m_MouseMoveMidColor,
+                           m_MouseMoveEndColor,
+                           m_MouseDownMidColor,
+                           m_MouseDownEndColor,
+                           m_OfficeXpFillColor,
+                           m_OfficeXpFrameColor,
+                           m_OfficeXpMousemoveFillColor,
+                           m_OfficeXpMousemoveFrameColor};
+    b.rectColor = m_rectcolor;
+    b.focusRect = m_FocusRect;
+    return b;
+}
+
+void Command::PaintButton(uint8_t state, bool force)
+{
+    if (!force && m_Caption == m_LastCaption && state == m_DrawState)
+        return;
+    if (m_H == 0)
+        return;
+    m_DrawState = state;
+    m_LastCaption = m_Caption;
+
+    tk::DrawSurface &s = drawSurface();
+    s.Cls();
+    paintButton(s, look(state), m_TextRects);
+    peer()->update();
+}
+
 // ---- Life cycle -------------------------------------------------------------
 
 void Command::Initialize()
 {
     m_LastButton = 1;
-    m_PressedTextRect.left = 2;
-    m_PressedTextRect.top = 2;
+    m_TextRects.pressed.left = 2;
+    m_TextRects.pressed.top = 2;
     LoadSchemeColors();
 }
 
@@ -619,10 +667,10 @@ void Command::UserControl_Resize()
     m_H = tk::toPixels(Height());
     m_W = tk::toPixels(Width());
     drawSurface().setSize(m_W, m_H);
-    m_TextRect.right = m_W;
-    m_TextRect.bottom = m_H;
-    m_PressedTextRect.right = m_W;
-    m_PressedTextRect.bottom = m_H;
+    m_TextRects.normal.right = m_W;
+    m_TextRects.normal.bottom = m_H;
+    m_TextRects.pressed.right = m_W;
+    m_TextRects.pressed.bottom = m_H;
     m_FocusRect = tk::RECT{2, 2, m_W - 2, m_H - 2};
     MakeRegion();
     PaintButton(m_DrawState, true);

@@ -4,6 +4,7 @@
 // properties. It draws itself into a pixel surface and raises its eight
 // events to the host.
 
+#include "ButtonPaint.h"
 #include "surface/DrawSurface.h"
 #include "surface/SurfaceWidget.h"
 #include "toolkit/Ambient.h"
@@ -19,20 +20,6 @@
 #include <memory>
 
 namespace command {
-
-// The six colours a style draws with, filled from the colour scheme.
-struct Palette {
-    int32_t Face = 0;
-    int32_t Light = 0;
-    int32_t Highlight = 0;
-    int32_t Shadow = 0;
-    int32_t DarkShadow = 0;
-    int32_t Text = 0;
-    friend bool operator==(const Palette &, const Palette &) = default;
-};
-
-constexpr uint8_t kNormalLook = 0;
-constexpr uint8_t kPressedLook = 2;
 
 class Command : public tk::Control {
 public:
@@ -139,8 +126,8 @@ public:
     bool HasFocus() const { return m_HasFocus; }
     int W() const { return m_W; }
     int H() const { return m_H; }
-    const tk::RECT &TextRect() const { return m_TextRect; }
-    const tk::RECT &PressedTextRect() const { return m_PressedTextRect; }
+    const tk::RECT &TextRect() const { return m_TextRects.normal; }
+    const tk::RECT &PressedTextRect() const { return m_TextRects.pressed; }
     tk::Timer &Timer1() { return m_Timer1; }
 
 protected:
@@ -173,29 +160,11 @@ private:
     void UserControl_Resize();
     void Timer1_Timer();
 
-    // Drawing, in the surface's pixels.
-    void DrawBox(int x, int y, int w, int h, int32_t colour, bool frame);
-    void DrawLine(int x1, int y1, int x2, int y2, int32_t colour);
-    void FadeToWhite(int r, int g, int b, int first, int last, int step);
-    void DrawRoundFrame(int32_t lineColour, int32_t cornerColour);
-    void DrawThreeColorGradient(int32_t c1, int32_t c2, int32_t c3, int16_t percent, bool flat);
-    void PutPixel(int x, int y, int32_t colour);
-    void DrawFocus();
     void LoadSchemeColors();
     void MakeRegion();
     void UpdateAccessKey();
-    void DrawBandedGradient(int32_t c1, int32_t c2, int16_t percent);
-
-    void drawCaption(int32_t colour, bool pressed);
-    bool defaultFrame() const;
-    void paintStyle1(uint8_t state);
-    void paintStyle2(uint8_t state);
-    void drawStyle2Bevel();
-    void drawHoverOutline(int32_t color);
-    void paintStyle3(uint8_t state);
-    void paintStyle4(uint8_t state);
-    void paintStyle5(uint8_t state);
-    void paintDisabled();
+    // What a paint of the look (kNormalLook or kPressedLook) draws from.
+    ButtonLook look(uint8_t state) const;
 
     tk::SurfaceWidget *surfaceWidget() const;
     tk::DrawSurface &drawSurface();
@@ -235,15 +204,13 @@ private:
     uint8_t m_DrawState = kNormalLook;
     bool m_IsHover = false;
     bool m_HasFocus = false;
-    bool m_focusFlag = false; // HasFocus and ShowFocusRect, for one paint
     uint8_t m_LastButton = 1;
     int16_t m_LastKey = 0;
     QString m_LastCaption;
     QString m_accessKeys;
     int m_W = 0;
     int m_H = 0;
-    tk::RECT m_TextRect;
-    tk::RECT m_PressedTextRect;
+    TextRects m_TextRects;
     tk::RECT m_FocusRect;
 
     tk::Timer m_Timer1;
