@@ -20,7 +20,7 @@ import time
 import urllib.request
 
 SKIP = 77  # what ctest counts as skipped
-TOOLS = ("Xvfb", "trayer", "xdotool", "xwininfo", "xdpyinfo")
+TOOLS = ("Xvfb", "trayer", "xdotool", "xwininfo")
 SCREEN = (1280, 1024)
 MAIN, DIALOG = "^Tavrin$", "^打开网址$"
 # The main window and its pieces, in pixels from its top left (twips / 15).
@@ -45,13 +45,13 @@ def require(ok, message, *args):
 
 
 def wait_for(cond, timeout, what, step=0.05):
-    """Polls cond until it gives something true, and gives that; fails after timeout seconds."""
+    """Polls cond until it gives something true, and gives that; fails after timeout seconds, saying what."""
     deadline = time.monotonic() + timeout
     while True:
         value = cond()
         if value:
             return value
-        require(time.monotonic() < deadline, "timed out waiting for %s", what)
+        require(time.monotonic() < deadline, "timed out waiting for %s", what() if callable(what) else what)
         time.sleep(step)
 
 
@@ -60,12 +60,6 @@ def write(path, data):
     with open(path, "wb") as f:
         f.write(data.encode() if isinstance(data, str) else data)
     return path
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def proc(pid, what):
@@ -101,11 +95,10 @@ def renderers(pid):
         b"--type=zygote" in proc(c, "cmdline") and b"--type=zygote" in proc(parent(c), "cmdline"))]
 
 
+# Keeps every request, and answers with the route of the first prefix the path
+# starts with, else PAGE. A route gives a body or (body, headers); a body that
+# is a list is sent part by part, each once the server's release is set.
 class Handler(http.server.BaseHTTPRequestHandler):
-    """Keeps every request, and answers with the route of the first prefix the
-    path starts with, else PAGE. A route gives a body or (body, headers); a
-    body that is a list is sent part by part, each once the release is set."""
-
     def do_GET(self):
         self.server.asked.append((self.path, self.headers.get("Cookie", "")))
         answer = next((r for p, r in self.server.routes.items() if self.path.startswith(p)), lambda h: PAGE)(self)
@@ -143,9 +136,6 @@ class Server(http.server.ThreadingHTTPServer):
     def seen(self, prefix):
         return [p for p, _ in list(self.asked) if p.startswith(prefix)]
 
-    def cookie(self, path):
-        return next((c for p, c in reversed(list(self.asked)) if p == path), "")
-
 
 class Image:
     def __init__(self, width, height, data):
@@ -164,10 +154,10 @@ def near(c, want, tolerance=12):
     return all(abs(a - b) <= tolerance for a, b in zip(c, want))
 
 
+# Whether img shows the bundled start page (skin/pages.css): a third and more
+# the page's light blue, its card's white, the card's border and heading in
+# their blues. A blank page, an error page or no page has none of them.
 def start_page_shown(img):
-    """Whether img shows the bundled start page (skin/pages.css): a third and
-    more the page's light blue, its card's white, the card's border and heading
-    in their blues. A blank page, an error page or no page has none of them."""
     return all(img.share(lambda c: near(c, want, tolerance)) >= least for want, tolerance, least in [
         ((0xE1, 0xF1, 0xFF), 6, 0.3), ((0xF8, 0xFC, 0xFF), 8, 0.05), ((0x6E, 0x9B, 0xD2), 12, 0.001),
         ((0x2A, 0x5A, 0x96), 24, 0.0005)])
@@ -191,18 +181,19 @@ class Session:
                                                env=self.env, **kw))
         return self.procs[-1]
 
-    def x(self, *args, check=False):
-        r = subprocess.run([str(a) for a in args], env=self.env, capture_output=True, text=True, timeout=20)
-        require(r.returncode == 0 or not check, "%s failed: %s", " ".join(map(str, args)), r.stderr.strip())
+    def x(self, *args, check=False, timeout=20):
+        r = subprocess.run([str(a) for a in args], env=self.env, capture_output=True, text=True, timeout=timeout)
+        require(r.returncode == 0 or not check, "%s failed with %d:\n%s%s", " ".join(map(str, args)), r.returncode,
+                r.stdout, r.stderr)
         return r.stdout
 
     def xdo(self, *args):
         return self.x("xdotool", *args)
 
+    # Keys pressed after a release of Escape and a round trip: sent to a window
+    # that then goes, it stays down and repeats, and a press of a key that is
+    # down never comes; a press in its release's millisecond is a repeat.
     def key(self, *args):
-        """Keys pressed after a release of Escape and a round trip: sent to a
-        window that then goes, it stays down and repeats, and a press of a key
-        that is down never comes; a press in its release's millisecond is a repeat."""
         self.xdo("keyup", "Escape", "getmouselocation")
         self.xdo("getmouselocation")
         return self.xdo("key", *args)
@@ -217,10 +208,9 @@ class Session:
         self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp",
                                 "-noreset"], "xvfb.log", pass_fds=(fd,))
         os.close(fd)
-        with os.fdopen(read) as f:
+        with os.fdopen(read) as f:  # the number comes once the server takes connections
             self.env["DISPLAY"] = ":" + f.readline().strip()
-        wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0, 20,
-                 "the X server")
+        require(self.env["DISPLAY"] != ":", "Xvfb did not start")
         if tray:
             self.spawn(["trayer", "--edge", tray, "--align", "right", "--widthtype", "request", "--height", "24",
                         "--transparent", "false", "--expand", "true"], "trayer.log")
@@ -240,6 +230,7 @@ class Session:
     def make_home(self, sandbox=False):
         """A fresh home and XDG folders; the engine's sandbox only when asked for, and never as root."""
         self.home, run = self.path("home"), self.path("run")
+        os.makedirs(self.home, exist_ok=True)
         os.makedirs(run, mode=0o700, exist_ok=True)
         self.downloads = os.path.join(self.home, "Downloads")
         self.env.update(HOME=self.home, XDG_RUNTIME_DIR=run, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
@@ -249,16 +240,18 @@ class Session:
             self.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
 
     def remote_debugging(self):
-        self.devtools = free_port()
+        with socket.socket() as s:  # a free port
+            s.bind(("127.0.0.1", 0))
+            self.devtools = s.getsockname()[1]
         self.env["QTWEBENGINE_REMOTE_DEBUGGING"] = "127.0.0.1:%d" % self.devtools
 
     def pages(self):
-        """The pages the engine lists on its remote debugging endpoint; None while it does not answer."""
+        """The pages the engine lists on its remote debugging endpoint."""
         try:
             with urllib.request.urlopen("http://127.0.0.1:%d/json/list" % self.devtools, timeout=5) as r:
                 return [t for t in json.load(r) if t.get("type") == "page"]
-        except (OSError, ValueError):
-            return None
+        except (OSError, ValueError) as e:
+            raise Failure("the engine's remote debugging endpoint did not answer: %s" % e)
 
     def start(self, *args, program=None, cwd=None):
         """Starts the program (TAVRIN_E2E_WRAPPER before it: a debugger, say); waits for its window and icon."""
@@ -289,11 +282,9 @@ class Session:
         left = [(c, proc(c, "cmdline")) for p in self.procs if p.poll() is None for c in process_tree(p.pid)[1:]]
         for p in reversed(self.procs):
             p.terminate()
-            try:
+            with contextlib.suppress(subprocess.TimeoutExpired):
                 p.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-                p.wait(timeout=5)
+            p.kill()
         for pid, line in left:
             if line and proc(pid, "cmdline") == line:
                 with contextlib.suppress(ProcessLookupError):
@@ -309,7 +300,8 @@ class Session:
 
     def geometry(self, wid):
         """x, y, width, height and whether it is shown; None once the window has gone."""
-        v = {k.strip(): s.strip() for k, _, s in (l.partition(":") for l in self.x("xwininfo", "-id", wid).split("\n"))}
+        v = {k.strip(): s.strip() for k, _, s in (line.partition(":") for line in self.x("xwininfo", "-id", wid)
+                                                  .splitlines())}
         return (int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"]), int(v["Width"]),
                 int(v["Height"]), v["Map State"] == "IsViewable") if "Width" in v else None
 
@@ -331,8 +323,8 @@ class Session:
     def window_pixels(self, wid):
         return self.grab(*self.geometry(wid)[:4])
 
+    # Clicks at point in the window (the main one unless wid), hovering first as a hand does; says where.
     def click(self, point, wid=None, times=1, button=1):
-        """Clicks at point in the window (the main one unless wid), hovering first as a hand does; says where."""
         at = self.geometry(wid or self.main)
         if not at:
             return "its window went"
@@ -351,9 +343,9 @@ class Session:
         """The program's windows shown without a title: its menus."""
         return set(self.visible("^tavrin$", "--classname")) - set(self.visible("."))
 
+    # A right press on the icon opens the menu on the press itself; Up from no
+    # item picks the last, 退出, which must end the program with 0.
     def end_from_tray(self, timeout=10):
-        """A right press on the icon opens the menu on the press itself; Up from
-        no item picks the last, 退出, which must end the program with 0."""
         before = self.menus()
         self.xdo("mousemove", *self.tray_icon_centre(), "mousedown", 3)
         wait_for(lambda: self.menus() - before, 20, "the tray menu")
@@ -378,27 +370,25 @@ class Session:
             wait_for(lambda: self.server.seen(asked), 60, "the server to be asked for " + asked)
 
 
+# A script's run: sys.argv holds argc arguments, then the beginnings of the
+# names of the cases to run (all without). Each case runs as case(session,
+# *arguments) on a session of its own; the logs of one that fails are shown.
 def main(doc, cases, argc=2, tools=(), session=Session):
-    """A script's run: sys.argv holds argc arguments, then the beginnings of the
-    names of the cases to run (all without). Each case runs as case(session,
-    *arguments) on a session of its own; the logs of one that fails are shown."""
-    if len(sys.argv) <= argc:
-        print(doc)
-        return 2
-    for tool in TOOLS + tuple(tools):
-        if not shutil.which(tool):
-            print("missing %s: run scripts/deps.sh" % tool)
-            return SKIP
+    missing = [t for t in TOOLS + tuple(tools) if not shutil.which(t)]
+    if missing or len(sys.argv) <= argc:
+        print("missing %s: run scripts/deps.sh" % missing[0] if missing else doc)
+        return SKIP if missing else 2
+    sys.stdout.reconfigure(line_buffering=True)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ended so (ctest's timeout), it still takes all down
     failed, wanted = [], tuple(sys.argv[argc + 1:])
     for name, case in ((n, c) for n, c in cases.items() if n.startswith(wanted or "")):
-        print("=== " + name, flush=True)
+        print("=== " + name)
         s, started = session(), time.monotonic()
         try:
             case(s, *sys.argv[1:argc + 1])
-            print("passed %s in %.1f s" % (name, time.monotonic() - started), flush=True)
+            print("passed %s in %.1f s" % (name, time.monotonic() - started))
         except Exception as e:  # a fault of the script's own fails the case too
-            print("FAILED %s: %s: %s" % (name, type(e).__name__, e), flush=True)
+            print("FAILED %s: %s: %s" % (name, type(e).__name__, e))
             for log in sorted(n for n in os.listdir(s.tmp) if n.endswith(".log")):
                 print("--- %s\n%s" % (log, s.log(log)[-int(os.environ.get("TAVRIN_E2E_LOG_TAIL", 3000)):]))
             failed.append(name)
