@@ -48,7 +48,7 @@ def session(s, binary, skin):
     s.make_home()
     s.start_x()
     s.start()
-    s.open_address(srv.base + "/typed-by-hand", asked="/typed-by-hand")
+    s.open_address(srv.base + "/typed-by-hand", asked="/loaded/typed-by-hand")  # its pagehide is listened for
     require(s.geometry(s.main)[:2] == CENTRED, "the window is at %s, not centred", s.geometry(s.main)[:2])
     s.click(NEW_TAB_CLOSE_BUTTON)
     wait_for(lambda: srv.seen("/page-gone/typed-by-hand"), 20, "the page to go with its tab")
