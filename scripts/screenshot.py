@@ -15,35 +15,18 @@ import sys
 import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-import screen_pixels  # noqa: E402
-import tray_session  # noqa: E402
-from tray_session import wait_for  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+import xsession  # noqa: E402
 
 
-class ShotSession(tray_session.Session):
-    def __init__(self, build):
-        super().__init__(os.path.join(build, "tavrin"), build, None)
-
-    def start_program(self, prog):
-        home, run = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "run")
-        os.makedirs(home)
-        os.makedirs(run, mode=0o700)
-        self.env.update(HOME=home, XDG_RUNTIME_DIR=run, QT_QPA_PLATFORM="xcb")
-        # Only root needs the engine's sandbox off; a normal user keeps it.
-        if os.getuid() == 0:
-            self.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
-        self.program = self.spawn([os.path.join(prog, "tavrin")], "tavrin.log", cwd=self.tmp)
-
-    def take(self):
-        self.start_x()
-        # Straight from the build tree, with the real start page beside it.
-        self.start_program(os.path.dirname(self.binary))
-        self.main = wait_for("the main window", self.main_window, bound=60)
-        x, y, w, h, _ = self.geometry(self.main)
-        grab = lambda: screen_pixels.grab(self.env, x, y, w, h)
-        wait_for("the start page", lambda: screen_pixels.start_page_card(grab()), bound=60, step=0.5)
-        return grab()
+def take(s, build):
+    """The window's pixels once the start page is on screen, straight from the
+    build tree with the real start page beside the program."""
+    s.make_home(sandbox=True)  # only root needs the engine's sandbox off
+    s.start_x()
+    s.start(program=os.path.join(build, "tavrin"))
+    xsession.wait_for(lambda: xsession.start_page_shown(s.window_pixels(s.main)), 60, "the start page", step=0.5)
+    return s.window_pixels(s.main)
 
 
 def write_png(path, img):
@@ -60,18 +43,20 @@ def write_png(path, img):
 
 
 def main():
+    if sys.argv[1:2] in (["-h"], ["--help"]):
+        print(__doc__)
+        return 0
     out = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "docs", "screenshot.png"))
     build = os.path.join(ROOT, os.environ.get("BUILD", "build"))
     subprocess.run(["make", "-C", ROOT, "build", "BUILD=" + build], check=True)
-    s = ShotSession(build)
+    s = xsession.Session()
     try:
-        img = s.take()
+        img = take(s, build)
         os.makedirs(os.path.dirname(out), exist_ok=True)
         write_png(out, img)
         print("wrote %s (%dx%d)" % (out, img.width, img.height))
         s.end_from_tray()
-        s.program.wait(timeout=10)
-    except (tray_session.Failure, subprocess.TimeoutExpired) as e:
+    except xsession.Failure as e:
         print("FAILED:", e)
         return 1
     finally:

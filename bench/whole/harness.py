@@ -48,26 +48,22 @@ usage: harness.py [--build DIR] [--rounds N] [--json FILE]
 """
 
 import argparse
-import http.server
+import contextlib
 import json
 import os
 import re
 import shutil
-import signal
-import socket
 import statistics
 import subprocess
 import sys
-import tempfile
-import threading
 import time
-import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(REPO, "tests", "support"))
+from xsession import Failure, Server, Session, process_tree, wait_for, write  # noqa: E402
 
 PAGES = 10                 # pages open at the most, the first page included
-MAIN_SIZE = (903, 602)     # Tavrin's main window, 13545 x 9030 twips
 DIALOG = "打开网址"        # the address dialog's caption
 POLL = 0.02                # how often the titles are looked at
 
@@ -81,22 +77,6 @@ FIGURES = [
 ]
 
 
-class Failure(Exception):
-    pass
-
-
-def wait_for(what, cond, bound, step=POLL):
-    """Polls cond until it gives something true; fails after bound seconds."""
-    deadline = time.monotonic() + bound
-    while True:
-        value = cond()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure("timed out waiting for " + what)
-        time.sleep(step)
-
-
 def page_html(n):
     """A small page of its own: some text to lay out, and its title set once loaded."""
     paragraphs = "".join("<p>Paragraph %d of page %d, with some words to lay out.</p>" % (p, n)
@@ -104,59 +84,15 @@ def page_html(n):
     return ("<!doctype html><html><head><meta charset=\"utf-8\"><title>page %d</title></head>"
             "<body><h1>Page %d</h1>%s<script>"
             "addEventListener('load', () => document.title = 'loaded-%d');"
-            "</script></body></html>" % (n, n, paragraphs, n)).encode()
+            "</script></body></html>" % (n, n, paragraphs, n))
 
 
-class Pages(http.server.BaseHTTPRequestHandler):
-    """/page-N answers page N; every path asked for is kept."""
-    asked = []
-    lock = threading.Lock()
-
-    def do_GET(self):
-        with Pages.lock:
-            Pages.asked.append(self.path)
-        if not self.path.startswith("/page-") or not self.path[6:].isdigit():
-            self.send_error(404)
-            return
-        body = page_html(int(self.path[6:]))
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html; charset=utf-8")
-        self.send_header("Content-Length", str(len(body)))
-        self.send_header("Cache-Control", "no-store")
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+def page_route(handler):
+    """/page-N answers page N, never from a cache."""
+    return page_html(int(handler.path[6:])), {"Cache-Control": "no-store"}
 
 
 # --- memory ----------------------------------------------------------------
-
-def process_tree(root):
-    """Every process whose parent chain reaches root, root included."""
-    children = {}
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                line = f.read()
-        except OSError:
-            continue
-        # "pid (name) state ppid ...": the name may hold spaces, so read after its ')'.
-        fields = line[line.rfind(")") + 2:].split()
-        children.setdefault(int(fields[1]), []).append(int(entry))
-    tree = [root]
-    for pid in tree:
-        tree.extend(children.get(pid, []))
-    return tree
-
 
 def pss_mib(root):
     """PSS of the process tree in MiB, and how many processes it counted."""
@@ -252,188 +188,85 @@ def settled_memory(root, bound=10.0):
 
 # --- one run of one program ------------------------------------------------
 
-class Run:
-    def __init__(self, program, build, port):
-        self.program = program           # "tavrin" or "floor"
+class Run(Session):
+    """One program's run on a desktop of its own (tests/support/xsession.py)."""
+
+    def __init__(self, program, build, base):
+        super().__init__(prefix="tavrin-bench-%s-" % program)
+        self.program_name = program      # "tavrin" or "floor"
         self.build = build
-        self.port = port
-        self.tmp = tempfile.mkdtemp(prefix="tavrin-bench-%s-" % program)
-        self.procs = []
+        self.base = base
         self.proc = None
-        self.env = self.clean_env()
         self.x_time = 0.0                # spent sending X input
 
-    @staticmethod
-    def clean_env():
-        env = dict(os.environ)
-        # The engine's defaults for both: nothing the caller's shell has set
-        # for Qt Quick or the engine reaches either program.
-        for name in list(env):
-            if name.startswith(("QT_QUICK", "QSG_", "QTWEBENGINE_", "QT_OPENGL", "QT_XCB_GL")):
-                del env[name]
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)   # the XEmbed tray, not a D-Bus host
-        env.pop("WAYLAND_DISPLAY", None)
-        return env
-
     def url(self, n):
-        return "http://127.0.0.1:%d/page-%d" % (self.port, n)
+        return "%s/page-%d" % (self.base, n)
 
-    # --- processes ---
-    def spawn(self, args, log, **kw):
-        out = open(os.path.join(self.tmp, log), "wb")
-        p = subprocess.Popen(args, stdout=out, stderr=subprocess.STDOUT, env=self.env, **kw)
-        out.close()
-        self.procs.append(p)
-        return p
-
-    def close(self):
-        helpers = process_tree(self.proc.pid)[1:] if self.proc and self.proc.poll() is None else []
-        for p in reversed(self.procs):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait(timeout=5)
-        # Engine helpers that outlived the program (it was told to end, not asked).
-        for pid in helpers:
-            try:
-                with open("/proc/%d/cmdline" % pid, "rb") as f:
-                    if b"QtWebEngineProcess" in f.read():
-                        os.kill(pid, signal.SIGKILL)
-            except OSError:
-                pass
-        shutil.rmtree(self.tmp, ignore_errors=True)
-
-    def log_tail(self, name, size=2000):
-        try:
-            with open(os.path.join(self.tmp, name), errors="replace") as f:
-                return f.read()[-size:]
-        except OSError:
-            return ""
-
-    def x(self, *args, check=True):
+    def x(self, *args, check=False, timeout=20):
         started = time.monotonic()
-        r = subprocess.run(list(args), env=self.env, capture_output=True, text=True, timeout=20)
+        out = super().x(*args, check=check, timeout=timeout)
         if args[1] != "getwindowfocus":      # a poll waits for the program: its time is the program's
             self.x_time += time.monotonic() - started
-        if check and r.returncode != 0:
-            raise Failure("%s failed: %s" % (" ".join(args), r.stderr.strip()))
-        return r.stdout
+        return out
 
-    # --- the desktop ---
-    def start_desktop(self):
-        # Xvfb picks a free display itself and writes its number to a pipe.
-        read, write = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                    "-nolisten", "tcp", "-noreset"], "xvfb.log", pass_fds=(write,))
-        os.close(write)
-        number = b""
-        with os.fdopen(read, "rb") as f:
-            while not number.endswith(b"\n"):
-                chunk = f.read(1)
-                if not chunk:
-                    raise Failure("Xvfb did not start:\n" + self.log_tail("xvfb.log"))
-                number += chunk
-        self.env["DISPLAY"] = ":" + number.decode().strip()
-        wait_for("the X server", lambda: subprocess.run(
-            ["xdpyinfo"], env=self.env, capture_output=True).returncode == 0, bound=20, step=0.05)
-        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                    "--height", "24", "--transparent", "false", "--expand", "true"], "trayer.log")
-        wait_for("the notification area", lambda: self.x(
-            "xdotool", "search", "--name", "^panel$", check=False).split(), bound=20, step=0.05)
-
-    def fresh_home(self):
-        home = os.path.join(self.tmp, "home")
-        run = os.path.join(self.tmp, "run")
-        os.makedirs(home)
-        os.makedirs(run, mode=0o700)
-        self.env.update(HOME=home, XDG_RUNTIME_DIR=run,
-                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                        XDG_CACHE_HOME=os.path.join(home, ".cache"),
-                        XDG_DATA_HOME=os.path.join(home, ".local", "share"),
-                        QT_QPA_PLATFORM="xcb")
-        if os.geteuid() == 0:
-            self.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
-        self.debug_port = free_port()
-        self.env["QTWEBENGINE_REMOTE_DEBUGGING"] = "127.0.0.1:%d" % self.debug_port
-
-    def lay_out(self):
-        """The program's directory: Tavrin's binary and files, a start page of the test kind."""
-        prog = os.path.join(self.tmp, "program")
-        os.makedirs(prog)
-        with open(os.path.join(prog, "start.html"), "wb") as f:
-            f.write(page_html(0))
-        if self.program == "tavrin":
-            # tavrin, and the browser it becomes when no Tavrin runs yet.
-            for name in ("tavrin", "tavrin-browser"):
-                shutil.copy2(os.path.join(self.build, name), prog)
-            for name in ("b.ico", "about.html", "pages.css"):
-                shutil.copy2(os.path.join(REPO, "skin", name), prog)
-        return prog
+    def log_tail(self, name, size=2000):
+        with contextlib.suppress(OSError):
+            return self.log(name)[-size:]
+        return ""
 
     # --- what the engine shows ---
-    def targets(self):
-        try:
-            with urllib.request.urlopen("http://127.0.0.1:%d/json" % self.debug_port, timeout=2) as r:
-                return [t for t in json.load(r) if t.get("type") == "page"]
-        except (OSError, ValueError):
-            return []
-
     def loaded(self):
-        return {t.get("title") for t in self.targets() if t.get("title", "").startswith("loaded-")}
+        with contextlib.suppress(Failure):
+            return {t.get("title") for t in self.pages() if t.get("title", "").startswith("loaded-")}
+        return set()
 
     def check_alive(self):
         if self.proc.poll() is not None:
-            raise Failure("%s ended with status %s:\n%s" % (self.program, self.proc.returncode,
+            raise Failure("%s ended with status %s:\n%s" % (self.program_name, self.proc.returncode,
                                                             self.log_tail("program.log")))
 
     def wait_loaded(self, names, what, bound):
         def done():
             self.check_alive()
             return names <= self.loaded()
-        wait_for(what, done, bound)
+        wait_for(done, bound, what, step=POLL)
 
     # --- the program's window and keys ---
     def window(self):
-        if self.program == "tavrin":
-            for wid in self.x("xdotool", "search", "--onlyvisible", "--name", "^Tavrin$", check=False).split():
-                out = self.x("xdotool", "getwindowgeometry", wid, check=False)
-                if "Geometry: %dx%d" % MAIN_SIZE in out:
-                    return wid
-            return None
-        found = self.x("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), check=False).split()
+        if self.program_name == "tavrin":
+            return self.main_window()
+        found = self.xdo("search", "--onlyvisible", "--pid", self.proc.pid).split()
         return found[0] if found else None
 
     def focused_name(self):
-        return self.x("xdotool", "getwindowfocus", "getwindowname", check=False).strip()
+        return self.xdo("getwindowfocus", "getwindowname").strip()
 
     def ask_tavrin(self, address):
         """Ctrl+T, the address typed into the dialog, Enter."""
         # The X server takes one client's requests in order: the keys go to
         # the window just given the focus, with no need to wait for it.
-        self.x("xdotool", "windowfocus", self.main, "key", "--delay", "0", "ctrl+t")
-        wait_for("the address dialog to have the keyboard", lambda: self.focused_name() == DIALOG,
-                 bound=20, step=0.002)
+        self.xdo("windowfocus", self.main, "key", "--delay", "0", "ctrl+t")
+        wait_for(lambda: self.focused_name() == DIALOG, 20, "the address dialog to have the keyboard", step=0.002)
         # type takes every word after it as text, and its newline is no Enter
         # to the dialog: the key is a call of its own.
-        self.x("xdotool", "type", "--delay", "0", address)
-        self.x("xdotool", "key", "--delay", "0", "Return")
+        self.xdo("type", "--delay", "0", address)
+        self.xdo("key", "--delay", "0", "Return")
 
     def close_shown_tab(self):
-        self.x("xdotool", "windowfocus", self.main, "key", "--delay", "0", "ctrl+w")
+        self.xdo("windowfocus", self.main, "key", "--delay", "0", "ctrl+w")
 
     # --- the run ---
     def run(self):
-        self.start_desktop()
-        self.fresh_home()
-        prog = self.lay_out()
-        if self.program == "tavrin":
-            args = [os.path.join(prog, "tavrin")]
+        self.start_x()
+        self.make_home(sandbox=True)    # the engine's sandbox, unless as root
+        self.remote_debugging()
+        if self.program_name == "tavrin":
+            self.lay_out(os.path.join(self.build, "tavrin"), os.path.join(REPO, "skin"), page_html(0))
+            args = [os.path.join(self.prog, "tavrin")]
         else:
+            self.prog = os.path.dirname(write(self.path("program", "start.html"), page_html(0)))
             args = [os.path.join(self.build, "bench", "tavrin_floor"),
-                    "file://" + os.path.join(prog, "start.html")]
+                    "file://" + os.path.join(self.prog, "start.html")]
         fig = {}
 
         t0 = time.monotonic()
@@ -446,17 +279,17 @@ class Run:
         fig["mem_one"], fig["pss_one"], fig["procs_one"] = memory(self.proc.pid)
         fig["foreign"] = foreign_engines(self.proc.pid)
 
-        self.main = wait_for("the main window", self.window, bound=30, step=0.05)
+        self.main = wait_for(self.window, 30, "the main window")
         wanted = {"loaded-%d" % n for n in range(PAGES)}
         asked = time.monotonic()
         self.x_time = 0.0
-        if self.program == "tavrin" and os.environ.get("TAVRIN_BENCH_ASK") == "dialog":
+        if self.program_name == "tavrin" and os.environ.get("TAVRIN_BENCH_ASK") == "dialog":
             for n in range(1, PAGES):
                 self.ask_tavrin(self.url(n))
                 self.check_alive()
-        elif self.program == "tavrin":
+        elif self.program_name == "tavrin":
             # Started again with the nine addresses: the running one opens them.
-            again = self.spawn([os.path.join(prog, "tavrin")] + [self.url(n) for n in range(1, PAGES)],
+            again = self.spawn([os.path.join(self.prog, "tavrin")] + [self.url(n) for n in range(1, PAGES)],
                                "again.log", cwd=self.tmp)
             if again.wait(timeout=30) != 0:
                 raise Failure("the second start ended with status %d" % again.returncode)
@@ -476,8 +309,8 @@ class Run:
         # Nine closed: the tab shown each time, the last opened first.
         for left in range(PAGES - 1, 0, -1):
             self.close_shown_tab()
-            wait_for("%d pages left" % left, lambda: (self.check_alive(), len(self.loaded()) == left)[1],
-                     bound=30)
+            wait_for(lambda: (self.check_alive(), len(self.loaded()) == left)[1], 30, "%d pages left" % left,
+                     step=POLL)
         if self.loaded() != {"loaded-0"}:
             raise Failure("after closing, the pages left are %s" % sorted(self.loaded()))
         fig["mem_closed"], fig["pss_closed"], fig["procs_closed"] = settled_memory(self.proc.pid)
@@ -505,10 +338,10 @@ def summarise(rounds):
     return out
 
 
-def one_run(program, build, port, attempts=2):
+def one_run(program, build, base, attempts=2):
     """One run; a run that fails for the harness's own reasons is tried once more."""
     for attempt in range(attempts):
-        r = Run(program, build, port)
+        r = Run(program, build, base)
         try:
             return r.run()
         except Failure as e:
@@ -528,7 +361,7 @@ def main():
     parser.add_argument("--json", help="write the rounds and the summary here")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    for tool in ("Xvfb", "trayer", "xdotool", "xdpyinfo"):
+    for tool in ("Xvfb", "trayer", "xdotool", "xwininfo"):
         if not shutil.which(tool):
             print("missing %s: run scripts/deps.sh" % tool)
             return 2
@@ -537,9 +370,7 @@ def main():
             print("no %s in %s: build first" % (path, build))
             return 2
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    port = server.server_address[1]
+    server = Server({"/page-": page_route})
 
     rounds = []
     try:
@@ -547,7 +378,7 @@ def main():
             name = "warm-up round" if k == 0 else "round %d of %d" % (k, args.rounds)
             result = {}
             for program in ("tavrin", "floor"):
-                result[program] = one_run(program, build, port)
+                result[program] = one_run(program, build, server.base)
             print("%-16s" % name + "  ".join(
                 "%s %s %.2f/%.2f" % (key, unit, result["tavrin"][key], result["floor"][key])
                 for key, _, unit in FIGURES), flush=True)
