@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTcpServer>
@@ -95,21 +94,3 @@ public:
     }
     int connections = 0;
 };
-
-// afterApp runs once the application exists; returning false fails the run.
-inline int runEngineTests(int argc, char **argv, const std::function<bool()> &afterApp)
-{
-    // Throwaway profile and runtime folders, set before the engine starts.
-    QTemporaryDir home, runtime;
-    if (!home.isValid() || !runtime.isValid())
-        return 2;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    // Tests run as root in CI, where Chromium refuses its sandbox.
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return afterApp() ? RUN_ALL_TESTS() : 2;
-}
