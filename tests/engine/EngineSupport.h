@@ -47,6 +47,29 @@ inline QString writePage(const QString &name, const QString &html)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? pageUrl(name) : QString();
 }
 
+// A page whose title says "<title> ready" once it has been painted, so that
+// a click lands on a page that can take it.
+inline QString readyPage(const QString &name, const QString &title, const QString &body)
+{
+    return writePage(
+        name, QStringLiteral(
+                  "<title>%1</title><body style='margin:0'>%2<script>"
+                  "requestAnimationFrame(() => requestAnimationFrame(() => document.title = '%1 ready'));"
+                  "</script></body>")
+                  .arg(title, body));
+}
+inline QString titledPage(const QString &name, const QString &title)
+{
+    return writePage(name, QStringLiteral("<title>%1</title><body>%1</body>").arg(title));
+}
+// A block of 300 × h pixels, one under the other from the top left.
+inline QString block(const QString &tag, const QString &attributes, int h = 100)
+{
+    return QStringLiteral("<%1 %2 style='display:block;width:300px;height:%3px'>%1</%1>")
+        .arg(tag, attributes)
+        .arg(h);
+}
+
 // The bound only turns a broken engine into a failure instead of a hang.
 template <class Cond> bool waitUntil(Cond cond)
 {

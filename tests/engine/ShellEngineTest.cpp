@@ -7,28 +7,6 @@
 
 namespace {
 
-// A page whose title says "<title> ready" once it has been painted, so that
-// a click lands on a page that can take it.
-QString readyPage(const QString &name, const QString &title, const QString &body)
-{
-    return writePage(name,
-                     QStringLiteral("<title>%1</title><body style='margin:0'>%2<script>"
-                                    "requestAnimationFrame(function () { requestAnimationFrame(function () {"
-                                    " document.title = '%1 ready'; }); });</script></body>")
-                         .arg(title, body));
-}
-QString titledPage(const QString &name, const QString &title)
-{
-    return writePage(name, QStringLiteral("<title>%1</title><body>%1</body>").arg(title));
-}
-// A block of 300 × h pixels, one under the other from the top left.
-QString block(const QString &tag, const QString &attributes, int h = 100)
-{
-    return QStringLiteral("<%1 %2 style='display:block;width:300px;height:%3px'>%1</%1>")
-        .arg(tag, attributes)
-        .arg(h);
-}
-
 class Shell : public ShellOnEngine {
 protected:
     QWidget *view(int16_t i) { return tabs.WB(i).peer(); }
@@ -98,12 +76,10 @@ TEST_F(Shell, APagesFullScreenRequestReachesTheShellAndEscapeRestoresTheWindowAn
         "full.html", "Full",
         block("button", "onclick='document.documentElement.requestFullscreen()'", 200) +
             block("button", "onclick='later()'", 200) +
-            "<script>document.onfullscreenchange = function () {"
-            " document.title = document.fullscreenElement ? 'in' : 'out'; };"
-            "function later() { document.title = 'waiting'; setTimeout(function () {"
-            " document.documentElement.requestFullscreen().then("
-            "  function () { document.title = 'granted'; }, function () { document.title = 'denied'; });"
-            " }, 1000); }</script>");
+            "<script>const title = t => () => document.title = t;"
+            " document.onfullscreenchange = () => title(document.fullscreenElement ? 'in' : 'out')();"
+            " function later() { title('waiting')(); setTimeout(() => document.documentElement"
+            " .requestFullscreen().then(title('granted'), title('denied')), 1000); }</script>");
     ASSERT_EQ(tabs.NewWindow(page), std::optional<int16_t>(1));
     ASSERT_TRUE(titled(1, "Full ready"));
     const QRect frame = host.peer()->geometry(), inTab = view(1)->geometry();
