@@ -32,7 +32,7 @@ protected:
 
 TEST_F(Shell, TheStartPagesTitleBecomesTabZerosCaption)
 {
-    ASSERT_TRUE(waitUntil([&] { return tabs.MTab(0).Tag() == "Tavrin"; }));
+    ASSERT_TRUE(waitUntil([&] { return tabs.tabs().title(0) == "Tavrin"; }));
     EXPECT_EQ(tabs.Tstr(0).Caption(), "Tavrin");
     EXPECT_TRUE(tabs.WB(0)->LocationURL().endsWith("/start.html"));
 }
