@@ -12,12 +12,7 @@ namespace command {
 
 // The six colours a style draws with, filled from the colour scheme.
 struct Palette {
-    int32_t Face = 0;
-    int32_t Light = 0;
-    int32_t Highlight = 0;
-    int32_t Shadow = 0;
-    int32_t DarkShadow = 0;
-    int32_t Text = 0;
+    int32_t Face = 0, Light = 0, Highlight = 0, Shadow = 0, DarkShadow = 0, Text = 0;
     friend bool operator==(const Palette &, const Palette &) = default;
 };
 
@@ -26,16 +21,11 @@ constexpr uint8_t kPressedLook = 2;
 
 // The colours the gradient and flat styles take from their properties.
 struct StyleColors {
-    int32_t Mid = 0;
-    int32_t End = 0;
-    int32_t MouseMoveMid = 0;
-    int32_t MouseMoveEnd = 0;
-    int32_t MouseDownMid = 0;
-    int32_t MouseDownEnd = 0;
-    int32_t OfficeXpFill = 0;
-    int32_t OfficeXpFrame = 0;
-    int32_t OfficeXpMousemoveFill = 0;
-    int32_t OfficeXpMousemoveFrame = 0;
+    int32_t Mid = 0, End = 0;
+    int32_t MouseMoveMid = 0, MouseMoveEnd = 0;
+    int32_t MouseDownMid = 0, MouseDownEnd = 0;
+    int32_t OfficeXpFill = 0, OfficeXpFrame = 0;
+    int32_t OfficeXpMousemoveFill = 0, OfficeXpMousemoveFrame = 0;
 };
 
 // One paint's view of the button.

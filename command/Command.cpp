@@ -196,16 +196,6 @@ void Command::change(int32_t &field, int32_t value, const char *name, Scheme sch
     recordChange(name);
 }
 
-void Command::setBackColor(int32_t value)
-{
-    change(m_BackColor, value, "BackColor", Scheme::Reload);
-}
-
-void Command::setForeColor(int32_t value)
-{
-    change(m_ForeColor, value, "ForeColor", Scheme::Reload);
-}
-
 void Command::setPercent(int16_t value)
 {
     // Kept even when refused, as callers may read it back; painting copes
@@ -281,16 +271,6 @@ void Command::setCaption(const QString &value)
     UpdateAccessKey();
     repaint();
     recordChange("Caption");
-}
-
-void Command::setColorScheme(int32_t value)
-{
-    change(m_ColorScheme, value, "ColorScheme", Scheme::Reload);
-}
-
-void Command::setXpType(int32_t value)
-{
-    change(m_XpType, value, "XpType", Scheme::Keep);
 }
 
 void Command::setrectcolor(int32_t value)

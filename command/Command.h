@@ -38,9 +38,9 @@ public:
 
     // Properties, in the order the class declares them.
     int32_t BackColor() const { return m_BackColor; }
-    void setBackColor(int32_t value);
+    void setBackColor(int32_t value) { change(m_BackColor, value, "BackColor", Scheme::Reload); }
     int32_t ForeColor() const { return m_ForeColor; }
-    void setForeColor(int32_t value);
+    void setForeColor(int32_t value) { change(m_ForeColor, value, "ForeColor", Scheme::Reload); }
     int16_t Percent() const { return m_Percent; }
     void setPercent(int16_t value); // outside 0..100: kept, then error 380, no repaint
     int32_t MidColor() const { return m_MidColor; }
@@ -75,9 +75,9 @@ public:
     const QString &Caption() const { return m_Caption; }
     void setCaption(const QString &value);
     int32_t ColorScheme() const { return m_ColorScheme; }
-    void setColorScheme(int32_t value);
+    void setColorScheme(int32_t value) { change(m_ColorScheme, value, "ColorScheme", Scheme::Reload); }
     int32_t XpType() const { return m_XpType; }
-    void setXpType(int32_t value);
+    void setXpType(int32_t value) { change(m_XpType, value, "XpType", Scheme::Keep); }
     int32_t rectcolor() const { return m_rectcolor; }
     void setrectcolor(int32_t value);
     bool ShowFocusRect() const { return m_ShowFocusRect; }

@@ -94,6 +94,14 @@ public:
     bool consumesInput() const { return m_consumesInput; }
 
 protected:
+    // Sets a field that changes only what the control looks like, and has it
+    // drawn again.
+    template <class T> void repaintWith(T &field, const T &value)
+    {
+        field = value;
+        m_peer->update();
+    }
+
     // The control's own notifications, from the toolkit's event dispatch and
     // from size changes. A kind reacts by overriding them; by default they do
     // nothing. X and Y are twips relative to the control.

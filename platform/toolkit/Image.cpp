@@ -25,12 +25,6 @@ void Image::setPicture(const Picture &picture)
     peer()->update();
 }
 
-void Image::setStretch(bool stretch)
-{
-    m_stretch = stretch;
-    peer()->update();
-}
-
 std::unique_ptr<Image> Image::cloneHidden() const
 {
     auto copy = std::make_unique<Image>(Container());

@@ -16,7 +16,7 @@ public:
     const Picture &picture() const { return m_picture; }
     void setPicture(const Picture &picture);
     bool Stretch() const { return m_stretch; }
-    void setStretch(bool stretch);
+    void setStretch(bool stretch) { repaintWith(m_stretch, stretch); }
 
     // A control-array element: a hidden copy of this one.
     std::unique_ptr<Image> cloneHidden() const;

@@ -39,18 +39,6 @@ void Label::setFont(const QFont &font)
     peer()->update();
 }
 
-void Label::setForeColor(const QColor &color)
-{
-    m_foreColor = color;
-    peer()->update();
-}
-
-void Label::setBackColor(const QColor &color)
-{
-    m_backColor = color;
-    peer()->update();
-}
-
 void Label::fitToCaption()
 {
     if (!m_autoSize)

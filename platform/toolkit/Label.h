@@ -22,9 +22,9 @@ public:
     QFont font() const { return m_font; }
     void setFont(const QFont &font);
     QColor ForeColor() const { return m_foreColor; }
-    void setForeColor(const QColor &color);
+    void setForeColor(const QColor &color) { repaintWith(m_foreColor, color); }
     // Opaque labels fill their background; transparent ones (the default) don't.
-    void setBackColor(const QColor &color);
+    void setBackColor(const QColor &color) { repaintWith(m_backColor, color); }
 
     std::unique_ptr<Label> cloneHidden() const;
 

@@ -18,27 +18,6 @@ Line::Line(Control *container) : IntrinsicControl(new PaintedWidget, container)
     });
 }
 
-void Line::setX1(float v)
-{
-    m_x1 = v;
-    place();
-}
-void Line::setY1(float v)
-{
-    m_y1 = v;
-    place();
-}
-void Line::setX2(float v)
-{
-    m_x2 = v;
-    place();
-}
-void Line::setY2(float v)
-{
-    m_y2 = v;
-    place();
-}
-
 void Line::setBorderColor(const QColor &color)
 {
     m_color = color;

@@ -16,14 +16,19 @@ public:
     float Y1() const { return m_y1; }
     float X2() const { return m_x2; }
     float Y2() const { return m_y2; }
-    void setX1(float v);
-    void setY1(float v);
-    void setX2(float v);
-    void setY2(float v);
+    void setX1(float v) { setEnd(m_x1, v); }
+    void setY1(float v) { setEnd(m_y1, v); }
+    void setX2(float v) { setEnd(m_x2, v); }
+    void setY2(float v) { setEnd(m_y2, v); }
     QColor BorderColor() const { return m_color; }
     void setBorderColor(const QColor &color);
 
 private:
+    void setEnd(float &coordinate, float v)
+    {
+        coordinate = v;
+        place();
+    }
     void place();
     float m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
     QColor m_color{Qt::black};

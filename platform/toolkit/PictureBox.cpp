@@ -14,24 +14,6 @@ PictureBox::PictureBox(Control *container) : IntrinsicControl(new PaintedWidget,
     });
 }
 
-void PictureBox::setPicture(const Picture &picture)
-{
-    m_picture = picture;
-    peer()->update();
-}
-
-void PictureBox::setBackColor(const QColor &color)
-{
-    m_backColor = color;
-    peer()->update();
-}
-
-void PictureBox::setTransparent(bool transparent)
-{
-    m_transparent = transparent;
-    peer()->update();
-}
-
 std::unique_ptr<PictureBox> PictureBox::cloneHidden() const
 {
     auto copy = std::make_unique<PictureBox>(Container());

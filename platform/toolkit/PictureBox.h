@@ -16,11 +16,11 @@ public:
     explicit PictureBox(Control *container);
 
     const Picture &picture() const { return m_picture; }
-    void setPicture(const Picture &picture);
+    void setPicture(const Picture &picture) { repaintWith(m_picture, picture); }
     QColor BackColor() const { return m_backColor; }
-    void setBackColor(const QColor &color);
+    void setBackColor(const QColor &color) { repaintWith(m_backColor, color); }
     // A picture box without a background shows what lies behind it.
-    void setTransparent(bool transparent);
+    void setTransparent(bool transparent) { repaintWith(m_transparent, transparent); }
 
     std::unique_ptr<PictureBox> cloneHidden() const;
 

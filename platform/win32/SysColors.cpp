@@ -4,29 +4,21 @@ namespace tk {
 
 int32_t GetSysColor(int index)
 {
-    auto rgb = [](int r, int g, int b) { return int32_t(r | (g << 8) | (b << 16)); };
-    switch (index) {
-    case COLOR_WINDOW:
-        return rgb(255, 255, 255);
-    case COLOR_WINDOWTEXT:
-        return rgb(0, 0, 0);
-    case COLOR_BTNFACE:
-        return rgb(240, 240, 240);
-    case COLOR_BTNSHADOW:
-        return rgb(160, 160, 160);
-    case COLOR_GRAYTEXT:
-        return rgb(109, 109, 109);
-    case COLOR_BTNTEXT:
-        return rgb(0, 0, 0);
-    case COLOR_BTNHIGHLIGHT:
-        return rgb(255, 255, 255);
-    case COLOR_3DDKSHADOW:
-        return rgb(105, 105, 105);
-    case COLOR_3DLIGHT:
-        return rgb(227, 227, 227);
-    default:
-        return 0;
-    }
+    struct Entry {
+        int index;
+        int r, g, b;
+    };
+    static constexpr Entry kScheme[] = {
+        {COLOR_WINDOW, 255, 255, 255},       {COLOR_WINDOWTEXT, 0, 0, 0},
+        {COLOR_BTNFACE, 240, 240, 240},      {COLOR_BTNSHADOW, 160, 160, 160},
+        {COLOR_GRAYTEXT, 109, 109, 109},     {COLOR_BTNTEXT, 0, 0, 0},
+        {COLOR_BTNHIGHLIGHT, 255, 255, 255}, {COLOR_3DDKSHADOW, 105, 105, 105},
+        {COLOR_3DLIGHT, 227, 227, 227},
+    };
+    for (const Entry &e : kScheme)
+        if (e.index == index)
+            return int32_t(e.r | (e.g << 8) | (e.b << 16));
+    return 0;
 }
 
 } // namespace tk

@@ -304,22 +304,23 @@ void QtWebBrowser::Stop()
 
 void QtWebBrowser::GoBack()
 {
-    BrowserPage &page = pageToLoad();
-    if (!page.history()->canGoBack())
-        throw TkError(kComponentError, "no page to go back to");
-    // Busy is left to the engine: Chromium may skip the step entirely
-    // (entries a script added without a user gesture).
-    ++m_requests;
-    page.triggerAction(QWebEnginePage::Back);
+    goThroughHistory(true);
 }
 
 void QtWebBrowser::GoForward()
 {
+    goThroughHistory(false);
+}
+
+void QtWebBrowser::goThroughHistory(bool back)
+{
     BrowserPage &page = pageToLoad();
-    if (!page.history()->canGoForward())
-        throw TkError(kComponentError, "no page to go forward to");
+    if (!(back ? page.history()->canGoBack() : page.history()->canGoForward()))
+        throw TkError(kComponentError, back ? "no page to go back to" : "no page to go forward to");
+    // Busy is left to the engine: Chromium may skip the step entirely
+    // (entries a script added without a user gesture).
     ++m_requests;
-    page.triggerAction(QWebEnginePage::Forward);
+    page.triggerAction(back ? QWebEnginePage::Back : QWebEnginePage::Forward);
 }
 
 // A stopped page stands for the address it replaced.

@@ -64,6 +64,7 @@ private:
     BrowserPage &pageToLoad();      // livePage, and a pending Discard is off
     BrowserPage *pageIfAny() const; // null while discarded; throws as livePage
     BrowserPage &createPage();
+    void goThroughHistory(bool back);
     bool onNavigationRequest(const QUrl &url, bool reported);
     QWebEnginePage *onNewWindow();
     void onLoadStarted();
