@@ -16,13 +16,6 @@
 
 #include <map>
 #include <memory>
-#include <ostream>
-
-// GoogleTest would print a QString as its bytes.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace command_test {
 
@@ -61,7 +54,7 @@ protected:
         QApplication::setActiveWindow(form.peer());
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.peer()));
     }
-    QString run(const QString &words);
+    std::string run(const QString &words);
     tk::Form form;
 };
 
@@ -78,8 +71,8 @@ protected:
 //   "&c"              the host's access key call; "focus" and "zero": the button takes the focus, or the
 //                     host's KeyDown handler sets the code to 0
 //   "?"               the look: up or pressed, then as they hold hover, the hover timer and its interval,
-//                     focus, and "lit": drawn in the hover frame colour
-inline QString CommandOnForm::run(const QString &words)
+//                     focus, "lit": drawn in the hover frame colour, and the access key
+inline std::string CommandOnForm::run(const QString &words)
 {
     const auto colour = [](const QString &v) {
         return RGB(v.section(',', 0, 0).toInt(), v.section(',', 1, 1).toInt(), v.section(',', 2).toInt());
@@ -125,12 +118,13 @@ inline QString CommandOnForm::run(const QString &words)
             count += rgbOf(pixel(c, i % 40, i / 40)) == value;
         if (w == "?") {
             log << QStringLiteral("%1%2%3%4%5")
-                       .arg(c.DrawState() == command::kPressedLook ? "pressed" : "up",
-                            c.IsHover() ? " hover" : "",
-                            c.Timer1().Enabled() ? QStringLiteral(" timer@%1").arg(c.Timer1().Interval())
-                                                 : "",
-                            c.HasFocus() ? " focus" : "",
-                            pixel(c, 0, 0) == c.OfficeXpMousemoveFrameColor() ? " lit" : "");
+                           .arg(c.DrawState() == command::kPressedLook ? "pressed" : "up",
+                                c.IsHover() ? " hover" : "",
+                                c.Timer1().Enabled() ? QStringLiteral(" timer@%1").arg(c.Timer1().Interval())
+                                                     : "",
+                                c.HasFocus() ? " focus" : "",
+                                pixel(c, 0, 0) == c.OfficeXpMousemoveFrameColor() ? " lit" : "") +
+                       (c.AccessKeys().isEmpty() ? "" : " key=" + c.AccessKeys());
         } else if (w[0].isLetter() && w.contains('=')) {
             set.at(w.section('=', 0, 0))(c, value);
         } else if (w[0].isDigit() && w.contains('=')) {
@@ -165,7 +159,7 @@ inline QString CommandOnForm::run(const QString &words)
             QTest::keyEvent(actions[how], to, key.key(), key.keyboardModifiers());
         }
     }
-    return log.join('|');
+    return log.join('|').toStdString();
 }
 
 } // namespace command_test

@@ -34,8 +34,12 @@ TEST_F(CommandOnForm, EventSequencesRaiseTheirEventsAndShowTheirLooks)
         {"5 Enabled=0 focus L 5,5 Space &o ?", "up"},
         // The access key clicks the button, releasing the look after a Space press.
         {"5 Caption=&Open Alt+O focus +Space &o ?",
-         "Click|KeyDown 32|MouseDown 1,1,1,1|KeyPress 32|Click|up focus"},
+         "Click|KeyDown 32|MouseDown 1,1,1,1|KeyPress 32|Click|up focus key=o"},
+        // The access key comes from the first single ampersand.
+        {"1 Caption=A&&B ? Caption=x&&y&z ? Caption=End& ? Caption=& ? Caption=&& ? Caption=Save&As ? "
+         "Caption=a&&&b ?",
+         "up|up key=z|up|up|up|up key=a|up key=b"},
     };
     for (const auto &[words, expected] : rows)
-        EXPECT_EQ(run(QString::fromLatin1(words)), QString::fromLatin1(expected)) << words;
+        EXPECT_EQ(run(QString::fromUtf8(words)), expected) << words;
 }

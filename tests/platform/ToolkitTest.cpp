@@ -67,22 +67,17 @@ TEST(Geometry, TwipsAreKeptAsSetPushedRoundedToPixelsAndNeverNegative)
     Form form;
     Image img(&form);
     // 22.5 twips is 1.5 pixels (away from zero), 7 is 0.47, 8 is 0.53; a refused move changes nothing.
-    const struct {
-        float left, top, width, height;
-        int error;
-        const char *twips;
-        QRect pixels;
-    } rows[] = {
-        {22.5f, 7, 8, 1507, 0, "22.5 7 8 1507", {2, 0, 1, 100}},
-        {-20, -20, 8, 1507, 0, "-20 -20 8 1507", {-1, -1, 1, 100}},
-        {100, 200, 300, 400, 0, "100 200 300 400", {7, 13, 20, 27}},
-        {0, 0, 10, -10, kInvalidPropertyValue, "100 200 300 400", {7, 13, 20, 27}},
-        {0, 0, 0, 10, 0, "0 0 0 10", {0, 0, 0, 1}}, // zero is a size like any other
+    const std::tuple<std::array<float, 4>, int, const char *, QRect> rows[] = {
+        {{22.5f, 7, 8, 1507}, 0, "22.5 7 8 1507", {2, 0, 1, 100}},
+        {{-20, -20, 8, 1507}, 0, "-20 -20 8 1507", {-1, -1, 1, 100}},
+        {{100, 200, 300, 400}, 0, "100 200 300 400", {7, 13, 20, 27}},
+        {{0, 0, 10, -10}, kInvalidPropertyValue, "100 200 300 400", {7, 13, 20, 27}},
+        {{0, 0, 0, 10}, 0, "0 0 0 10", {0, 0, 0, 1}}, // zero is a size like any other
     };
-    for (const auto &r : rows) {
-        EXPECT_EQ(errorOf([&] { img.Move(r.left, r.top, r.width, r.height); }), r.error) << r.twips;
-        EXPECT_EQ(geometry(img), r.twips);
-        EXPECT_EQ(img.peer()->geometry(), r.pixels) << r.twips;
+    for (const auto &[move, error, twips, pixels] : rows) {
+        EXPECT_EQ(errorOf([&] { img.Move(move[0], move[1], move[2], move[3]); }), error) << twips;
+        EXPECT_EQ(geometry(img), twips);
+        EXPECT_EQ(img.peer()->geometry(), pixels) << twips;
     }
     EXPECT_EQ(errorOf([&] { img.setWidth(-1); }), kInvalidPropertyValue);
     EXPECT_EQ(errorOf([&] { img.setHeight(-0.5f); }), kInvalidPropertyValue);
