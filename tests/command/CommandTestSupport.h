@@ -22,15 +22,15 @@ namespace command_test {
 using command::Command;
 using command::RGB;
 
-// A new instance placed on a form at W × H pixels.
-inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t buttonType,
-                                          const QString &caption = QString())
+// A new, shown instance placed on a form at 10, top, W × H pixels.
+inline std::unique_ptr<Command> newButton(tk::Form &form, int w, int h, int32_t buttonType, int top = 0)
 {
     auto c = std::make_unique<Command>(&form, QStringLiteral("Command1"));
     c->InitProperties();
-    c->setCaption(caption);
+    c->setCaption(QString());
     c->setButtonType(buttonType);
-    c->Move(0, 0, float(w * 15), float(h * 15));
+    c->Move(150, float(top * 15), float(w * 15), float(h * 15));
+    c->setVisible(true);
     return c;
 }
 
@@ -90,11 +90,8 @@ inline std::string CommandOnForm::run(const QString &words)
          [&](Command &c, const QString &v) { c.setOfficeXpMousemoveFillColor(colour(v)); }},
     };
     std::vector<std::unique_ptr<Command>> buttons;
-    for (int top : {20, 60, 100}) {
-        buttons.push_back(newButton(form, 40, 24, words.section(' ', 0, 0).toInt()));
-        buttons.back()->Move(150, float(top * 15));
-        buttons.back()->setVisible(true); // the form is already shown
-    }
+    for (int top : {20, 60, 100})
+        buttons.push_back(newButton(form, 40, 24, words.section(' ', 0, 0).toInt(), top));
     Command &c = *buttons[0];
     QStringList log;
     auto &e = c.events;
