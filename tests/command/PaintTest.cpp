@@ -1,6 +1,8 @@
-// Pixel-exact looks of every style, the window region and the caption layout.
+// The drawing surface's rules, and the looks of every style at a few pixels.
 #include "CommandTestSupport.h"
-#include "win32/SysColors.h"
+#include "surface/DrawSurface.h"
+
+#include <QFontInfo>
 
 #include <gtest/gtest.h>
 
@@ -8,160 +10,117 @@ using namespace command_test;
 
 namespace {
 
-struct Probe {
-    int x, y;
-    int32_t colour;
-};
-
-void expectPixels(const Command &c, std::initializer_list<Probe> probes)
+// The surface as rows of characters: '#' for red pixels, '.' else.
+QStringList rows(const tk::DrawSurface &s)
 {
-    for (const Probe &p : probes)
-        EXPECT_EQ(pixel(c, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+    QStringList out;
+    for (int y = 0; y < s.height(); ++y) {
+        out << QString();
+        for (int x = 0; x < s.width(); ++x)
+            out.last() += s.GetPixel(x, y) == 0x0000FF ? '#' : '.';
+    }
+    return out;
 }
-
-// Rows y from x0 to x1 (exclusive), every pixel of each one colour.
-struct Span {
-    int y, x0, x1;
-    int32_t colour;
-};
-
-void expectSpans(const Command &c, std::initializer_list<Span> spans)
-{
-    for (const Span &s : spans)
-        for (int x = s.x0; x < s.x1; ++x)
-            ASSERT_EQ(pixel(c, x, s.y), s.colour) << "at " << x << "," << s.y;
-}
-
-void focus(Command &c, bool in)
-{
-    QFocusEvent event(in ? QEvent::FocusIn : QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(c.peer(), &event);
-}
-
-class CommandPaint : public ::testing::Test {
-protected:
-    tk::Form form;
-    const int32_t face = tk::GetSysColor(tk::COLOR_BTNFACE);
-};
 
 } // namespace
 
-TEST_F(CommandPaint, StyleThreeSplitsItsGradientAtPercent)
+TEST(DrawSurface, LinesLeaveTheirEndPointUndrawnInEveryDirection)
 {
-    auto c = newButton(form, 40, 24, 3);
-    const int32_t mid = RGB(10, 50, 100), end = RGB(98, 138, 188); // 88 apart: 8 per upper step, 11 per lower
-    c->setMidColor(mid);
-    c->setEndColor(end);
-    c->setPercent(50);
-    // Upper band: line 12 is the mid colour, each line up one step nearer the end.
-    for (int y = 2; y <= 12; ++y)
-        EXPECT_EQ(pixel(*c, 1, y), RGB(10 + 8 * (12 - y), 50 + 8 * (12 - y), 100 + 8 * (12 - y))) << y;
-    // Highlight rows fade from white to the end colour (and past it on row 1).
-    expectPixels(*c, {{38, 2, RGB(90, 130, 180)},
-                      {2, 1, RGB(255, 255, 255)},
-                      {32, 1, end},
-                      {37, 1, RGB(72, 119, 177)},
-                      {14, 2, end}});
-    const int32_t frame = RGB(183, 183, 183);
-    // Lines 21 and 22 take the colour read at (2, 14) and stop one short of the right band.
-    expectSpans(*c, {{13, 1, 39, mid},
-                     {14, 1, 39, mid},
-                     {15, 1, 39, mid},
-                     {16, 1, 39, mid},
-                     {17, 1, 39, mid},
-                     {18, 1, 39, RGB(43, 83, 133)},
-                     {19, 1, 39, RGB(54, 94, 144)},
-                     {20, 1, 39, RGB(65, 105, 155)},
-                     {21, 1, 38, mid},
-                     {22, 2, 38, mid},
-                     {0, 2, 38, frame},
-                     {23, 2, 38, frame}});
-    expectPixels(
-        *c, {{38, 21, face}, {0, 2, frame}, {39, 21, frame}, {1, 1, frame}, {38, 22, frame}, {0, 1, face}});
+    tk::DrawSurface s;
+    s.setSize(6, 6);
+    s.setForeColor(0x0000FF);
+    for (auto [x0, y0, x1, y1] :
+         {std::array{1, 0, 4, 0}, {4, 2, 1, 2}, {0, 1, 0, 4}, {5, 5, 5, 2}, {1, 3, 3, 5}}) {
+        s.MoveToEx(x0, y0);
+        s.LineTo(x1, y1);
+    }
+    EXPECT_EQ(rows(s), QStringList({".###..", "#.....", "#.###.", "##...#", "..#..#", ".....#"}));
 }
 
-TEST_F(CommandPaint, StyleOneWithXpTypeTwoLightensUpwardFromTheBottomLine)
+TEST(DrawSurface, SongFaceHasSimSunCellMetricsAndTextShowsTheAccessKeyMarkAndExpandsCentredTabs)
 {
-    auto c = newButton(form, 30, 20, 1);
-    c->setXpType(2);
-    // Each channel stops at 255.
-    expectSpans(*c, {{18, 2, 28, RGB(243, 238, 219)},
-                     {17, 1, 28, RGB(244, 239, 220)},
-                     {6, 1, 28, RGB(255, 250, 231)},
-                     {1, 2, 28, RGB(255, 255, 236)}});
-    // The line stops short of W - 2.
-    expectPixels(*c, {{28, 10, face}, {0, 10, RGB(0, 60, 115)}, {28, 18, RGB(16, 77, 123)}});
+    const QFont song(QStringLiteral("宋体"), 9);
+    EXPECT_EQ(QFontInfo(song).family(), QStringLiteral("AR PL SungtiL GB"));
+    EXPECT_EQ(QFontMetrics(song).height(), 12);
+    tk::DrawSurface s;
+    s.setSize(120, 20);
+    s.SetTextColor(0x0000FF);
+    s.setFont(tk::defaultFormFont());
+    EXPECT_EQ(s.TextHeight(QStringLiteral("打开网址")), 12);
+    EXPECT_EQ(s.TextWidth(QStringLiteral("打开网址")), 48);     // full-width, 12 each
+    EXPECT_EQ(s.TextWidth(QStringLiteral("Hello, World")), 72); // half-width Latin
+    EXPECT_EQ(s.TextHeight(QStringLiteral("a\nb")), 24);
+    // "&&" draws one ampersand: "a&b" inks three 6-pixel cells, "a&&b" would ink four. Centred too, a tab
+    // reaches the first stop at 8 average widths (48 px), so "b" starts there.
+    for (auto [text, flags, least, most] : {std::tuple("a&&b", 0x25u, 1, 18), {"a\tb", 0x65u, 48, 120}}) {
+        s.Cls();
+        s.DrawTextA(QString::fromUtf8(text), {0, 0, 120, 20}, flags);
+        QString ink(120, '.');
+        for (const QString &row : rows(s))
+            for (qsizetype x = row.indexOf('#'); x >= 0; x = row.indexOf('#', x + 1))
+                ink[x] = '#';
+        const qsizetype width = ink.lastIndexOf('#') - ink.indexOf('#') + 1;
+        EXPECT_TRUE(width >= least && width <= most) << text << ": " << ink.toStdString();
+    }
 }
 
-TEST_F(CommandPaint, StyleFiveHoverAndPressedDarkenTheMouseMoveFill)
+// The style and what is done to the button, with the colours of its telling pixels on the way.
+TEST_F(CommandOnForm, EachStyleAndLookShowsItsColoursAtItsTellingPixels)
 {
-    auto c = newButton(form, 30, 20, 5);
-    expectPixels(*c, {{0, 0, c->OfficeXpFrameColor()}, {15, 10, c->OfficeXpFillColor()}});
-    mouseMove(*c);
-    expectPixels(*c, {{29, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(220, 220, 186)}});
-    press(*c);
-    expectPixels(*c, {{0, 19, c->OfficeXpMousemoveFrameColor()}, {15, 10, RGB(190, 190, 126)}});
-    c->setColorScheme(3); // also loads the scheme's Office-XP colours
-    EXPECT_EQ(pixel(*c, 15, 10), RGB(153, 180, 223));
-    c->setOfficeXpMousemoveFillColor(RGB(255, 20, 10));
-    EXPECT_EQ(pixel(*c, 15, 10), RGB(215, 0, 0));
+    const std::pair<const char *, const char *> looks[] = {
+        // The mid colour on line 12 (percent 50 of 24), each line up one step (88 / 11) nearer the end; the
+        // highlight rows fade from white to the end colour (and past it on row 1); lines 13 to 17 in the
+        // mid colour, the lower band in steps of 11; lines 21 and 22 take the colour read at (2, 14) and
+        // stop one short of the right band.
+        {"3 MidColor=10,50,100 EndColor=98,138,188 Percent=50 1,12=10,50,100 1,2=90,130,180 38,7=50,90,140 "
+         "2,1=255,255,255 32,1=98,138,188 37,1=72,119,177 14,2=98,138,188 38,2=90,130,180 1,13=10,50,100 "
+         "38,17=10,50,100 1,18=43,83,133 38,20=65,105,155 1,21=10,50,100 2,22=10,50,100 38,21=240,240,240 "
+         "1,1=183,183,183 38,22=183,183,183 2,0=183,183,183 37,23=183,183,183 0,2=183,183,183 "
+         "39,21=183,183,183 0,1=240,240,240",
+         ""},
+        // Each line lighter than the one under it, every channel stopping at 255, and short of W - 2.
+        {"1 XpType=2 2,22=243,238,219 37,21=244,239,220 1,10=255,250,231 2,1=255,255,240 38,10=240,240,240 "
+         "0,10=0,60,115 38,22=16,77,123",
+         ""},
+        // Hovered and pressed, style 5 darkens the hover fill (by the scheme, stopping at 0).
+        {"5 0,0=188,188,66 15,10=222,222,160 3,3 39,23=127,128,1 15,10=220,220,186 +L 0,23=127,128,1 "
+         "15,10=190,190,126 ColorScheme=3 15,10=153,180,223 OfficeXpMousemoveFillColor=255,20,10 "
+         "15,10=215,0,0",
+         "MouseMove 0,0,3,3|MouseDown 1,0,4,6"},
+        {"5 Enabled=0 0,0=188,188,64 15,10=238,239,208", ""},
+        // The dotted focus rectangle at 2, 2, W - 2, H - 2 over the fill, while the property shows it.
+        {"5 focus ShowFocusRect=0 2,2=222,222,160 ShowFocusRect=1 2,2=33,33,95 37,21=33,33,95 "
+         "3,2=222,222,160 "
+         "38,22=222,222,160",
+         ""},
+        // Pressed, style 2 draws its caption in the light colour and no focus.
+        {"2 Caption=一二 focus +L 1*227,227,227 4,10=144,144,144 2,2=96,96,96 37,5=160,160,160 "
+         "1,1=105,105,105",
+         "MouseDown 1,0,4,6"},
+        // Unknown styles show the caption on the bare face, and only when up.
+        {"6 Caption=一二 1*0,0,0 +L 960*240,240,240 Enabled=0 960*240,240,240", "MouseDown 1,0,4,6"},
+    };
+    for (const auto &[words, events] : looks)
+        EXPECT_EQ(run(QString::fromUtf8(words)), events) << words;
 }
 
-TEST_F(CommandPaint, StyleFiveDisabledAndFocus)
+TEST(CommandPaint, RoundedStylesCutThreePixelsAtEachCornerAndOthersNone)
 {
-    auto c = newButton(form, 30, 20, 5);
-    c->setEnabled(false);
-    expectPixels(*c, {{0, 0, RGB(188, 188, 64)}, {15, 10, RGB(238, 239, 208)}});
-    c->setEnabled(true);
-    // The dotted focus rectangle at 2, 2, W - 2, H - 2 over the fill.
-    focus(*c, true);
-    const int32_t fill = c->OfficeXpFillColor();
-    expectPixels(*c, {{2, 2, fill ^ 0xFFFFFF}, {27, 17, fill ^ 0xFFFFFF}, {28, 18, fill}});
-    c->setShowFocusRect(false);
-    EXPECT_EQ(pixel(*c, 2, 2), fill);
-    EXPECT_TRUE(c->HasFocus());
-}
-
-TEST_F(CommandPaint, StyleTwoPressedDrawsItsCaptionInLightWithoutFocus)
-{
-    auto c = newButton(form, 60, 24, 2, QStringLiteral("一二"));
-    focus(*c, true);
-    press(*c);
-    EXPECT_GT(countPixels(*c, c->palette().Light), 0);
-    expectPixels(*c, {{10, 10, RGB(144, 144, 144)},
-                      {2, 2, RGB(96, 96, 96)},
-                      {57, 5, RGB(160, 160, 160)},
-                      {1, 1, RGB(105, 105, 105)}});
-    // The pressed look shows no focus: losing it changes nothing.
-    const QImage focused = c->surface().image().copy();
-    focus(*c, false);
-    EXPECT_EQ(c->surface().image(), focused);
-}
-
-TEST_F(CommandPaint, UnknownStyleShowsOnlyTheFaceAndCaption)
-{
-    auto c = newButton(form, 60, 24, 6, QStringLiteral("一二"));
-    EXPECT_GT(countPixels(*c, c->palette().Text), 0);
-    press(*c);
-    EXPECT_EQ(countPixels(*c, face), 60 * 24);
-    c->setEnabled(false);
-    EXPECT_EQ(countPixels(*c, face), 60 * 24);
-}
-
-TEST_F(CommandPaint, RoundedStylesCutThreePixelsAtEachCorner)
-{
-    const QList<QPoint> cut = {{0, 0},  {1, 0},  {0, 1},  {29, 0},  {28, 0},  {29, 1},
-                               {0, 19}, {1, 19}, {0, 18}, {29, 19}, {28, 19}, {29, 18}};
-    const QList<QPoint> kept = {{2, 0}, {1, 1}, {0, 2}, {27, 0}, {28, 1}, {29, 2}, {28, 18}, {15, 10}};
-    for (int32_t type : {3, 4, 8, 9}) {
-        SCOPED_TRACE(type);
-        auto c = newButton(form, 30, 20, type);
-        const QRegion mask = c->peer()->mask();
-        for (const QPoint &p : cut)
-            EXPECT_FALSE(mask.contains(p)) << p.x() << "," << p.y();
-        for (const QPoint &p : kept)
-            EXPECT_TRUE(mask.contains(p)) << p.x() << "," << p.y();
-        c->setButtonType(1);
-        EXPECT_EQ(c->peer()->mask(), QRegion(0, 0, 30, 20));
+    tk::Form form;
+    for (int32_t type : {3, 4, 8, 9, 1}) {
+        auto c = newButton(form, 40, 24, type);
+        for (bool rounded : {type != 1, false}) {
+            // The 3 × 3 pixels at each corner, turned to the top left: '#' inside the window's region.
+            std::string corners;
+            for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 23), QPoint(39, 23)})
+                for (int i = 0; i < 9; ++i)
+                    corners += c->peer()->mask().contains(corner + QPoint(corner.x() ? -(i % 3) : i % 3,
+                                                                          corner.y() ? -(i / 3) : i / 3))
+                                   ? '#'
+                                   : '.';
+            EXPECT_EQ(corners, QString(rounded ? "..#.#####" : "#########").repeated(4).toStdString())
+                << type;
+            c->setButtonType(1); // and the region follows
+        }
     }
 }

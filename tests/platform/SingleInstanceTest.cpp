@@ -1,82 +1,79 @@
+// One running process per user: a later start hands its arguments to it.
 #include "toolkit/SingleInstance.h"
 #include "Wait.h"
 
 #include <QFile>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
-using namespace tk;
+using tk::SingleInstance;
 
-TEST(SingleInstance, ALaterStartTellsTheRunningOneAndAStaleLockIsTakenOver)
+namespace {
+
+const QString kName = QStringLiteral("tavrin-test-%1").arg(QCoreApplication::applicationPid());
+
+QString runtimeFile(const char *suffix)
 {
-    const QString name = QStringLiteral("tavrin-test-%1").arg(QCoreApplication::applicationPid());
-    EXPECT_FALSE(SingleInstance::tellRunning(name, {QStringLiteral("lost")}, 2000)) << "no one runs yet";
-    {
-        SingleInstance first(name);
-        ASSERT_TRUE(first.isPrimary());
-        first.listen();
-        QList<QStringList> heard;
-        first.startedAgain = [&](const QStringList &arguments) { heard << arguments; };
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + '/' + kName + suffix;
+}
 
-        SingleInstance second(name);
-        EXPECT_FALSE(second.isPrimary());
-        EXPECT_TRUE(second.notifyPrimary(2000));
-        EXPECT_TRUE(waitFor([&] { return heard.size() == 1; }));
-        EXPECT_EQ(heard.value(0), QStringList());
-        // Telling without a lock of its own, as a start does first.
-        EXPECT_TRUE(SingleInstance::tellRunning(name, {QStringLiteral("quick")}, 2000));
-        EXPECT_TRUE(waitFor([&] { return heard.size() == 2; }));
-        EXPECT_EQ(heard.takeLast(), QStringList{QStringLiteral("quick")});
-        // Arguments arrive as they were given, whatever they hold; empty ones
-        // carry nothing.
-        const QStringList odd{QStringLiteral("http://a.test/?q=1 2"), QStringLiteral("line\nbreak\n\n"),
-                              QString(), QStringLiteral("网址%00"), QString(70000, QLatin1Char('x'))};
-        EXPECT_TRUE(second.notifyPrimary(2000, odd));
-        EXPECT_TRUE(waitFor([&] { return heard.size() == 2; }));
-        EXPECT_EQ(heard.value(1), (QStringList{odd[0], odd[1], odd[3], odd[4]}));
+} // namespace
 
-        // A peer that says something else, or never finishes, is not heard,
-        // and the next start still is.
-        QLocalSocket junk, endless;
-        junk.connectToServer(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-                             QLatin1Char('/') + name + QStringLiteral(".socket"));
-        endless.connectToServer(junk.serverName());
-        ASSERT_TRUE(junk.waitForConnected(2000) && endless.waitForConnected(2000));
-        junk.write("hello\n\n");
-        endless.write("started again\n" + QByteArray(1 << 21, 'a'));
-        EXPECT_TRUE(waitFor([&] {
-            return junk.state() == QLocalSocket::UnconnectedState &&
-                   endless.state() == QLocalSocket::UnconnectedState;
-        }));
-        EXPECT_TRUE(second.notifyPrimary(2000, {QStringLiteral("after")}));
-        EXPECT_TRUE(waitFor([&] { return heard.size() == 3; }));
-        EXPECT_EQ(heard.value(2), QStringList{QStringLiteral("after")});
+TEST(SingleInstance, TheRunningOneHearsTheArgumentsOfLaterStartsAsGivenAndNoOtherPeer)
+{
+    SingleInstance first(kName), second(kName);
+    ASSERT_TRUE(first.isPrimary());
+    EXPECT_FALSE(second.isPrimary());
+    first.listen();
+    QStringList heard;
+    first.startedAgain = [&](const QStringList &arguments) { heard << arguments.join('|'); };
+    const auto next = [&] {
+        return waitFor([&] { return !heard.isEmpty(); }) ? heard.takeFirst().toStdString() : "(none)";
+    };
+    EXPECT_TRUE(second.notifyPrimary(2000));
+    EXPECT_EQ(next(), "");
+    // Telling without a lock of its own, as a start does first.
+    EXPECT_TRUE(SingleInstance::tellRunning(kName, {"quick"}, 2000));
+    EXPECT_EQ(next(), "quick");
+    // Whatever they hold; empty ones carry nothing.
+    const QString longOne(70000, 'x');
+    EXPECT_TRUE(
+        second.notifyPrimary(2000, {"http://a.test/?q=1 2", "line\nbreak\n\n", "", "网址%00", longOne}));
+    EXPECT_EQ(next(), ("http://a.test/?q=1 2|line\nbreak\n\n|网址%00|" + longOne).toStdString());
+
+    // A peer that says something else, or never finishes, is dropped unheard.
+    QLocalSocket junk, endless;
+    for (QLocalSocket *peer : {&junk, &endless}) {
+        peer->connectToServer(runtimeFile(".socket"));
+        ASSERT_TRUE(peer->waitForConnected(2000));
     }
-    // The first is gone: the next start runs.
-    EXPECT_TRUE(SingleInstance(name).isPrimary());
+    junk.write("hello\n\n");
+    endless.write("started again\n" + QByteArray(1 << 21, 'a'));
+    EXPECT_TRUE(waitFor([&] {
+        return junk.state() == QLocalSocket::UnconnectedState &&
+               endless.state() == QLocalSocket::UnconnectedState;
+    }));
+    EXPECT_TRUE(second.notifyPrimary(2000, {"after"}));
+    EXPECT_EQ(next(), "after");
+}
 
-    // A lock left by a process that died, and its socket file, don't stop a start.
-    QProcess gone;
-    gone.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
-    ASSERT_TRUE(gone.waitForFinished(5000));
-    const QByteArray deadPid = gone.readAllStandardOutput().trimmed();
-    const QString base =
-        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/') + name;
-    QFile lock(base + QStringLiteral(".lock"));
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write(deadPid + "\ntavrin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+TEST(SingleInstance, WithNoOneRunningOrALockLeftByAProcessThatDiedTheNextStartRuns)
+{
+    EXPECT_FALSE(SingleInstance::tellRunning(kName, {"lost"}, 2000));
+    for (int start = 0; start < 2; ++start)
+        EXPECT_TRUE(SingleInstance(kName).isPrimary()) << "the one before is gone";
+    QFile lock(runtimeFile(".lock")), socket(runtimeFile(".socket"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && socket.open(QIODevice::WriteOnly));
+    // A process number past any the system gives out.
+    lock.write("4194305\ntavrin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
-    QFile socket(base + QStringLiteral(".socket"));
-    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
     socket.close();
-    EXPECT_FALSE(SingleInstance::tellRunning(name, {}, 2000)) << "a socket file left behind tells no one";
-    SingleInstance after(name);
+    EXPECT_FALSE(SingleInstance::tellRunning(kName, {}, 2000)) << "a socket file left behind tells no one";
+    SingleInstance after(kName);
     EXPECT_TRUE(after.isPrimary());
     after.listen();
-    SingleInstance next(name);
-    EXPECT_FALSE(next.isPrimary());
-    EXPECT_TRUE(next.notifyPrimary(2000)) << "the stale socket file was replaced by a live one";
+    EXPECT_TRUE(SingleInstance::tellRunning(kName, {}, 2000))
+        << "the stale socket file was replaced by a live one";
 }

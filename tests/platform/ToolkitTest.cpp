@@ -1,21 +1,23 @@
-// The toolkit: errors, twips, control arrays, mouse and key events, signals.
+// The toolkit: errors, twips, control arrays, keys, signals, window
+// procedures, the notification area, and the scripted browser's events.
 #include "ErrorOf.h"
 #include "Geometry.h"
 #include "Keys.h"
 #include "Wait.h"
+#include "browser/fake/FakeBrowser.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/EndSignals.h"
 #include "toolkit/Form.h"
 #include "toolkit/Image.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/TextBox.h"
-#include "toolkit/TkError.h"
+#include "win32/NotifyIcon.h"
+#include "win32/Win32.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -26,58 +28,69 @@ using namespace tk;
 
 namespace {
 
-struct Host {
-    Form form;
-    PictureBox box{&form};
-};
+// Shows the form, 200 pixels square, once it is on the screen.
+void show(Form &form)
+{
+    form.Move(0, 0, 3000, 3000);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.peer()->windowHandle()));
+}
+
+std::vector<int32_t> seen;
+int32_t previous = 0;
+
+int32_t Recording(int32_t hWnd, int32_t msg, int32_t wParam, int32_t lParam)
+{
+    seen.push_back(msg);
+    return CallWindowProcA(previous, hWnd, msg, wParam, lParam);
+}
 
 } // namespace
 
 TEST(Errors, EachStepWithErrorsIgnoredIsSkippedAloneAndTheRestStillRunInOrder)
 {
-    QStringList ran;
-    EXPECT_FALSE(ignoreErrors([&] { ran << "1"; },
-                              [&] {
-                                  ran << "2";
-                                  throw TkError(kInvalidPropertyValue);
-                              },
-                              [&] { ran << "3"; }));
-    EXPECT_EQ(ran, (QStringList{"1", "2", "3"}));
-    EXPECT_TRUE(ignoreErrors([&] { ran << "4"; }, [&] { ran << "5"; }));
-    EXPECT_EQ(ran.size(), 5);
+    QString ran;
+    const auto runs = [&] { ran += '.'; };
+    const auto fails = [&] {
+        ran += '!';
+        throw TkError(kInvalidPropertyValue);
+    };
+    EXPECT_FALSE(ignoreErrors(runs, fails, runs));
+    EXPECT_TRUE(ignoreErrors(runs, runs));
+    EXPECT_EQ(ran.toStdString(), ".!...");
     // Only the toolkit's own error is dropped.
     EXPECT_THROW(ignoreErrors([] { throw std::logic_error("not ours"); }), std::logic_error);
 }
 
 TEST(Geometry, TwipsAreKeptAsSetPushedRoundedToPixelsAndNeverNegative)
 {
-    Host h;
-    Image img(&h.box);
-    img.Move(22.5f, 7.0f, 8.0f, 1507.0f);
-    EXPECT_EQ(geometry(img), "22.5 7 8 1507");
-    // 22.5 twips is 1.5 pixels (away from zero), 7 is 0.47, 8 is 0.53.
-    EXPECT_EQ(img.peer()->geometry(), QRect(2, 0, 1, 100));
-    img.Move(-20.0f, -20.0f);
-    EXPECT_EQ(img.peer()->pos(), QPoint(-1, -1));
-
-    // Negative sizes are refused with error 380 and change nothing.
-    img.Move(100, 200, 300, 400);
+    Form form;
+    Image img(&form);
+    // 22.5 twips is 1.5 pixels (away from zero), 7 is 0.47, 8 is 0.53; a refused move changes nothing.
+    const std::tuple<std::array<float, 4>, int, const char *, QRect> rows[] = {
+        {{22.5f, 7, 8, 1507}, 0, "22.5 7 8 1507", {2, 0, 1, 100}},
+        {{-20, -20, 8, 1507}, 0, "-20 -20 8 1507", {-1, -1, 1, 100}},
+        {{100, 200, 300, 400}, 0, "100 200 300 400", {7, 13, 20, 27}},
+        {{0, 0, 10, -10}, kInvalidPropertyValue, "100 200 300 400", {7, 13, 20, 27}},
+        {{0, 0, 0, 10}, 0, "0 0 0 10", {0, 0, 0, 1}}, // zero is a size like any other
+    };
+    for (const auto &[move, error, twips, pixels] : rows) {
+        EXPECT_EQ(errorOf([&] { img.Move(move[0], move[1], move[2], move[3]); }), error) << twips;
+        EXPECT_EQ(geometry(img), twips);
+        EXPECT_EQ(img.peer()->geometry(), pixels) << twips;
+    }
     EXPECT_EQ(errorOf([&] { img.setWidth(-1); }), kInvalidPropertyValue);
     EXPECT_EQ(errorOf([&] { img.setHeight(-0.5f); }), kInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { img.Move(0, 0, 10, -10); }), kInvalidPropertyValue);
-    EXPECT_EQ(geometry(img), "100 200 300 400");
-    EXPECT_EQ(img.peer()->geometry(), QRect(7, 13, 20, 27));
-    img.setWidth(0); // zero is a size like any other
-    EXPECT_EQ(img.Width(), 0);
+    img.Move(-20, -20);
+    EXPECT_EQ(geometry(img), "-20 -20 0 10");
 }
 
 TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
 {
-    Host h;
-    QPixmap px(8, 28);
-    px.fill(Qt::blue);
-    const Picture skin(px);
-    auto first = std::make_unique<Image>(&h.box);
+    Form form;
+    PictureBox box(&form);
+    const Picture skin(QPixmap(8, 28));
+    auto first = std::make_unique<Image>(&box);
     first->setStretch(true);
     first->setPicture(skin);
     first->Move(120, 0, 300, 420);
@@ -85,49 +98,20 @@ TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
     ControlArray<Image> arr(std::move(first));
     std::vector<int16_t> wired;
     arr.setWiring([&](int16_t i, Image &) { wired.push_back(i); });
-
     arr.Load(3);
-    Image &copy = arr(3);
-    EXPECT_FALSE(copy.Visible());
-    EXPECT_FALSE(copy.peer()->isVisibleTo(h.box.peer()));
-    EXPECT_EQ(copy.Container(), &h.box);
-    EXPECT_EQ(copy.peer()->parentWidget(), h.box.peer());
-    EXPECT_EQ(copy.picture().handle(), skin.handle());
-    EXPECT_TRUE(copy.Stretch());
-    EXPECT_EQ(geometry(copy), "120 0 300 420");
-    EXPECT_EQ(copy.Tag(), QStringLiteral("t"));
+    const Image &copy = arr(3);
+    EXPECT_FALSE(copy.Visible() || copy.peer()->isVisibleTo(box.peer()));
+    EXPECT_TRUE(copy.Container() == &box && copy.peer()->parentWidget() == box.peer());
+    EXPECT_TRUE(copy.picture().handle() == skin.handle() && copy.Stretch());
+    EXPECT_EQ(geometry(copy) + " " + copy.Tag().toStdString(), "120 0 300 420 t");
     EXPECT_EQ(wired, (std::vector<int16_t>{0, 3}));
-
     EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
     EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
-}
-
-TEST(MouseEvents, ADoubleClickIsDownUpClickDblClickUp)
-{
-    Form form;
-    form.Move(0, 0, 3000, 3000);
-    PictureBox box(&form);
-    box.Move(300, 300, 1500, 1500);
-    QStringList seen;
-    box.events.MouseDown = [&](int16_t b, int16_t, float x, float y) {
-        seen << QStringLiteral("down %1 %2 %3").arg(b).arg(x).arg(y);
-    };
-    box.events.MouseUp = [&](int16_t b, int16_t, float, float) { seen << QStringLiteral("up %1").arg(b); };
-    box.events.Click = [&] { seen << "click"; };
-    box.events.DblClick = [&] { seen << "dblclick"; };
-    form.Show();
-    QWindow *window = form.peer()->windowHandle();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-
-    QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(30, 40));
-    QTest::mouseClick(window, Qt::RightButton, {}, QPoint(30, 40));
-    EXPECT_EQ(seen.join(", "), "down 1 150 300, up 1, click, dblclick, up 1, down 2 150 300, up 2");
 }
 
 TEST(Shortcuts, AFormsKeysFireWhereverTheFocusIsInsideItAndAnErrorStopsAtTheBinding)
 {
     Form form;
-    form.Move(0, 0, 3000, 3000);
     TextBox text(&form);
     text.Move(0, 0, 1500, 300);
     int fired = 0;
@@ -135,24 +119,14 @@ TEST(Shortcuts, AFormsKeysFireWhereverTheFocusIsInsideItAndAnErrorStopsAtTheBind
         ++fired;
         throw TkError(kInvalidPropertyValue);
     });
-    form.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.peer()->windowHandle()));
+    show(form);
     QApplication::setActiveWindow(form.peer());
     text.SetFocus();
-    ASSERT_TRUE(waitFor([&] { return text.containsFocus(); }, 5000));
-
+    ASSERT_TRUE(waitFor([&] { return text.containsFocus(); }));
     QTest::keyClick(text.edit(), Qt::Key_L, Qt::ControlModifier);
     QTest::keyClick(text.edit(), Qt::Key_X);
     EXPECT_EQ(fired, 1);
-    EXPECT_EQ(text.Text(), QStringLiteral("x")) << "the bound key never reaches the text box, others do";
-
-    Shortcut unbound(form, [&] { fired += 10; });
-    QTest::keyClick(text.edit(), Qt::Key_F6);
-    unbound.setKeys(QKeySequence(Qt::Key_F6));
-    QTest::keyClick(text.edit(), Qt::Key_F6);
-    unbound.setKeys(QKeySequence());
-    QTest::keyClick(text.edit(), Qt::Key_F6);
-    EXPECT_EQ(fired, 11);
+    EXPECT_EQ(text.Text().toStdString(), "x") << "the bound key never reaches the text box, others do";
 }
 
 // A key held down repeats to whatever window has the keyboard now; only the
@@ -166,18 +140,13 @@ TEST(HeldKeys, ARepeatReachesOnlyTheWindowTheKeyWentDownIn)
     QString heard;
     inFirst.events.KeyDown = [&](int16_t &k, int16_t &) { heard += QStringLiteral("1:%1 ").arg(k); };
     inSecond.events.KeyDown = [&](int16_t &k, int16_t &) { heard += QStringLiteral("2:%1 ").arg(k); };
-    for (Form *f : {&first, &second}) {
-        f->Move(0, 0, 3000, 3000);
-        f->Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(f->peer()->windowHandle()));
-    }
+    show(first);
+    show(second);
     inFirst.SetFocus();
     inSecond.SetFocus();
     // A step: the window (1 or 2), d (down), u (up), r or q (a press or a
     // release marked as a repeat), then the time in ms.
-    const struct {
-        const char *steps, *heard;
-    } rows[] = {
+    const std::pair<const char *, const char *> rows[] = {
         {"1d0 1r30 1r60 1u90", "1:27 1:27 1:27 "},
         {"1d0 2r30 2r60", "1:27 "},
         {"1d0 2u30 2d30 2u60 2d60", "1:27 "}, // repeats Qt could not mark, the keyboard having moved
@@ -188,16 +157,15 @@ TEST(HeldKeys, ARepeatReachesOnlyTheWindowTheKeyWentDownIn)
         {"1d0 1u30 2q500 2r500", "1:27 2:27 "}, // up and down again too fast for Qt: a new press
     };
     quint64 base = 0;
-    for (const auto &r : rows) {
+    for (const auto &[steps, expected] : rows) {
         heard.clear();
         base += 10000;
-        for (const QString &step : QString::fromLatin1(r.steps).split(' ')) {
-            QWindow *window = (step[0] == '1' ? first : second).peer()->windowHandle();
+        for (const QString &step : QString::fromLatin1(steps).split(' ')) {
             const QChar kind = step[1];
-            sendKey(window, kind == 'd' || kind == 'r', Qt::Key_Escape, kind == 'r' || kind == 'q',
-                    base + step.mid(2).toULongLong());
+            sendKey((step[0] == '1' ? first : second).peer()->windowHandle(), kind == 'd' || kind == 'r',
+                    Qt::Key_Escape, kind == 'r' || kind == 'q', base + step.mid(2).toULongLong());
         }
-        EXPECT_EQ(heard, QString::fromLatin1(r.heard)) << r.steps;
+        EXPECT_EQ(heard.toStdString(), expected) << steps;
         sendKey(first.peer()->windowHandle(), false, Qt::Key_Escape, false, base + 5000);
     }
 }
@@ -211,4 +179,68 @@ TEST(EndSignals, EachEndsTheSessionFromTheEventLoopOnce)
     EXPECT_TRUE(waitFor([&] { return ended == 1; }));
     ::raise(SIGINT);
     EXPECT_TRUE(waitFor([&] { return ended == 2; }));
+}
+
+TEST(WindowProcedures, AReplacedProcedureSeesEveryMessageAndChainsOnUntilPutBack)
+{
+    Form form;
+    const int32_t h = form.hWnd();
+    previous = GetWindowLongA(h, GWL_WNDPROC);
+    EXPECT_EQ(previous, AddressOf(&DefWindowProcA));
+    EXPECT_EQ(SetWindowLongA(h, GWL_WNDPROC, AddressOf(&Recording)), previous);
+    form.Show();
+    SendMessageA(h, 2025, 0, 516);
+    for (int32_t command : {SC_MINIMIZE, SC_RESTORE}) { // they reach the system through the chain
+        SendMessageA(h, WM_SYSCOMMAND, command, 0);
+        EXPECT_EQ(form.peer()->isMinimized(), command == SC_MINIMIZE);
+    }
+    SetWindowLongA(h, GWL_WNDPROC, previous);
+    SendMessageA(h, 2025, 0, 515);
+    EXPECT_EQ(seen, (std::vector<int32_t>{2025, WM_SYSCOMMAND, WM_SYSCOMMAND}));
+    // Unknown procedures and handles are refused quietly.
+    EXPECT_EQ(SetWindowLongA(h, GWL_WNDPROC, 12345), 0);
+    EXPECT_EQ(SendMessageA(7, 2025, 0, 0), 0);
+}
+
+TEST(NotificationArea, AnIconIsAddedOnceAndOnlyWhereThereIsOneAndAMissingIconFileGivesHandleZero)
+{
+    NOTIFYICONDATA d{};
+    d.cbSize = 88;
+    for (bool available : {false, true}) {
+        NotificationArea::simulate(available);
+        EXPECT_EQ(Shell_NotifyIconA(NIM_ADD, d), available);
+        EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, d)); // the same icon twice
+        EXPECT_EQ(NotificationArea::icons().size(), size_t(available));
+    }
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, d));
+    EXPECT_TRUE(NotificationArea::icons().empty());
+    EXPECT_EQ(LoadImageA(0, QStringLiteral("/nonexistent/b.ico"), IMAGE_ICON, 16, 16, LR_LOADFROMFILE), 0);
+}
+
+// The scripted browser raises its events through the component's one error boundary, as the engine does.
+TEST(FakeBrowser, ToolkitErrorsFromHandlersStopAtTheComponentAndAnswersSetBeforeThemStand)
+{
+    FakeBrowser b;
+    QStringList heard;
+    // Every handler notes its event (and sets its answer), then fails.
+    const auto fail = [&](const QString &event, auto &&...) {
+        heard << event;
+        throw TkError(kInvalidPropertyValue);
+    };
+    auto &e = b.events;
+    e.BeforeNavigate2 = [&](const QString &, bool &) { fail("BeforeNavigate2"); };
+    e.DownloadBegin = [&] { fail("DownloadBegin"); };
+    e.ProgressChange = [&](int32_t p, int32_t) { fail(QString::number(p)); };
+    e.NavigateComplete2 = [&](WebBrowser *, const QString &) { fail("NavigateComplete2"); };
+    e.TitleChange = [&](const QString &t) { fail(t); };
+    e.DownloadComplete = [&] { fail("DownloadComplete"); };
+    e.WindowClosing = [&](bool, bool &cancel) { fail("WindowClosing", cancel = true); };
+    e.NewWindow2 = [&](WebBrowser *&ppDisp, bool &) { fail("NewWindow2", ppDisp = &b); };
+    b.Navigate(QStringLiteral("http://example.test/"));
+    b.completeLoad(QStringLiteral("Example"));
+    EXPECT_FALSE(b.Busy());
+    EXPECT_TRUE(b.fireWindowClosing(false));
+    EXPECT_EQ(b.fireNewWindow2(), &b);
+    EXPECT_EQ(heard.join(' ').toStdString(), "BeforeNavigate2 DownloadBegin 50 NavigateComplete2 Example -1 "
+                                             "DownloadComplete WindowClosing NewWindow2");
 }
