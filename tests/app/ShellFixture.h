@@ -1,12 +1,19 @@
 #pragma once
 // The shell on the fake browser with a notification area, on a 1280 × 1024
-// screen (19200 × 15360 twips). Afterwards the forms are unloaded and any
-// hook a test set is cleared.
+// screen (19200 × 15360 twips). A toolkit error stopped at an event's
+// boundary fails the test. Afterwards the forms are unloaded and any hook a
+// test set is cleared.
 
 #include "Forms.h"
+#include "ModulePublicVariables.h"
 #include "browser/fake/FakeBrowser.h"
+#include "toolkit/EventBridge.h"
 #include "toolkit/Screen.h"
-#include "win32/NotifyIcon.h"
+#include "toolkit/TkError.h"
+#include "win32/Win32.h"
+
+#include <QAction>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +24,9 @@ protected:
         tk::FakeBrowser::install();
         tk::NotificationArea::simulate(true);
         tk::Screen::setOverrideSize(QSize(1280, 1024));
+        tk::EventBridge::setStoppedErrorHook(
+            [](const tk::TkError &e) { ADD_FAILURE() << "stopped: " << e.what(); });
+        tk::FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
     }
     void TearDown() override
     {
@@ -25,5 +35,23 @@ protected:
         forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
+        tk::EventBridge::setStoppedErrorHook(nullptr);
     }
+    static Form1 &main() { return *forms::Form1; }
+    static tk::FakeBrowser &browser(int16_t i)
+    {
+        return static_cast<tk::FakeBrowser &>(main().WBControl1.WB(i).browser());
+    }
+    // The tray icon's mouse message, as the system sends it to the main window.
+    static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(TrayIconData.hWnd, 0, mouse); }
+    // Right-presses the tray icon and chooses the named item of its menu.
+    static void chooseFromTray(const char *item)
+    {
+        tk::Form::setPopupHook([item](QMenu &menu) {
+            if (QAction *a = menu.findChild<QAction *>(QLatin1String(item)))
+                a->trigger();
+        });
+        trayMessage(tk::WM_RBUTTONDOWN);
+    }
+    int programEnds = 0; // times the last form went
 };
