@@ -2,10 +2,12 @@
 // The shell on the fake browser with a notification area, on a 1280 × 1024
 // screen (19200 × 15360 twips). A toolkit error stopped at an event's
 // boundary fails the test. Afterwards the forms are unloaded and any hook a
-// test set is cleared.
+// test set or file it wrote is cleared.
 
 #include "Forms.h"
+#include "Geometry.h"
 #include "ModulePublicVariables.h"
+#include "Wait.h"
 #include "browser/fake/FakeBrowser.h"
 #include "toolkit/EventBridge.h"
 #include "toolkit/Screen.h"
@@ -13,7 +15,10 @@
 #include "win32/Win32.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QMenu>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -36,14 +41,21 @@ protected:
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
         tk::EventBridge::setStoppedErrorHook(nullptr);
+        for (const char *form : {"Form1", "FormOpenUrl"}) // saved data a test put beside the program
+            QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
     static Form1 &main() { return *forms::Form1; }
     static tk::FakeBrowser &browser(int16_t i)
     {
         return static_cast<tk::FakeBrowser &>(main().WBControl1.WB(i).browser());
     }
-    // The tray icon's mouse message, as the system sends it to the main window.
-    static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(TrayIconData.hWnd, 0, mouse); }
+    // The tray icon's mouse message, as the system sends it to the main
+    // window, which is loaded first: its icon is the tray's.
+    static void trayMessage(int32_t mouse)
+    {
+        (void)main();
+        tk::NotificationArea::activate(TrayIconData.hWnd, 0, mouse);
+    }
     // Right-presses the tray icon and chooses the named item of its menu.
     static void chooseFromTray(const char *item)
     {
