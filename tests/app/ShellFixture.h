@@ -45,17 +45,16 @@ protected:
             QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
     static Form1 &main() { return *forms::Form1; }
-    static tk::FakeBrowser &browser(int16_t i)
+    // Where a form lies, after "hidden" or "minimised" if it is.
+    static std::string where(const tk::Form &f)
     {
-        return static_cast<tk::FakeBrowser &>(main().WBControl1.WB(i).browser());
+        return std::string(f.isShown() ? "" : "hidden ") + (f.peer()->isMinimized() ? "minimised " : "") +
+               geometry(f);
     }
-    // The tray icon's mouse message, as the system sends it to the main
-    // window, which is loaded first: its icon is the tray's.
-    static void trayMessage(int32_t mouse)
-    {
-        (void)main();
-        tk::NotificationArea::activate(TrayIconData.hWnd, 0, mouse);
-    }
+    using Fake = tk::FakeBrowser;
+    static Fake &browser(int16_t i) { return static_cast<Fake &>(main().WBControl1.WB(i).browser()); }
+    // The tray icon's mouse message, as the system sends it to the main window (loaded first).
+    static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(main().hWnd(), 0, mouse); }
     // Right-presses the tray icon and chooses the named item of its menu.
     static void chooseFromTray(const char *item)
     {

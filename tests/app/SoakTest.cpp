@@ -6,9 +6,7 @@
 #include "ShellFixture.h"
 #include "TabLayout.h"
 
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMimeData>
 
 #include <random>
 #include <set>
@@ -64,13 +62,6 @@ protected:
                 const int16_t b = pick(3) ? int16_t(kLeftButton) : int16_t(1 << pick(3));
                 for (auto event : mouse)
                     raise(w().Tcbt(loaded).events.*event, b, 0, anywhere(225), anywhere(210));
-            },
-            [&] {
-                QMimeData mime;
-                mime.setText(any(kTexts));
-                QDropEvent drop(QPointF(pick(200) - 20, pick(40) - 5), Qt::CopyAction, &mime, Qt::LeftButton,
-                                {});
-                QCoreApplication::sendEvent(any(pieces)->peer(), &drop);
             },
             [&] {
                 Control &c = pick(2) ? static_cast<Control &>(w()) : main();
