@@ -1,15 +1,27 @@
 #pragma once
 // The shell on the fake browser with a notification area, on a 1280 × 1024
-// screen (19200 × 15360 twips). Afterwards the forms are unloaded and any
-// hook a test set is cleared.
+// screen (19200 × 15360 twips). A toolkit error stopped at an event's
+// boundary fails the test. Afterwards the forms are unloaded and any hook a
+// test set or file it wrote is cleared.
 
 #include "Form1.h"
 #include "FormMenu.h"
 #include "FormOpenUrl.h"
 #include "Forms.h"
+#include "Geometry.h"
+#include "ModulePublicVariables.h"
+#include "Wait.h"
 #include "browser/fake/FakeBrowser.h"
+#include "toolkit/EventBridge.h"
 #include "toolkit/Screen.h"
-#include "win32/NotifyIcon.h"
+#include "toolkit/TkError.h"
+#include "win32/Win32.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +32,9 @@ protected:
         tk::FakeBrowser::install();
         tk::NotificationArea::simulate(true);
         tk::Screen::setOverrideSize(QSize(1280, 1024));
+        tk::EventBridge::setStoppedErrorHook(
+            [](const tk::TkError &e) { ADD_FAILURE() << "stopped: " << e.what(); });
+        tk::FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
     }
     void TearDown() override
     {
@@ -28,5 +43,29 @@ protected:
         forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
+        tk::EventBridge::setStoppedErrorHook(nullptr);
+        for (const char *form : {"Form1", "FormOpenUrl"}) // saved data a test put beside the program
+            QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
+    static Form1 &main() { return *forms::Form1; }
+    // Where a form lies, after "hidden" or "minimised" if it is.
+    static std::string where(const tk::Form &f)
+    {
+        return std::string(f.isShown() ? "" : "hidden ") + (f.peer()->isMinimized() ? "minimised " : "") +
+               geometry(f);
+    }
+    using Fake = tk::FakeBrowser;
+    static Fake &browser(int16_t i) { return static_cast<Fake &>(main().WBControl1.WB(i).browser()); }
+    // The tray icon's mouse message, as the system sends it to the main window (loaded first).
+    static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(main().hWnd(), 0, mouse); }
+    // Right-presses the tray icon and chooses the named item of its menu.
+    static void chooseFromTray(const char *item)
+    {
+        tk::Form::setPopupHook([item](QMenu &menu) {
+            if (QAction *a = menu.findChild<QAction *>(QLatin1String(item)))
+                a->trigger();
+        });
+        trayMessage(tk::WM_RBUTTONDOWN);
+    }
+    int programEnds = 0; // times the last form went
 };

@@ -1,57 +1,85 @@
-#include "ModulePublicVariables.h"
+// The shell from its start: the window procedure, the forms and the buttons
+// they read from saved data, the tray icon, its menu and its messages.
+#include "DesktopOpener.h"
 #include "ModuleSubClass.h"
 #include "ShellFixture.h"
-#include "Wait.h"
-#include "win32/Win32.h"
+#include "browser/Downloads.h"
+#include "browser/WebBrowser.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <cstring>
+#include <QTemporaryDir>
 
 using namespace tk;
 
 namespace {
 
-class Shell : public ShellFixture {
-protected:
-    void SetUp() override
-    {
-        ShellFixture::SetUp();
-        FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
-    }
-    static void trayMessage(int32_t mouse) { NotificationArea::activate(TrayIconData.hWnd, 0, mouse); }
-    int programEnds = 0;
-};
+using Shell = ShellFixture;
 
-TEST_F(Shell, TheMainWindowStartsWithTheProcedureReplacedAndTheStartPage)
+// The keyboard starts in the page, as in any browser, not on the button.
+TEST_F(Shell, TheMainWindowStartsWithTheProcedureReplacedAndTheKeyboardInTheStartPage)
 {
-    Form1 &f = *forms::Form1;
+    Form1 &f = main();
     EXPECT_EQ(OldWindowProc, AddressOf(&DefWindowProcA));
     EXPECT_EQ(GetWindowLongA(f.hWnd(), GWL_WNDPROC), AddressOf(&WindowProc));
-    EXPECT_TRUE(TrayIconAdded);
-    auto &wb0 = static_cast<FakeBrowser &>(f.WBControl1.WB(0).browser());
-    EXPECT_EQ(wb0.navigations, QStringList{WBControl::startPage()});
+    EXPECT_EQ(browser(0).navigations, QStringList{WBControl::startPage()});
     EXPECT_TRUE(WBControl::startPage().endsWith(QStringLiteral("/start.html")));
+    f.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
+    EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }));
+    EXPECT_FALSE(f.CommandOpenURL->containsFocus());
+}
+
+TEST_F(Shell, FormsComeOnFirstReferenceAndGoWhenUnloaded)
+{
+    forms::FormMenu.Unload(); // not loaded: nothing happens
+    FormMenu *first = &forms::FormMenu.get();
+    EXPECT_EQ(&forms::FormMenu.get(), first);
+    forms::FormMenu.Unload();
+    EXPECT_FALSE(forms::FormMenu.isLoaded());
+    EXPECT_EQ(forms::FormMenu.get().Caption(), QStringLiteral("FormMenu"));
+    for (int load = 0; load < 2; ++load) { // afresh, at the top, with a new icon the unload removes
+        EXPECT_EQ(main().Top(), 0);
+        EXPECT_EQ(NotificationArea::icons().size(), 1u);
+        forms::Form1.Unload();
+        EXPECT_TRUE(NotificationArea::icons().empty());
+    }
+}
+
+// The data beside the program when it reads well, else the built-in copy.
+TEST_F(Shell, EachFormsButtonComesFromTheDataBesideTheProgramOrElseTheBuiltInCopy)
+{
+    const char *kAddress = "1560 75 735 255 打开网址", *kOk = "4080 80 615 255 打开"; // built in
+    const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
+        {nullptr, nullptr, kAddress, kOk},
+        {R"({"CommandOpenURL": {"caption": "Go", "_left": 90}})", R"({"CommandOK": {"caption": "Ok"}})",
+         "90 0 0 0 Go", "0 0 0 0 Ok"},
+        {"", "\x01\xff{{ not json", kAddress, kOk},
+        {"{}", R"({"CommandOK": {"_left": "left"}})", kAddress, kOk},
+    };
+    const auto button = [](const command::Command &b) {
+        return geometry(b) + " " + b.Caption().toStdString() + (b.Visible() ? "" : " hidden");
+    };
+    for (const auto &[form1, openUrl, address, ok] : rows) {
+        for (const auto &[name, bytes] : {std::pair("Form1", form1), std::pair("FormOpenUrl", openUrl)}) {
+            QFile file(appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(name)));
+            file.remove();
+            EXPECT_TRUE(!bytes || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
+        }
+        EXPECT_EQ(button(*main().CommandOpenURL), address);
+        EXPECT_EQ(button(*forms::FormOpenUrl->CommandOK), ok);
+        forms::unloadAll();
+    }
 }
 
 TEST_F(Shell, TheTrayRecordHasItsExactBytes)
 {
-    forms::Form1.get();
+    (void)main();
     ASSERT_EQ(NotificationArea::icons().size(), 1u);
     EXPECT_NE(TrayIconData.hIcon, 0) << "b.ico beside the program";
-
-    // Size, window, id, flags, callback message, icon, then the tip padded with spaces.
-    unsigned char expected[88];
-    const int32_t head[] = {88, forms::Form1->hWnd(), 0, 7, 2025, TrayIconData.hIcon};
-    std::memcpy(expected, head, sizeof head);
-    std::memset(expected + 24, ' ', 64);
-    std::memcpy(expected + 24, "Velmora", 8); // with its NUL
-    EXPECT_EQ(std::memcmp(&NotificationArea::icons()[0].record, expected, 88), 0);
+    // Size, window, id, flags, callback message, icon, then the tip with its NUL, padded with spaces.
+    const int32_t head[] = {88, main().hWnd(), 0, 7, 2025, TrayIconData.hIcon};
+    const auto bytes = [](const void *p, int n) { return QByteArray(static_cast<const char *>(p), n); };
+    EXPECT_EQ(bytes(&NotificationArea::icons()[0].record, 88),
+              bytes(head, 24) + bytes("Velmora", 8) + QByteArray(56, ' '));
     EXPECT_EQ(NotificationArea::icons()[0].tip, QStringLiteral("Velmora"));
 }
 
@@ -62,93 +90,50 @@ TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
         SendMessageA(d.hWnd, 2025, 0, WM_LBUTTONDBLCLK);
         SendMessageA(d.hWnd, 2025, 0, WM_RBUTTONDOWN);
     });
-    Form1 &f = *forms::Form1;
-    EXPECT_EQ(f.Top(), 0) << "not centred";
-    EXPECT_FALSE(f.isShown());
+    EXPECT_EQ(where(main()), "hidden 0 0 13545 9030") << "not centred";
     EXPECT_FALSE(forms::FormMenu.isLoaded()) << "no menu";
-}
-
-TEST_F(Shell, ADoubleClickOnTheIconBringsTheWindowBackCentred)
-{
-    Form1 &f = *forms::Form1;
-    f.Show();
-    f.Hide();
-    trayMessage(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(f.isShown());
-    EXPECT_EQ(QPointF(f.Left(), f.Top()), QPointF((19200 - 13545) / 2.0, (15360 - 9030) / 2.0));
-    // Screen-wide, the window is 500 twips shorter than the screen.
-    f.Move(0, 0, 19200, 14860);
-    trayMessage(WM_LBUTTONDBLCLK);
-    EXPECT_EQ(QRectF(f.Left(), f.Top(), f.Width(), f.Height()), QRectF(0, 250, 19200, 14860));
 }
 
 TEST_F(Shell, ARightPressOpensTheTrayMenuFromTheHiddenMenuForm)
 {
-    forms::Form1.get();
     QStringList shown;
     Form::setPopupHook([&](QMenu &menu) {
         for (QAction *a : menu.actions())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
     });
-    EXPECT_FALSE(forms::FormMenu.isLoaded());
     trayMessage(WM_RBUTTONDOWN);
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("关于"), QStringLiteral("-"), QStringLiteral("打开网址"),
-                                  QStringLiteral("退出")}));
-    ASSERT_TRUE(forms::FormMenu.isLoaded());
-    EXPECT_FALSE(forms::FormMenu->isShown());
-    EXPECT_EQ(forms::FormMenu->Caption(), QStringLiteral("FormMenu"));
+    EXPECT_EQ(shown.join(' '), QStringLiteral("关于 - 打开网址 退出"));
+    EXPECT_TRUE(forms::FormMenu.isLoaded() && !forms::FormMenu->isShown());
 }
 
-TEST_F(Shell, FormsComeOnFirstReferenceAndGoWhenUnloaded)
+// As the engine's profile raises them: the icon names the file and a click
+// on its message opens the folder; without the icon nobody is told.
+TEST_F(Shell, TheIconTellsOfADownloadsEndAndItsMessageOpensTheFolder)
 {
-    forms::FormMenu.Unload(); // not loaded: nothing happens
-    FormMenu *first = &forms::FormMenu.get();
-    EXPECT_EQ(&forms::FormMenu.get(), first);
-    forms::FormMenu.Unload();
-    EXPECT_FALSE(forms::FormMenu.isLoaded());
-    forms::FormMenu.get();
-    EXPECT_TRUE(forms::FormMenu.isLoaded());
-
-    forms::Form1.get();
-    EXPECT_EQ(NotificationArea::icons().size(), 1u);
-    forms::Form1.Unload();
-    EXPECT_TRUE(NotificationArea::icons().empty()) << "the unload removes the icon";
-    forms::Form1.get(); // loaded afresh, with a new icon
-    EXPECT_EQ(NotificationArea::icons().size(), 1u);
-    EXPECT_EQ(forms::Form1->Top(), 0);
-}
-
-TEST_F(Shell, ClosedByTheSystemTheProgramEndsWithoutItsIcon)
-{
-    forms::Form1->Show();
-    forms::FormMenu.get();
-    forms::Form1->peer()->close();
-    ASSERT_TRUE(waitFor([&] { return !forms::Form1.isLoaded(); }));
-    EXPECT_FALSE(forms::FormMenu.isLoaded());
-    EXPECT_TRUE(NotificationArea::icons().empty());
-    EXPECT_EQ(programEnds, 1);
-}
-
-TEST_F(Shell, TheKeyboardStartsInTheStartPage)
-{
-    Form1 &f = *forms::Form1;
-    f.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
-    EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }))
-        << "focus on "
-        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
-    EXPECT_FALSE(f.CommandOpenURL->containsFocus());
-}
-
-TEST_F(Shell, TheAddressButtonStandsAtItsSavedPlace)
-{
-    Form1 &f = *forms::Form1;
-    ASSERT_TRUE(f.CommandOpenURL);
-    const command::Command &b = *f.CommandOpenURL;
-    EXPECT_EQ(QRectF(b.Left(), b.Top(), b.Width(), b.Height()), QRectF(1560, 75, 735, 255));
-    EXPECT_EQ(b.Caption(), QStringLiteral("打开网址"));
-    EXPECT_EQ(b.ButtonType(), 5);
-    EXPECT_TRUE(b.Visible());
+    QTemporaryDir folder;
+    DesktopOpener desktop;
+    const auto said = [&](const char *name, bool finished) {
+        raiseDroppingErrors(finished ? downloadEvents().DownloadFinished : downloadEvents().DownloadFailed,
+                            QString::fromUtf8(name), folder.path());
+        QStringList all;
+        for (const NotificationArea::Message &m : NotificationArea::messages())
+            all << QStringLiteral("%1 %2 %3: %4")
+                       .arg(m.hWnd == TrayIconData.hWnd)
+                       .arg(m.uID)
+                       .arg(m.title, m.text);
+        return all.join(" | ").toStdString();
+    };
+    (void)main();
+    EXPECT_EQ(said("report (1).txt", true), "1 0 下载完成: report (1).txt");
+    EXPECT_EQ(said("cut.zip", false), "1 0 下载完成: report (1).txt | 1 0 下载失败: cut.zip");
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    NotificationArea::clickMessage(TrayIconData.hWnd, TrayIconData.uID);
+    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(folder.path())});
+    forms::unloadAll();
+    EXPECT_EQ(said("late.txt", true), "1 0 下载完成: report (1).txt | 1 0 下载失败: cut.zip");
+    NotificationArea::simulate(false);
+    (void)main();
+    EXPECT_EQ(said("report.txt", true), "") << "without a notification area";
 }
 
 } // namespace
