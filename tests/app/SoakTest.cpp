@@ -92,6 +92,10 @@ protected:
     void expectWhole()
     {
         const std::vector<int16_t> open = tabsIn(), all = tabsIn(true);
+        // The lists and the selection show what the tab model holds, and it is whole.
+        ASSERT_TRUE(w().tabs().whole()) << w().tabs().toString();
+        ASSERT_EQ(open, w().tabs().strip()) << w().tabs().toString();
+        ASSERT_EQ(w().CurrentTab, w().tabs().selected()) << w().tabs().toString();
         const std::set<int16_t> openSet(open.begin(), open.end()), allSet(all.begin(), all.end());
         ASSERT_EQ(allSet.size(), all.size()) << "an index in two places";
         ASSERT_EQ(size_t(w().MTab.count()), all.size()) << "a tab in no list";
