@@ -1,5 +1,5 @@
-// The toolkit: errors, twips, control arrays, keys, signals, window
-// procedures, the notification area, and the scripted browser's events.
+// The toolkit: errors, twips, control arrays, keys, signals, the Win32
+// calls it answers, and the scripted browser's events.
 #include "ErrorOf.h"
 #include "Geometry.h"
 #include "Keys.h"
@@ -34,15 +34,6 @@ void show(Form &form)
     form.Move(0, 0, 3000, 3000);
     form.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.peer()->windowHandle()));
-}
-
-std::vector<int32_t> seen;
-int32_t previous = 0;
-
-int32_t Recording(int32_t hWnd, int32_t msg, int32_t wParam, int32_t lParam)
-{
-    seen.push_back(msg);
-    return CallWindowProcA(previous, hWnd, msg, wParam, lParam);
 }
 
 } // namespace
@@ -181,40 +172,21 @@ TEST(EndSignals, EachEndsTheSessionFromTheEventLoopOnce)
     EXPECT_TRUE(waitFor([&] { return ended == 2; }));
 }
 
-TEST(WindowProcedures, AReplacedProcedureSeesEveryMessageAndChainsOnUntilPutBack)
+// The shell's window procedure chained to the system, the icon added and removed: FrameTest and
+// DownloadMessageTest.
+TEST(Win32, UnknownProceduresHandlesAndIconFilesAreRefusedQuietlyAndAnIconIsAddedOnce)
 {
     Form form;
-    const int32_t h = form.hWnd();
-    previous = GetWindowLongA(h, GWL_WNDPROC);
-    EXPECT_EQ(previous, AddressOf(&DefWindowProcA));
-    EXPECT_EQ(SetWindowLongA(h, GWL_WNDPROC, AddressOf(&Recording)), previous);
-    form.Show();
-    SendMessageA(h, 2025, 0, 516);
-    for (int32_t command : {SC_MINIMIZE, SC_RESTORE}) { // they reach the system through the chain
-        SendMessageA(h, WM_SYSCOMMAND, command, 0);
-        EXPECT_EQ(form.peer()->isMinimized(), command == SC_MINIMIZE);
-    }
-    SetWindowLongA(h, GWL_WNDPROC, previous);
-    SendMessageA(h, 2025, 0, 515);
-    EXPECT_EQ(seen, (std::vector<int32_t>{2025, WM_SYSCOMMAND, WM_SYSCOMMAND}));
-    // Unknown procedures and handles are refused quietly.
-    EXPECT_EQ(SetWindowLongA(h, GWL_WNDPROC, 12345), 0);
+    EXPECT_EQ(GetWindowLongA(form.hWnd(), GWL_WNDPROC), AddressOf(&DefWindowProcA));
+    EXPECT_EQ(SetWindowLongA(form.hWnd(), GWL_WNDPROC, 12345), 0);
     EXPECT_EQ(SendMessageA(7, 2025, 0, 0), 0);
-}
-
-TEST(NotificationArea, AnIconIsAddedOnceAndOnlyWhereThereIsOneAndAMissingIconFileGivesHandleZero)
-{
+    EXPECT_EQ(LoadImageA(0, QStringLiteral("/nonexistent/b.ico"), IMAGE_ICON, 16, 16, LR_LOADFROMFILE), 0);
     NOTIFYICONDATA d{};
     d.cbSize = 88;
-    for (bool available : {false, true}) {
-        NotificationArea::simulate(available);
-        EXPECT_EQ(Shell_NotifyIconA(NIM_ADD, d), available);
-        EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, d)); // the same icon twice
-        EXPECT_EQ(NotificationArea::icons().size(), size_t(available));
-    }
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, d));
-    EXPECT_TRUE(NotificationArea::icons().empty());
-    EXPECT_EQ(LoadImageA(0, QStringLiteral("/nonexistent/b.ico"), IMAGE_ICON, 16, 16, LR_LOADFROMFILE), 0);
+    NotificationArea::simulate(true);
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, d));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, d));
+    EXPECT_EQ(NotificationArea::icons().size(), 1u);
 }
 
 // The scripted browser raises its events through the component's one error boundary, as the engine does.
