@@ -257,12 +257,18 @@ void Command::setButtonType(int32_t value)
 void Command::applyStyle4Preset()
 {
     m_Percent = 53;
-    m_MidColor = RGB(124, 171, 255);
-    m_EndColor = RGB(191, 211, 255);
-    m_MouseMoveMidColor = RGB(157, 203, 255);
-    m_MouseMoveEndColor = RGB(209, 231, 255);
-    m_MouseDownMidColor = RGB(100, 153, 255);
-    m_MouseDownEndColor = RGB(191, 211, 255);
+    setGradientColors({RGB(124, 171, 255), RGB(191, 211, 255), RGB(157, 203, 255), RGB(209, 231, 255),
+                       RGB(100, 153, 255), RGB(191, 211, 255)});
+}
+
+void Command::setGradientColors(const std::array<int32_t, 6> &c)
+{
+    m_MidColor = c[0];
+    m_EndColor = c[1];
+    m_MouseMoveMidColor = c[2];
+    m_MouseMoveEndColor = c[3];
+    m_MouseDownMidColor = c[4];
+    m_MouseDownEndColor = c[5];
 }
 
 void Command::setCaption(const QString &value)
@@ -313,12 +319,8 @@ void Command::LoadSchemeColors()
         m_Palette.Highlight = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
         m_Palette.Text = m_ForeColor;
         if (m_ButtonType == 4) {
-            m_MidColor = RGB(197, 197, 197);
-            m_EndColor = RGB(238, 238, 238);
-            m_MouseMoveMidColor = RGB(123, 167, 211);
-            m_MouseMoveEndColor = RGB(210, 245, 251);
-            m_MouseDownMidColor = RGB(227, 167, 105);
-            m_MouseDownEndColor = RGB(252, 220, 199);
+            setGradientColors({RGB(197, 197, 197), RGB(238, 238, 238), RGB(123, 167, 211), RGB(210, 245, 251),
+                               RGB(227, 167, 105), RGB(252, 220, 199)});
         }
         break;
     }
@@ -405,12 +407,8 @@ void Command::InitProperties()
     m_rectcolor = kDefaultRectColor;
     m_DrawState = kNormalLook;
     m_Percent = kDefaultPercent;
-    m_MidColor = kDefaultMidColor;
-    m_EndColor = kDefaultEndColor;
-    m_MouseMoveMidColor = kDefaultMouseMoveMidColor;
-    m_MouseMoveEndColor = kDefaultMouseMoveEndColor;
-    m_MouseDownMidColor = kDefaultMouseDownMidColor;
-    m_MouseDownEndColor = kDefaultMouseDownEndColor;
+    setGradientColors({kDefaultMidColor, kDefaultEndColor, kDefaultMouseMoveMidColor,
+                       kDefaultMouseMoveEndColor, kDefaultMouseDownMidColor, kDefaultMouseDownEndColor});
     m_OfficeXpFillColor = kDefaultOfficeXpFillColor;
     m_OfficeXpFrameColor = kDefaultOfficeXpFrameColor;
     m_OfficeXpMousemoveFillColor = kDefaultOfficeXpMousemoveFillColor;

@@ -15,6 +15,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -174,6 +175,8 @@ private:
     void change(int32_t &field, int32_t value, const char *name, Scheme scheme);
     void setSurfaceEnabled(bool value) { tk::Control::setEnabled(value); }
     void applyStyle4Preset();
+    // Mid, end, mouse-move mid and end, mouse-down mid and end.
+    void setGradientColors(const std::array<int32_t, 6> &colors);
 
     QString m_name;
     tk::AmbientProperties m_ambient;
