@@ -103,6 +103,7 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
         float shown;
     } rows[] = {{2000, "abcdefghij...", 1170},
                 {1500, "abcdefg...", 900},
+                {1200, "abc...", 540}, // the shortest cut that keeps more than one character
                 {1000, "a...", 360},
                 {8000, "abcdefghijklmnopqrst", 1800}};
     for (const auto &r : rows) {
