@@ -63,7 +63,7 @@ protected:
 //   "Name=value"      the property set (colours as r,g,b; Enabled and ShowFocusRect as 0 or 1)
 //   "x,y=r,g,b"       the pixel at x, y has the colour; "n*r,g,b": at least n pixels have it
 //   "+K", "-K", "K"   the key K (as QKeySequence spells it) pressed, released, or both; keys go to the
-//                     button with the focus, else to the form
+//                     button with the focus, else to the form, and "K@" to the first button itself
 //   "+L", "-L", "L"   the left button pressed, released or clicked at 4, 6; "*L" double-clicked; "R" for the
 //                     right one, with Shift, at 7, 8
 //   "X,Y", "X,Y+L"    the pointer moved to X, Y over the button, the left button held in the second
@@ -150,8 +150,9 @@ inline std::string CommandOnForm::run(const QString &words)
                               name == "L" ? Qt::NoModifier : Qt::ShiftModifier,
                               name == "L" ? QPoint(4, 6) : QPoint(7, 8));
         } else {
-            const QKeyCombination key = QKeySequence(name)[0];
+            const QKeyCombination key = QKeySequence(QString(name).remove('@'))[0];
             QWidget *to = QApplication::focusWidget() ? QApplication::focusWidget() : form.peer();
+            to = w.endsWith('@') ? c.peer() : to;
             const QTest::KeyAction actions[] = {QTest::Click, QTest::Press, QTest::Release};
             QTest::keyEvent(actions[how], to, key.key(), key.keyboardModifiers());
         }

@@ -31,7 +31,7 @@ TEST_F(CommandOnForm, EventSequencesRaiseTheirEventsAndShowTheirLooks)
         {"5 +L 70,5+L ? 70,5! ? 40,24+L ? -L",
          "MouseDown 1,0,4,6|pressed timer@10 focus lit|MouseOut|up focus|MouseMove 1,0,40,24|"
          "pressed timer@10 focus lit|MouseUp 1,0,4,6|Click"},
-        {"5 Enabled=0 focus L 5,5 Space &o ?", "up"},
+        {"5 Enabled=0 focus L 5,5 Space@ &o ?", "up"},
         // The access key clicks the button, releasing the look after a Space press.
         {"5 Caption=&Open Alt+O focus +Space &o ?",
          "Click|KeyDown 32|MouseDown 1,1,1,1|KeyPress 32|Click|up focus key=o"},
