@@ -7,9 +7,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPrinter>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -66,6 +68,8 @@ void returnFreedMemorySoon()
 // it was asked for), and how long at most it is kept at all.
 constexpr int kKeyboardSettleMs = 1000;
 constexpr int kKeyboardKeptAtMostMs = 10000;
+
+constexpr int kPrintDpi = 300;
 
 } // namespace
 
@@ -142,11 +146,12 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
+QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_context(std::make_unique<QObject>()), m_desktop(desktop)
 {
     startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
+    QObject::connect(m_view, &QWebEngineView::printFinished, m_context.get(), [this] { onPrintFinished(); });
     createPage();
     startupMark("engine page made");
 }
@@ -171,6 +176,7 @@ BrowserPage &QtWebBrowser::createPage()
     QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
                      [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
+    QObject::connect(p, &QWebEnginePage::printRequested, ctx, [this] { onPrintRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                          // Normal termination also comes when pages close or are discarded.
@@ -216,6 +222,10 @@ QtWebBrowser::~QtWebBrowser()
 {
     m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
+    // The engine's printing thread may still be drawing on the printer: it
+    // is left to the process's end rather than freed under that thread.
+    if (m_printing == Printing::Printing)
+        (void)m_printer.release();
     if (m_page)
         m_page->detach();
     delete m_view.data(); // null if the control deleted it already; takes the page along
@@ -370,7 +380,9 @@ void QtWebBrowser::discardWhenIdle()
 {
     // A page still loading would lose its load; loading ends here again. A
     // shown page is the user's.
-    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible())
+    // A page being printed is the engine's until it is done (it comes back here then).
+    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible() ||
+        m_printing == Printing::Printing)
         return;
     m_discardWanted = false;
     BrowserPage *page = m_page;
@@ -557,6 +569,70 @@ void QtWebBrowser::showStoppedPage()
     // Based on the address it replaces: its link back is then same-origin,
     // which file pages need.
     m_page->setHtml(stoppedPageHtml(m_stoppedUrl, m_stoppedTitle), m_stoppedUrl);
+}
+
+void QtWebBrowser::findText(const QString &text, bool backward, std::function<void(int, int)> found)
+{
+    const unsigned search = ++m_searches;
+    BrowserPage *page = pageIfAny();
+    if (!page) {
+        raiseDroppingErrors(found, 0, 0); // a discarded page shows nothing to find
+        return;
+    }
+    // A search the user typed past is answered too (with nothing found),
+    // and an answer may come after this browser went: both are dropped.
+    QPointer<QObject> alive = m_context.get();
+    page->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+                   [this, alive, search, found](const QWebEngineFindTextResult &result) {
+                       if (alive && search == m_searches)
+                           raiseDroppingErrors(found, result.activeMatch(), result.numberOfMatches());
+                   });
+}
+
+// The desktop's dialog runs a loop of its own: the tab may close or the
+// browser go meanwhile. The printer lives on this frame until the engine
+// takes it.
+void QtWebBrowser::print()
+{
+    if (m_printing != Printing::Idle || !m_view || !m_page)
+        return;
+    m_printing = Printing::Choosing;
+    auto printer = std::make_unique<QPrinter>();
+    // The engine draws each page as a picture at the printer's resolution:
+    // sharp enough on paper, without pages of hundreds of megabytes.
+    printer->setResolution(kPrintDpi);
+    QPointer<QObject> alive = m_context.get();
+    const bool chosen = m_desktop.choosePrinter(m_view->window(), *printer);
+    if (!alive)
+        return;
+    if (!chosen || !m_view || !m_page) {
+        m_printing = Printing::Idle;
+        return;
+    }
+    m_printing = Printing::Printing;
+    m_printer = std::move(printer);
+    m_view->print(m_printer.get());
+}
+
+// window.print(): only a page the user sees may ask.
+void QtWebBrowser::onPrintRequested()
+{
+    if (m_view && m_view->isVisible())
+        print();
+}
+
+void QtWebBrowser::onPrintFinished()
+{
+    if (m_printing != Printing::Printing)
+        return;
+    m_printing = Printing::Idle;
+    // Freed once the engine's signal has returned.
+    QMetaObject::invokeMethod(
+        m_context.get(), [printer = std::shared_ptr<QPrinter>(std::move(m_printer))] {},
+        Qt::QueuedConnection);
+    if (m_discardWanted)
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
 void registerQtWebBrowserFactory()
