@@ -5,6 +5,7 @@
 #include "toolkit/TkError.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QPrinter>
@@ -222,13 +223,40 @@ QtWebBrowser::~QtWebBrowser()
 {
     m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
-    // The engine's printing thread may still be drawing on the printer: it
-    // is left to the process's end rather than freed under that thread.
-    if (m_printing == Printing::Printing)
-        (void)m_printer.release();
     if (m_page)
         m_page->detach();
+    if (m_printing == Printing::Printing && m_view) {
+        letPrintingFinish(m_view, std::move(m_printer));
+        return;
+    }
     delete m_view.data(); // null if the control deleted it already; takes the page along
+}
+
+namespace {
+int g_printsOutliving = 0;
+}
+
+// The engine cannot let a page go while it prints it (it ends the process):
+// the view, its page and the printer stay, out of sight, until it is done.
+void QtWebBrowser::letPrintingFinish(QWebEngineView *view, std::unique_ptr<QPrinter> printer)
+{
+    view->hide();
+    view->setParent(nullptr);
+    ++g_printsOutliving;
+    QObject::connect(view, &QWebEngineView::printFinished, view,
+                     // The printer goes with this connection, when the view does.
+                     [view, printer = std::shared_ptr<QPrinter>(std::move(printer))] {
+                         --g_printsOutliving;
+                         view->deleteLater();
+                     });
+}
+
+void finishPrinting(int boundMs)
+{
+    QDeadlineTimer deadline(boundMs);
+    while (g_printsOutliving > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QWidget *QtWebBrowser::widget()

@@ -86,6 +86,7 @@ private:
     void discardWhenIdle();
     void onPrintRequested();
     void onPrintFinished();
+    static void letPrintingFinish(QWebEngineView *view, std::unique_ptr<QPrinter> printer);
 
     // Context of every signal connection: dropped first on destruction so no
     // event reaches a browser being torn down.
@@ -121,5 +122,10 @@ private:
 
 // Makes tk::createBrowser() hand out QtWebBrowsers.
 void registerQtWebBrowserFactory();
+
+// A page still printing when its browser went is kept until the engine is
+// done with it: this waits for those (at most boundMs), so that the engine
+// can go after them.
+void finishPrinting(int boundMs);
 
 } // namespace tk
