@@ -629,6 +629,7 @@ void QtWebBrowser::print()
     // The engine draws each page as a picture at the printer's resolution:
     // sharp enough on paper, without pages of hundreds of megabytes.
     printer->setResolution(kPrintDpi);
+    printer->setDocName(LocationName()); // the file the dialog offers is named after the page
     QPointer<QObject> alive = m_context.get();
     const bool chosen = m_desktop.choosePrinter(m_view->window(), *printer);
     if (!alive)
