@@ -4,7 +4,6 @@
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
@@ -18,10 +17,6 @@
 #include <QWindow>
 
 #include <utility>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace tk {
 
@@ -38,27 +33,6 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
                           "<p>The process that showed it ended unexpectedly.</p>"
                           "<p><a href=\"%2\">Reload the page</a></p></body></html>")
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
-}
-
-// What the engine frees for a page that went (a discarded page's objects, a
-// renderer's host side once it has ended) stays in this process's heap until
-// the allocator is asked to hand it back: most of the page's share here. The
-// frees trickle in after the page went, and no signal says when they are
-// done, so the heap is trimmed once they have been quiet for a moment.
-constexpr int kFreedMemoryQuietMs = 1000;
-
-void returnFreedMemorySoon()
-{
-#if defined(__GLIBC__)
-    static QPointer<QTimer> quiet;
-    if (!quiet) {
-        quiet = new QTimer(QCoreApplication::instance());
-        quiet->setSingleShot(true);
-        quiet->setInterval(kFreedMemoryQuietMs);
-        QObject::connect(quiet, &QTimer::timeout, [] { ::malloc_trim(0); });
-    }
-    quiet->start();
-#endif
 }
 
 // How long after our stopped page has loaded the keyboard is still kept
@@ -176,7 +150,7 @@ BrowserPage &QtWebBrowser::createPage()
                          // Normal termination also comes when pages close or are discarded.
                          const bool crashed = status != QWebEnginePage::NormalTerminationStatus;
                          if (!crashed)
-                             returnFreedMemorySoon();
+                             EngineProfile::instance().returnFreedMemorySoon();
                          onRendererGone(crashed);
                      });
 
@@ -381,7 +355,7 @@ void QtWebBrowser::discardWhenIdle()
     m_stopped = false;
     m_keyboardKeeper.reset();
     delete page;
-    returnFreedMemorySoon();
+    EngineProfile::instance().returnFreedMemorySoon();
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
