@@ -16,6 +16,7 @@
 #include <QWebEngineView>
 #include <QWindow>
 
+#include <unordered_map>
 #include <utility>
 
 namespace tk {
@@ -40,6 +41,16 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
 // it was asked for), and how long at most it is kept at all.
 constexpr int kKeyboardSettleMs = 1000;
 constexpr int kKeyboardKeptAtMostMs = 10000;
+
+// Every live QtWebBrowser, by its face as a WebBrowser: a new window's
+// target comes back from the shell as a WebBrowser, and only one of ours can
+// take the engine's page (another kind, or one already gone, is not found).
+// Never destroyed, so a browser outliving main's scope still leaves it safely.
+std::unordered_map<const WebBrowser *, QtWebBrowser *> &liveBrowsers()
+{
+    static auto *browsers = new std::unordered_map<const WebBrowser *, QtWebBrowser *>;
+    return *browsers;
+}
 
 } // namespace
 
@@ -122,6 +133,7 @@ QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
     createPage();
+    liveBrowsers().emplace(this, this); // once made: a constructor that throws leaves no trace
     startupMark("engine page made");
 }
 
@@ -188,6 +200,7 @@ BrowserPage &QtWebBrowser::createPage()
 
 QtWebBrowser::~QtWebBrowser()
 {
+    liveBrowsers().erase(this);
     m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
     if (m_page)
@@ -396,7 +409,8 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
     WebBrowser *target = nullptr;
     bool cancel = false;
     raiseDroppingErrors(events.NewWindow2, target, cancel);
-    auto *browser = dynamic_cast<QtWebBrowser *>(target);
+    const auto found = liveBrowsers().find(target);
+    QtWebBrowser *browser = found == liveBrowsers().end() ? nullptr : found->second;
     if (cancel || !browser || browser == this || !browser->m_view)
         return nullptr; // refused: the engine drops the window
     BrowserPage &page = browser->pageToLoad();
