@@ -364,6 +364,9 @@ void QtWebBrowser::discardWhenIdle()
     m_discardedTitle = page->title();
     page->detach();
     m_page = nullptr;
+    // Load pairs it was still to run (our stopped page's, asked for as its
+    // renderer died) go with it: the next page's are the caller's.
+    setPairs(Pair::Shown, Pair::Shown);
     m_keyboardKeeper.reset();
     delete page;
     EngineProfile::instance().returnFreedMemorySoon();

@@ -73,6 +73,7 @@ private:
     //   current  any         -> next's       a load starts while next is hidden; next -> Shown
     //   current  StoppedPage (stays)         a load starts inside it; next -> Shown
     //   current  hidden      -> Shown        a load ends
+    //   both     any         -> Shown        the page is discarded, with the pairs it had yet to run
     // A navigation cancelled inside a hidden pair thus hides the pair after it too.
     enum class Pair {
         Shown,       // the caller's, or none
