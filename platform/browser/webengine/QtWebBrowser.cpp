@@ -4,11 +4,15 @@
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPrinter>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -40,6 +44,8 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
 // it was asked for), and how long at most it is kept at all.
 constexpr int kKeyboardSettleMs = 1000;
 constexpr int kKeyboardKeptAtMostMs = 10000;
+
+constexpr int kPrintDpi = 300;
 
 // Every live QtWebBrowser, by its face as a WebBrowser: a new window's
 // target comes back from the shell as a WebBrowser, and only one of ours can
@@ -126,11 +132,12 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
+QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_context(std::make_unique<QObject>()), m_desktop(desktop)
 {
     startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
+    QObject::connect(m_view, &QWebEngineView::printFinished, m_context.get(), [this] { onPrintFinished(); });
     createPage();
     liveBrowsers().emplace(this, this); // once made: a constructor that throws leaves no trace
     startupMark("engine page made");
@@ -156,6 +163,7 @@ BrowserPage &QtWebBrowser::createPage()
     QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
                      [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
+    QObject::connect(p, &QWebEnginePage::printRequested, ctx, [this] { onPrintRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                          // Normal termination also comes when pages close or are discarded.
@@ -204,7 +212,38 @@ QtWebBrowser::~QtWebBrowser()
     m_context.reset(); // disconnects every event first
     if (m_page)
         m_page->detach();
+    if (m_printing == Printing::Printing && m_view) {
+        letPrintingFinish(m_view, std::move(m_printer));
+        return;
+    }
     delete m_view.data(); // null if the control deleted it already; takes the page along
+}
+
+namespace {
+int g_printsOutliving = 0;
+}
+
+// The engine cannot let a page go while it prints it (it ends the process):
+// the view, its page and the printer stay, out of sight, until it is done.
+void QtWebBrowser::letPrintingFinish(QWebEngineView *view, std::unique_ptr<QPrinter> printer)
+{
+    view->hide();
+    view->setParent(nullptr);
+    ++g_printsOutliving;
+    QObject::connect(view, &QWebEngineView::printFinished, view,
+                     // The printer goes with this connection, when the view does.
+                     [view, printer = std::shared_ptr<QPrinter>(std::move(printer))] {
+                         --g_printsOutliving;
+                         view->deleteLater();
+                     });
+}
+
+void finishPrinting(int boundMs)
+{
+    QDeadlineTimer deadline(boundMs);
+    while (g_printsOutliving > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QWidget *QtWebBrowser::widget()
@@ -356,7 +395,9 @@ void QtWebBrowser::discardWhenIdle()
 {
     // A page still loading would lose its load; loading ends here again. A
     // shown page is the user's.
-    if (!discardWanted() || !m_page || m_load != Load::Idle || m_view->isVisible())
+    // A page being printed is the engine's until it is done (it comes back here then).
+    if (!discardWanted() || !m_page || m_load != Load::Idle || m_view->isVisible() ||
+        m_printing == Printing::Printing)
         return;
     pageEvent(PageEvent::Discarded);
     BrowserPage *page = m_page;
@@ -599,6 +640,71 @@ void QtWebBrowser::pageEvent(PageEvent event)
         {StoppedDiscardWanted, DiscardWanted, Stopped, StoppedDiscardWanted, Live}, // StoppedDiscardWanted
     };
     m_pageState = kNext[static_cast<int>(m_pageState)][static_cast<int>(event)];
+}
+
+void QtWebBrowser::findText(const QString &text, bool backward, std::function<void(int, int)> found)
+{
+    const unsigned search = ++m_searches;
+    BrowserPage *page = pageIfAny();
+    if (!page) {
+        raiseDroppingErrors(found, 0, 0); // a discarded page shows nothing to find
+        return;
+    }
+    // A search the user typed past is answered too (with nothing found),
+    // and an answer may come after this browser went: both are dropped.
+    QPointer<QObject> alive = m_context.get();
+    page->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+                   [this, alive, search, found](const QWebEngineFindTextResult &result) {
+                       if (alive && search == m_searches)
+                           raiseDroppingErrors(found, result.activeMatch(), result.numberOfMatches());
+                   });
+}
+
+// The desktop's dialog runs a loop of its own: the tab may close or the
+// browser go meanwhile. The printer lives on this frame until the engine
+// takes it.
+void QtWebBrowser::print()
+{
+    if (m_printing != Printing::Idle || !m_view || !m_page)
+        return;
+    m_printing = Printing::Choosing;
+    auto printer = std::make_unique<QPrinter>();
+    // The engine draws each page as a picture at the printer's resolution:
+    // sharp enough on paper, without pages of hundreds of megabytes.
+    printer->setResolution(kPrintDpi);
+    printer->setDocName(LocationName()); // the file the dialog offers is named after the page
+    QPointer<QObject> alive = m_context.get();
+    const bool chosen = m_desktop.choosePrinter(m_view->window(), *printer);
+    if (!alive)
+        return;
+    if (!chosen || !m_view || !m_page) {
+        m_printing = Printing::Idle;
+        return;
+    }
+    m_printing = Printing::Printing;
+    m_printer = std::move(printer);
+    m_view->print(m_printer.get());
+}
+
+// window.print(): only a page the user sees may ask.
+void QtWebBrowser::onPrintRequested()
+{
+    if (m_view && m_view->isVisible())
+        print();
+}
+
+void QtWebBrowser::onPrintFinished()
+{
+    if (m_printing != Printing::Printing)
+        return;
+    m_printing = Printing::Idle;
+    // Freed once the engine's signal has returned.
+    QMetaObject::invokeMethod(
+        m_context.get(), [printer = std::shared_ptr<QPrinter>(std::move(m_printer))] {},
+        Qt::QueuedConnection);
+    if (discardWanted())
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
 void registerQtWebBrowserFactory()

@@ -9,6 +9,7 @@
 // stack of the page that raised the event.
 
 #include "browser/WebBrowser.h"
+#include "browser/webengine/SystemDesktop.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -17,6 +18,7 @@
 #include <memory>
 
 class QObject;
+class QPrinter;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -26,7 +28,8 @@ class BrowserPage;
 
 class QtWebBrowser : public WebBrowser {
 public:
-    QtWebBrowser();
+    // The desktop answers the user's requests for its dialogs (printing).
+    explicit QtWebBrowser(Desktop &desktop = SystemDesktop::instance());
     ~QtWebBrowser() override;
     QtWebBrowser(const QtWebBrowser &) = delete;
     QtWebBrowser &operator=(const QtWebBrowser &) = delete;
@@ -46,6 +49,9 @@ public:
     void Discard() override;
     double zoomFactor() const override;
     void setZoomFactor(double factor) override;
+    void findText(const QString &text, bool backward,
+                  std::function<void(int activeMatch, int matches)> found) override;
+    void print() override;
 
 private:
     // The caller's load: what Busy and the DownloadBegin/DownloadComplete pair
@@ -127,6 +133,9 @@ private:
     void stopKeepingKeyboardSoon();
     void stopKeepingKeyboard(QObject *keeper);
     void discardWhenIdle();
+    void onPrintRequested();
+    void onPrintFinished();
+    static void letPrintingFinish(QWebEngineView *view, std::unique_ptr<QPrinter> printer);
 
     // The one place each state changes.
     void setLoad(Load load) { m_load = load; }
@@ -159,6 +168,7 @@ private:
     std::unique_ptr<QObject> m_context;
     // Alive while the keyboard is kept from a recovering renderer's focus.
     std::unique_ptr<QObject> m_keyboardKeeper;
+    Desktop &m_desktop;
     QPointer<QWebEngineView> m_view;
     QPointer<BrowserPage> m_page; // a child of m_view; null once discarded, or with the view
 
@@ -174,9 +184,20 @@ private:
     QString m_stoppedTitle;
     unsigned m_requests = 0; // navigations begun: by the caller or the engine
     int m_suppressedDialogs = 0;
+    unsigned m_searches = 0; // find requests so far: only the latest one's answer is heard
+
+    // A print goes from the user's choice in the dialog to the engine's end.
+    enum class Printing { Idle, Choosing, Printing };
+    Printing m_printing = Printing::Idle;
+    std::unique_ptr<QPrinter> m_printer; // what the engine prints on, while it does
 };
 
 // Makes tk::createBrowser() hand out QtWebBrowsers.
 void registerQtWebBrowserFactory();
+
+// A page still printing when its browser went is kept until the engine is
+// done with it: this waits for those (at most boundMs), so that the engine
+// can go after them.
+void finishPrinting(int boundMs);
 
 } // namespace tk
