@@ -129,13 +129,4 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
     EXPECT_EQ(browser(2).fullScreenExits, 3);
 }
 
-TEST_F(FullScreen, AReusedTabLoadsItsAddressAfterItsPageWasGivenBack)
-{
-    browser(2).fireWindowClosing(false);
-    ASSERT_TRUE(browser(2).discarded);
-    ASSERT_EQ(w().NewWindow(QStringLiteral("http://example.test/again")), std::optional<int16_t>(2));
-    EXPECT_FALSE(browser(2).discarded);
-    EXPECT_EQ(browser(2).navigations.last(), "http://example.test/again");
-}
-
 } // namespace

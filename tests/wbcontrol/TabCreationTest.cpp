@@ -60,6 +60,7 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
                 EXPECT_EQ(w().Tstr(n).Caption(), QString()) << "tab " << n;
                 EXPECT_EQ(closeButtonOf(n), 0) << "tab " << n;
                 EXPECT_FALSE(browser(n).discarded) << "tab " << n;
+                EXPECT_EQ(browser(n).navigations.last(), "http://example.test/0") << "loaded after reuse";
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
             } else if (step.startsWith('c') && w().Tcbt.exists(tab)) {
                 w().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);
