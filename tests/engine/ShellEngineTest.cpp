@@ -1,6 +1,6 @@
-// The tabbed control on the real engine: the start page's title, windows a
-// page opens (only for the user's click), a page's full-screen request, the
-// keys while the page has the keyboard, and a script address in a new tab.
+// The tabbed control on the real engine: windows a page opens (only for the
+// user's click), a page's full-screen request, the keys while the page has
+// the keyboard, and a script address in a new tab.
 
 #include "QtWebBrowserTestAccess.h"
 #include "ShellOnEngine.h"
@@ -29,13 +29,6 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 };
-
-TEST_F(Shell, TheStartPagesTitleBecomesTabZerosCaption)
-{
-    ASSERT_TRUE(waitUntil([&] { return tabs.tabs().title(0) == "Tavrin"; }));
-    EXPECT_EQ(tabs.Tstr(0).Caption(), "Tavrin");
-    EXPECT_TRUE(tabs.WB(0)->LocationURL().endsWith("/start.html"));
-}
 
 // A link with a new-window target, clicked or middle-clicked, and a button
 // whose click handler opens one; a window opened as the page loads gets none.
