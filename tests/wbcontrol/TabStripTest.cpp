@@ -1,6 +1,7 @@
 // Strip layout and caption fitting. The test set-up's caption font is 6
 // pixels (90 twips) wide for a Latin character, 12 (180) for a Chinese one.
 #include "TabFixture.h"
+#include "TabLayout.h"
 #include "Wait.h"
 
 #include <QLineEdit>
@@ -129,6 +130,25 @@ TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
     }
     w().setWidth(1000); // too narrow even for three characters
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("空..."));
+}
+
+// The pieces' rules apart from any control: halves kept, sizes as given.
+TEST(TabPieces, KeepHalvesAndTheSizesTheyAreGivenAndBeforeTheFirstLayoutCentreTheCaption)
+{
+    using namespace wbcontrol;
+    const std::pair<Rect, const char *> rows[] = {
+        {iconRect(kTabHeight, {16, 15}), "60 202.5 16 15"},
+        {iconRect(421, {240, 240}), "60 90.5 240 240"}, // the tab's own height
+        {captionRect(kTabHeight, {1801, 181}), "320 119.5 1801 181"},
+        {closeButtonRect({2501, 421}, {224, 211}), "2217 105 224 211"},
+        {centredCaptionRect({2700, kTabHeight}, {810, 180}), "945 120 810 180"},
+        {centredCaptionRect({2700, kTabHeight}, {361, 181}), "1169.5 119.5 361 181"},
+        {startIconRect(kTabHeight, {240, 240}), "60 110 240 240"}, // tab 0's icon, lower
+    };
+    for (const auto &[r, row] : rows)
+        EXPECT_EQ(
+            QStringLiteral("%1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.width).arg(r.height).toStdString(),
+            row);
 }
 
 } // namespace
