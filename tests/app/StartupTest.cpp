@@ -27,22 +27,6 @@ TEST_F(Shell, TheMainWindowStartsWithTheProcedureReplacedAndTheKeyboardInTheStar
     EXPECT_FALSE(f.CommandOpenURL->containsFocus());
 }
 
-TEST_F(Shell, FormsComeOnFirstReferenceAndGoWhenUnloaded)
-{
-    forms::FormMenu.Unload(); // not loaded: nothing happens
-    FormMenu *first = &forms::FormMenu.get();
-    EXPECT_EQ(&forms::FormMenu.get(), first);
-    forms::FormMenu.Unload();
-    EXPECT_FALSE(forms::FormMenu.isLoaded());
-    EXPECT_EQ(forms::FormMenu.get().Caption(), QStringLiteral("FormMenu"));
-    for (int load = 0; load < 2; ++load) { // afresh, at the top, with a new icon the unload removes
-        EXPECT_EQ(main().Top(), 0);
-        EXPECT_EQ(NotificationArea::icons().size(), 1u);
-        forms::Form1.Unload();
-        EXPECT_TRUE(NotificationArea::icons().empty());
-    }
-}
-
 // The data beside the program when it reads well, else the built-in copy.
 TEST_F(Shell, EachFormsButtonComesFromTheDataBesideTheProgramOrElseTheBuiltInCopy)
 {
@@ -69,16 +53,11 @@ TEST_F(Shell, EachFormsButtonComesFromTheDataBesideTheProgramOrElseTheBuiltInCop
     }
 }
 
-TEST_F(Shell, TheTrayRecordHasItsExactBytes)
+TEST_F(Shell, TheTrayIconHasTheProgramsIconAndTip)
 {
     (void)main();
     ASSERT_EQ(NotificationArea::icons().size(), 1u);
     EXPECT_NE(TrayIconData.hIcon, 0) << "b.ico beside the program";
-    // Size, window, id, flags, callback message, icon, then the tip with its NUL, padded with spaces.
-    const int32_t head[] = {88, main().hWnd(), 0, 7, 2025, TrayIconData.hIcon};
-    const auto bytes = [](const void *p, int n) { return QByteArray(static_cast<const char *>(p), n); };
-    EXPECT_EQ(bytes(&NotificationArea::icons()[0].record, 88),
-              bytes(head, 24) + bytes("Velmora", 8) + QByteArray(56, ' '));
     EXPECT_EQ(NotificationArea::icons()[0].tip, QStringLiteral("Velmora"));
 }
 

@@ -82,6 +82,8 @@ TEST_F(CommandOnForm, EachStyleAndLookShowsItsColoursAtItsTellingPixels)
         {"1 XpType=2 2,22=243,238,219 37,21=244,239,220 1,10=255,250,231 2,1=255,255,240 38,10=240,240,240 "
          "0,10=0,60,115 38,22=16,77,123",
          ""},
+        // Scheme 3's grey lightened by 48, blue by a quarter of itself, then each line down darker.
+        {"1 ColorScheme=3 20,10=230,230,228", ""},
         // Hovered and pressed, style 5 darkens the hover fill (by the scheme, stopping at 0).
         {"5 0,0=188,188,66 15,10=222,222,160 3,3 39,23=127,128,1 15,10=220,220,186 +L 0,23=127,128,1 "
          "15,10=190,190,126 ColorScheme=3 15,10=153,180,223 OfficeXpMousemoveFillColor=255,20,10 "

@@ -2,8 +2,7 @@
 """Tavrin under a restless hand: a seeded random walk of real X input.
 
 With a notification area at the bottom, loopback pages that hold a control for
-each thing a page does, and another program to drag text and files from,
-TAVRIN_MONKEY_STEPS (300) random steps follow, each a thing a person does
+each thing a page does, TAVRIN_MONKEY_STEPS (300) random steps follow, each a thing a person does
 (ACTIONS); TAVRIN_MONKEY_SEED replays a walk. After each step the program runs
 and shows at most one main window and one address dialog. Every ten steps and
 at the end: a double click on the tray icon shows the main window within 3 s;
@@ -18,13 +17,11 @@ usage: monkey.py <tavrin binary> <skin folder>
 import contextlib
 import os
 import random
-import shutil
 import signal
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import (DIALOG, MAIN, OPEN_URL_BUTTON, SCREEN, Failure, Session, main, near, renderers,  # noqa: E402
+from xsession import (DIALOG, MAIN, OPEN_URL_BUTTON, SCREEN, Session, main, near, renderers,  # noqa: E402
                       require, wait_for, write)
 
 ICON_EDGE = (0x60, 0x7E, 0xA6)  # a tab icon's left edge: 16 px tall, 6 px into its tab
@@ -38,41 +35,6 @@ PAGE = """<!doctype html><title>%(name)s</title><style>body { margin: 0; font: 1
 <a class=c style="top: 140px" href="/file/%(name)s.bin">download</a>
 <input class=c style="top: 184px">
 <button class=c style="top: 228px" onclick="window.close()">close</button>"""
-# Another program to drag from, as from an editor or a file manager: text from
-# its left half, a file from its right half. It says what the window under the
-# drag answers (XDND's status message) and how each drag ends.
-SOURCE = r"""#include <QtWidgets>
-#include <xcb/xcb.h>
-struct Source : QWidget, QAbstractNativeEventFilter {
-    xcb_atom_t status = 0;
-    void mouseMoveEvent(QMouseEvent *e) override {
-        auto *data = new QMimeData;
-        const QStringList a = QApplication::arguments();
-        if (e->position().x() < width() / 2) data->setText(a[1]); else data->setUrls({QUrl::fromLocalFile(a[2])});
-        auto *drag = new QDrag(this);  // the drop target asks for the data after exec() has returned
-        drag->setMimeData(data);
-        printf("%s\n", drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) ? "dropped" : "cancelled");
-    }
-    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override {
-        auto *e = static_cast<xcb_client_message_event_t *>(message);
-        if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE && e->type == status)
-            printf("%s\n", e->data.data32[1] & 1 ? "accepted" : "refused");
-        return false;
-    }
-};
-int main(int argc, char **argv) {
-    setvbuf(stdout, nullptr, _IOLBF, 0);
-    QApplication app(argc, argv);
-    Source s;
-    xcb_connection_t *c = app.nativeInterface<QNativeInterface::QX11Application>()->connection();
-    s.status = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 10, "XdndStatus"), nullptr)->atom;
-    app.installNativeEventFilter(&s);
-    s.setWindowTitle("drag source");
-    s.setGeometry(0, 1008, 240, 16);
-    s.show();
-    return app.exec();
-}
-"""
 KEYS = ["ctrl+l", "ctrl+t", "F6", "ctrl+w", "ctrl+F4", "ctrl+Tab", "ctrl+Next", "ctrl+shift+Tab", "ctrl+Prior", "F5",
         "ctrl+r", "Escape", "alt+Left", "alt+Right", "ctrl+plus", "ctrl+equal", "ctrl+minus", "ctrl+0", "Return"]
 
@@ -82,7 +44,7 @@ class Monkey(Session):
         seed = int(os.environ.get("TAVRIN_MONKEY_SEED") or random.SystemRandom().randrange(1 << 32))
         steps = int(os.environ.get("TAVRIN_MONKEY_STEPS") or 300)
         print("seed %d (TAVRIN_MONKEY_SEED=%d replays this walk), %d steps" % (seed, seed, steps))
-        self.rng, self.names, self.source = random.Random(seed), 0, None
+        self.rng, self.names = random.Random(seed), 0
         self.srv = self.serve({"/page/": lambda h: PAGE % dict(name=h.path[6:]), "/file/": lambda h: ("x" * 4096, {
             "Content-Type": "application/octet-stream", "Content-Disposition": "attachment; filename=" + h.path[6:]})})
         self.lay_out(binary, skin)
@@ -92,21 +54,12 @@ class Monkey(Session):
         opener = write(self.path("tools", "xdg-open"), '#!/bin/sh\necho "$@" >> "%s"\n' % self.path("opened"))
         os.chmod(opener, 0o755)
         self.env.update(PATH=os.path.dirname(opener) + os.pathsep + self.env["PATH"], BROWSER=opener)
-        qt = subprocess.run(["pkg-config", "--cflags", "--libs", "Qt6Widgets", "xcb"], capture_output=True, text=True)
-        build = shutil.which("g++") and not qt.returncode and self.spawn(["g++", "-std=c++17", "-fPIC", write(
-            self.path("source.cpp"), SOURCE), "-o", "source", *qt.stdout.split()], "source-build.log", cwd=self.tmp)
         # At the bottom, a taskbar's place: the screen-wide window leaves that
         # room, and without a window manager nothing keeps a panel over windows.
         self.start_x("bottom")
         self.start()
-        if build and wait_for(lambda: build.poll() is not None, 120, "the source's build") and not build.returncode:
-            self.spawn([self.path("source"), self.srv.base + "/page/dragged",
-                        write(self.path("dropped.txt"), "a file dropped on a tab\n")], "source.log", cwd=self.tmp)
-            self.source = wait_for(lambda: self.visible("^drag source$"), 20, "the drag source")[0]
-        actions = [a for a in ACTIONS if self.source or "another program" not in a[1]]
-        print("%d kinds of steps (no drags from another program without g++ and Qt's headers)" % len(actions))
         for step in range(1, steps + 1):
-            _, what, act = self.rng.choices(actions, [a[0] for a in actions])[0]
+            _, what, act = self.rng.choices(ACTIONS, [a[0] for a in ACTIONS])[0]
             print("%4d %s" % (step, what))
             print("       " + (act(self) or "").strip("; "))
             require(self.program.poll() is None, "the program ended with status %s", self.program.returncode)
@@ -227,28 +180,6 @@ def close_a_tab(m):
     return m.click(face) + ", " + m.click(button)
 
 
-def from_source(m, sx):
-    """Text (from its left half) or a file (its right half) dragged from the other program onto a tab."""
-    x, y, _, _, shown = m.geometry(m.main)
-    (tx, ty), _ = m.some_tab()
-    m.xdo("mousemove", sx, SCREEN[1] - 8)
-    if not shown or m.xdo("getmouselocation").split()[-1] != "window:" + m.source:
-        return "nothing to drag from or onto"
-    before = len(m.log("source.log").split())
-    said = lambda: m.log("source.log").split()[before:]  # noqa: E731
-    m.xdo("mousedown", 1, "mousemove", sx + 6, SCREEN[1] - 12, "mousemove", x + tx, y + ty)
-    moves = iter(range(1 << 30))
-
-    def answered():  # held on the tab, moving a little, until the tab has answered the source
-        m.xdo("mousemove", x + tx + next(moves) % 2, y + ty)
-        return "accepted" in said()
-    with contextlib.suppress(Failure):  # what nothing takes is not dropped
-        wait_for(answered, 2, "the tab to take the drag")
-    m.xdo("mouseup", 1)
-    return "onto %d,%d: %s" % (tx, ty, wait_for(lambda: {"dropped", "cancelled"} & set(said()), 5,
-                                                "the drag to end after its drop").pop())
-
-
 def icon_free(m):
     """Moves the pointer onto the tray icon; False where a window covers it (a page full screen)."""
     m.xdo("mousemove", *m.tray_icon_centre())
@@ -296,8 +227,6 @@ ACTIONS = [  # weight, what a person does, how
     (4, "click on 打开网址", lambda m: m.click(OPEN_URL_BUTTON)),
     (2, "double click on the caption bar",
      lambda m: m.click((m.rng.randint(160, m.geometry(m.main)[2] - 110), m.rng.randint(1, 17)), times=2)),
-    (3, "text from another program onto a tab", lambda m: from_source(m, 60)),
-    (2, "a file from another program onto a tab", lambda m: from_source(m, 180)),
     (4, "typing in the dialog", type_in_dialog),
     (2, "click on the dialog's 打开", lambda m: in_dialog(m, (300, 13))),
     (2, "Escape typed in the dialog", lambda m: in_dialog(m, (130, 13)) + press(m, "Escape")),

@@ -2,7 +2,6 @@
 """Tavrin started from broken folders, drawn each way, and ended each way.
 
 fault/ cases break one thing: the start page or b.ico missing or garbage, the
-forms' saved button data empty, not JSON, of wrong types or out of range, the
 profile folder a plain file, no notification area (a window manager instead),
 a renderer killed while a page loads. scene/ cases force the software or the
 OpenGL scene graph, or leave the choice, software without a GPU. end/ cases
@@ -17,7 +16,6 @@ usage: start_end.py <tavrin binary> <skin folder> [case or its beginning ...]
 
 import functools
 import glob
-import json
 import os
 import signal
 import subprocess
@@ -30,17 +28,6 @@ from xsession import CLOSE_BUTTON, PAGE, Failure, main, renderers, require, wait
 def in_program(name, data=None):
     """The named file beside the program removed, or data written in its place."""
     return lambda s, skin: write(os.path.join(s.prog, name), data) if data else os.remove(os.path.join(s.prog, name))
-
-
-def buttons(change):
-    """Both forms' saved data beside the program: these bytes, or the built-in data with the button's keys changed."""
-    def lay_out(s, skin):
-        for name, button in (("Form1.buttons.json", "CommandOpenURL"), ("FormOpenUrl.buttons.json", "CommandOK")):
-            with open(os.path.join(skin, name)) as f:
-                data = json.load(f)
-            write(os.path.join(s.prog, name), change if isinstance(change, bytes) else json.dumps(
-                {**data, button: {**data[button], **change}}))
-    return lay_out
 
 
 def kill_renderer(s, srv):
@@ -116,12 +103,6 @@ CASES = {
     "fault/start-page-garbage": dict(broken=in_program("start.html", bytes(range(256)) * 64 + b"\x00<html><title")),
     "fault/icon-missing": dict(broken=in_program("b.ico")),
     "fault/icon-garbage": dict(broken=in_program("b.ico", b"\x00\x00\x01\x00\xff\xff" + os.urandom(4000))),
-    "fault/buttons-empty": dict(broken=buttons(b"")),
-    "fault/buttons-not-json": dict(broken=buttons(b"\xff\xfe{ not json ]")),
-    "fault/buttons-wrong-types": dict(broken=buttons({"_left": "left", "caption": 5, "font": [1], "percent": "half"})),
-    "fault/buttons-percent-500": dict(broken=buttons({"percent": 500})),
-    "fault/buttons-unknown-type": dict(broken=buttons({"buttontype": 99})),
-    "fault/buttons-colour-minus-one": dict(broken=buttons({"midcolor": -1})),
     "fault/profile-folder-blocked": dict(broken=lambda s, skin: write(
         os.path.join(s.home, ".local", "share", "Tavrin"), "a plain file")),
     "fault/no-notification-area": dict(tray=None),

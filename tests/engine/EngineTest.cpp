@@ -68,12 +68,12 @@ struct Recorder {
     QString story() const { return events.join(" | "); }
 };
 
-// One load of url as the classic component reports it.
-QString loadOf(const QString &url)
+// One load of url as the classic component reports it, landing at landed (a server's redirect).
+QString loadOf(const QString &url, const QString &landed = {})
 {
-    return QStringLiteral("BeforeNavigate2 %1 | DownloadBegin | ProgressChange | NavigateComplete2 %1 | "
+    return QStringLiteral("BeforeNavigate2 %1 | DownloadBegin | ProgressChange | NavigateComplete2 %2 | "
                           "TitleChange | ProgressChange -1/100 | DownloadComplete")
-        .arg(url);
+        .arg(url, landed.isEmpty() ? url : landed);
 }
 
 // Navigates (Busy holds from the call on) and waits for the load's DownloadComplete and for Busy to drop.
@@ -113,8 +113,16 @@ protected:
 TEST_F(Engine, EachRequestTellsItsStoryInTheClassicOrder)
 {
     QSignalSpy engineFinished(Access::page(b), &QWebEnginePage::loadFinished);
+    LoopbackServer server([](QTcpSocket *s, const QByteArray &head) { // /from sends the browser on to /to
+        const QByteArray to = "<title>To</title>to";
+        s->write(head.startsWith("GET /from ")
+                     ? httpHead("302 Found", "Location: /to\r\n", 0)
+                     : httpHead("200 OK", "Content-Type: text/html\r\n", to.size()) + to);
+        s->disconnectFromHost();
+    });
     const QString a = pageUrl("a.html"), bb = pageUrl("b.html"), blank = "about:blank",
-                  refused = QStringLiteral("error %1").arg(tk::kComponentError);
+                  refused = QStringLiteral("error %1").arg(tk::kComponentError), from = server.url("from"),
+                  to = server.url("to");
     // What to go to (an address, "back" or "forward"), the address ending that
     // BeforeNavigate2 cancels, the events told and the address then.
     const std::tuple<QString, QString, QString, QString> rows[] = {
@@ -125,6 +133,7 @@ TEST_F(Engine, EachRequestTellsItsStoryInTheClassicOrder)
         {"back", "", loadOf(a), a},
         {"back", "", refused, a},                    // past history's start
         {bb, "b.html", "BeforeNavigate2 " + bb, a},  // cancelled, the page stays
+        {from, "", loadOf(from, to), to},            // a server's redirect is no navigation of its own
         {" About:Blank ", "", loadOf(blank), blank}, // Chromium would block about:Blank
         {a, "", loadOf(a), a},
         {"   ", "", loadOf(blank), blank},

@@ -1,10 +1,9 @@
 // The toolkit: errors, twips, control arrays, keys, signals, the Win32
-// calls it answers, and the scripted browser's events.
+// calls it answers.
 #include "ErrorOf.h"
 #include "Geometry.h"
 #include "Keys.h"
 #include "Wait.h"
-#include "browser/fake/FakeBrowser.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/EndSignals.h"
 #include "toolkit/Form.h"
@@ -187,32 +186,4 @@ TEST(Win32, UnknownProceduresHandlesAndIconFilesAreRefusedQuietlyAndAnIconIsAdde
     EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, d));
     EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, d));
     EXPECT_EQ(NotificationArea::icons().size(), 1u);
-}
-
-// The scripted browser raises its events through the component's one error boundary, as the engine does.
-TEST(FakeBrowser, ToolkitErrorsFromHandlersStopAtTheComponentAndAnswersSetBeforeThemStand)
-{
-    FakeBrowser b;
-    QStringList heard;
-    // Every handler notes its event (and sets its answer), then fails.
-    const auto fail = [&](const QString &event, auto &&...) {
-        heard << event;
-        throw TkError(kInvalidPropertyValue);
-    };
-    auto &e = b.events;
-    e.BeforeNavigate2 = [&](const QString &, bool &) { fail("BeforeNavigate2"); };
-    e.DownloadBegin = [&] { fail("DownloadBegin"); };
-    e.ProgressChange = [&](int32_t p, int32_t) { fail(QString::number(p)); };
-    e.NavigateComplete2 = [&](WebBrowser *, const QString &) { fail("NavigateComplete2"); };
-    e.TitleChange = [&](const QString &t) { fail(t); };
-    e.DownloadComplete = [&] { fail("DownloadComplete"); };
-    e.WindowClosing = [&](bool, bool &cancel) { fail("WindowClosing", cancel = true); };
-    e.NewWindow2 = [&](WebBrowser *&ppDisp, bool &) { fail("NewWindow2", ppDisp = &b); };
-    b.Navigate(QStringLiteral("http://example.test/"));
-    b.completeLoad(QStringLiteral("Example"));
-    EXPECT_FALSE(b.Busy());
-    EXPECT_TRUE(b.fireWindowClosing(false));
-    EXPECT_EQ(b.fireNewWindow2(), &b);
-    EXPECT_EQ(heard.join(' ').toStdString(), "BeforeNavigate2 DownloadBegin 50 NavigateComplete2 Example -1 "
-                                             "DownloadComplete WindowClosing NewWindow2");
 }

@@ -37,6 +37,12 @@ protected:
 
 TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
 {
+    // Only the selected tab's page may: the others are refused and stay in their tabs.
+    const std::string place = placeOf(1);
+    EXPECT_FALSE(browser(1).fireFullScreenRequested(true));
+    EXPECT_FALSE(browser(0).fireFullScreenRequested(true));
+    EXPECT_EQ(w().fullScreenTab(), std::nullopt);
+    EXPECT_EQ(placeOf(1), place);
     ASSERT_TRUE(placeOf(2).ends_with("in tab"));
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
     EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
@@ -46,9 +52,12 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect()) << "the page alone, over all of it";
     EXPECT_EQ(browser(2).fullScreenExits, 0);
 
-    // A second request, a load ending or the control resizing meanwhile leave the page over the screen.
+    // A second request, another page's leaving request, a load ending or the control resizing meanwhile
+    // leave the page over the screen.
     EXPECT_TRUE(browser(2).fireFullScreenRequested(true));
+    browser(1).fireFullScreenRequested(false);
     EXPECT_EQ(windowOf(2), full);
+    EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
     browser(2).completeLoad(QStringLiteral("Loaded"));
     w().Move(0, 0, 12000, 9000);
     EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect());
@@ -65,21 +74,6 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     EXPECT_FALSE(full->isVisible());
     EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 2");
     expectOnlySelected(2);
-}
-
-TEST_F(FullScreen, ARequestFromATabNotSelectedIsRefusedAndLeavingRequestsOfOthersAreIgnored)
-{
-    const std::string place = placeOf(1);
-    EXPECT_FALSE(browser(1).fireFullScreenRequested(true));
-    EXPECT_FALSE(browser(0).fireFullScreenRequested(true));
-    EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-    EXPECT_EQ(placeOf(1), place);
-
-    ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
-    browser(1).fireFullScreenRequested(false);
-    EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
-    w().LeaveFullScreen();
-    EXPECT_EQ(w().fullScreenTab(), std::nullopt);
 }
 
 TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
@@ -127,15 +121,6 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
     // Escape is the page's again.
     QTest::keyClick(w().WB(2).peer(), Qt::Key_Escape);
     EXPECT_EQ(browser(2).fullScreenExits, 3);
-}
-
-TEST_F(FullScreen, AReusedTabLoadsItsAddressAfterItsPageWasGivenBack)
-{
-    browser(2).fireWindowClosing(false);
-    ASSERT_TRUE(browser(2).discarded);
-    ASSERT_EQ(w().NewWindow(QStringLiteral("http://example.test/again")), std::optional<int16_t>(2));
-    EXPECT_FALSE(browser(2).discarded);
-    EXPECT_EQ(browser(2).navigations.last(), "http://example.test/again");
 }
 
 } // namespace

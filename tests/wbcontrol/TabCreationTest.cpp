@@ -8,21 +8,6 @@ namespace {
 
 using Creation = TabFixture;
 
-TEST_F(Creation, TheFirstTabIsLoadedPlacedNextToTabZeroAndSelected)
-{
-    w().Move(0, 0, 4000, 5000);
-    EXPECT_EQ(w().NewWindow(QStringLiteral("bare words")), 1);
-    EXPECT_EQ(browser(1).navigations, QStringList{"bare words"}) << "handed on unchanged";
-    EXPECT_EQ(tabs(), "open 1 | closed  | tab 1");
-    EXPECT_EQ(selections, 1);
-    EXPECT_EQ(geometry(w().MTab(1)), "2000 0 2000 420") << "laid out with the new tab in";
-    EXPECT_EQ(geometry(w().WB(1)), "-20 -20 4040 4560");
-    EXPECT_EQ(w().WB(1).Container(), &w().WBCnt(1));
-    expectOnlySelected(1);
-    EXPECT_EQ(w().TIcon(1).picture(), w().Icon1.picture());
-    EXPECT_EQ(closeButtonOf(1), 0);
-}
-
 // Steps: o opens a tab, cN closes tab N with its button, wN is tab N's page
 // closing itself, sN selects tab N. Then the strip's left edges, the tabs,
 // the SelectTab events raised and the tabs made in all.
@@ -59,7 +44,10 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
                 EXPECT_EQ(w().tabs().title(n), QString()) << "tab " << n;
                 EXPECT_EQ(w().Tstr(n).Caption(), QString()) << "tab " << n;
                 EXPECT_EQ(closeButtonOf(n), 0) << "tab " << n;
+                EXPECT_EQ(w().TIcon(n).picture(), w().Icon1.picture()) << "tab " << n;
+                EXPECT_EQ(w().WB(n).Container(), &w().WBCnt(n)) << "tab " << n;
                 EXPECT_FALSE(browser(n).discarded) << "tab " << n;
+                EXPECT_EQ(browser(n).navigations.last(), "http://example.test/0") << "loaded after reuse";
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
             } else if (step.startsWith('c') && w().Tcbt.exists(tab)) {
                 w().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);

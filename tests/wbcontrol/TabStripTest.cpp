@@ -1,6 +1,7 @@
 // Strip layout and caption fitting. The test set-up's caption font is 6
 // pixels (90 twips) wide for a Latin character, 12 (180) for a Chinese one.
 #include "TabFixture.h"
+#include "TabLayout.h"
 #include "Wait.h"
 
 #include <QLineEdit>
@@ -113,6 +114,9 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
                   QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty))
             << r.width;
     }
+    w().Tstr(0).Move(1, 2);
+    browser(0).fireTitleChange(kTwenty);
+    EXPECT_EQ(geometry(w().Tstr(0)), "1 2 1800 180") << "an unchanged caption stays where it is";
 }
 
 TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
@@ -128,12 +132,23 @@ TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
     EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("空..."));
 }
 
-TEST_F(Captions, AnUnchangedCaptionStaysWhereItIs)
+// The pieces' rules apart from any control: halves kept, sizes as given.
+TEST(TabPieces, KeepHalvesAndTheSizesTheyAreGivenAndBeforeTheFirstLayoutCentreTheCaption)
 {
-    browser(0).fireTitleChange(QStringLiteral("Home"));
-    w().Tstr(0).Move(1, 2);
-    browser(0).fireTitleChange(QStringLiteral("Home"));
-    EXPECT_EQ(geometry(w().Tstr(0)), "1 2 360 180");
+    using namespace wbcontrol;
+    const std::pair<Rect, const char *> rows[] = {
+        {iconRect(kTabHeight, {16, 15}), "60 202.5 16 15"},
+        {iconRect(421, {240, 240}), "60 90.5 240 240"}, // the tab's own height
+        {captionRect(kTabHeight, {1801, 181}), "320 119.5 1801 181"},
+        {closeButtonRect({2501, 421}, {224, 211}), "2217 105 224 211"},
+        {centredCaptionRect({2700, kTabHeight}, {810, 180}), "945 120 810 180"},
+        {centredCaptionRect({2700, kTabHeight}, {361, 181}), "1169.5 119.5 361 181"},
+        {startIconRect(kTabHeight, {240, 240}), "60 110 240 240"}, // tab 0's icon, lower
+    };
+    for (const auto &[r, row] : rows)
+        EXPECT_EQ(
+            QStringLiteral("%1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.width).arg(r.height).toStdString(),
+            row);
 }
 
 } // namespace
