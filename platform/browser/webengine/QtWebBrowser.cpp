@@ -96,6 +96,9 @@ protected:
         return m_browser ? m_browser->onNewWindow() : nullptr;
     }
 
+    // Silent keeps the page's own dialogs hidden: alert, confirm, prompt and
+    // the leave-page question. Hidden, each gets the answer of a user who is
+    // not there: confirm no, prompt null, leaving yes.
     void javaScriptAlert(const QUrl &origin, const QString &msg) override
     {
         if (!silenced())
@@ -119,12 +122,20 @@ protected:
         return false; // prompt() returns null
     }
 
-    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
-                            const QStringList &acceptedMimeTypes) override
+    // The chooser is the user's, not the page's: the engine asks only after
+    // the user's click on a file input, so Silent does not hide it. The
+    // desktop's dialog answers; cancelled, nothing is sent.
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &,
+                            const QStringList &acceptedTypes) override
     {
-        if (!silenced())
-            return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
-        return {};
+        if (!m_browser || mode == FileSelectSave)
+            return {};
+        const Desktop::FileChoice choice = mode == FileSelectOpenMultiple   ? Desktop::FileChoice::Many
+                                           : mode == FileSelectUploadFolder ? Desktop::FileChoice::Folder
+                                                                            : Desktop::FileChoice::One;
+        // The dialog runs its own event loop: nothing of the browser is
+        // touched once it has returned.
+        return m_browser->m_desktop.chooseFiles(m_browser->m_view, choice, acceptedTypes);
     }
 
 private:
@@ -142,7 +153,7 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QtWebBrowser::QtWebBrowser() : m_context(std::make_unique<QObject>())
+QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_desktop(desktop), m_context(std::make_unique<QObject>())
 {
     startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
@@ -559,9 +570,9 @@ void QtWebBrowser::showStoppedPage()
     m_page->setHtml(stoppedPageHtml(m_stoppedUrl, m_stoppedTitle), m_stoppedUrl);
 }
 
-void registerQtWebBrowserFactory()
+void registerQtWebBrowserFactory(Desktop &desktop)
 {
-    setBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
+    setBrowserFactory([&desktop] { return std::make_unique<QtWebBrowser>(desktop); });
 }
 
 } // namespace tk

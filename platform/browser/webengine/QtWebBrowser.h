@@ -9,6 +9,7 @@
 // stack of the page that raised the event.
 
 #include "browser/WebBrowser.h"
+#include "browser/webengine/SystemDesktop.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -26,7 +27,9 @@ class BrowserPage;
 
 class QtWebBrowser : public WebBrowser {
 public:
-    QtWebBrowser();
+    // What the user asks of the desktop through a page (the file chooser)
+    // goes to desktop, which must outlive the browser.
+    explicit QtWebBrowser(Desktop &desktop = SystemDesktop::instance());
     ~QtWebBrowser() override;
     QtWebBrowser(const QtWebBrowser &) = delete;
     QtWebBrowser &operator=(const QtWebBrowser &) = delete;
@@ -79,6 +82,7 @@ private:
     void stopKeepingKeyboard(QObject *keeper);
     void discardWhenIdle();
 
+    Desktop &m_desktop;
     // Context of every signal connection: dropped first on destruction so no
     // event reaches a browser being torn down.
     std::unique_ptr<QObject> m_context;
@@ -104,7 +108,7 @@ private:
     int m_suppressedDialogs = 0;
 };
 
-// Makes tk::createBrowser() hand out QtWebBrowsers.
-void registerQtWebBrowserFactory();
+// Makes tk::createBrowser() hand out QtWebBrowsers on that desktop.
+void registerQtWebBrowserFactory(Desktop &desktop = SystemDesktop::instance());
 
 } // namespace tk

@@ -1,0 +1,7 @@
+#include "browser/Desktop.h"
+
+namespace tk {
+
+Desktop::~Desktop() = default;
+
+} // namespace tk
