@@ -1,5 +1,5 @@
 // What pages ask of the user and of the desktop, on the real engine: the
-// file chooser.
+// file chooser and permissions.
 
 #include "EngineSupport.h"
 #include "QtWebBrowserTestAccess.h"
@@ -13,6 +13,15 @@ using tk::QtWebBrowser;
 using Access = tk::QtWebBrowserTestAccess;
 
 namespace {
+
+// A camera and a microphone made up by the engine, so that a page's request
+// for them reaches the permission question (with no device at all it fails
+// before asking).
+void fakeMediaDevices()
+{
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--use-fake-device-for-media-stream");
+}
+Q_CONSTRUCTOR_FUNCTION(fakeMediaDevices)
 
 // Answers the file chooser as the test says, and keeps what it was asked.
 class ChoosingDesktop : public tk::Desktop {
@@ -138,6 +147,37 @@ TEST(FileDialogFilters, OfferTheAcceptedTypesThenAllFiles)
         EXPECT_TRUE(filters.first().contains(row.within));
         EXPECT_EQ(filters.last(), "所有文件 (*)");
         EXPECT_EQ(filters.size(), row.first.startsWith("所有") ? 1 : 2);
+    }
+}
+
+// Every permission a page asks for is refused at once, Silent or not: the
+// page's promise settles instead of waiting for good.
+TEST_F(Requests, EveryPermissionIsRefusedAtOnce)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"navigator.mediaDevices.getUserMedia({audio: true}).then(() => 'granted', e => e.name)",
+         "NotAllowedError"},
+        {"navigator.mediaDevices.getUserMedia({video: true}).then(() => 'granted', e => e.name)",
+         "NotAllowedError"},
+        {"Notification.requestPermission()", "denied"},
+        {"new Promise(r => navigator.geolocation.getCurrentPosition(() => r('granted'), e => r('error ' + "
+         "e.code)))",
+         "error 1"},
+    };
+    for (bool silent : {false, true}) {
+        b.setSilent(silent);
+        int n = 0;
+        for (const auto &[ask, answer] : rows) {
+            SCOPED_TRACE(ask);
+            const QString name = QStringLiteral("ask%1-%2").arg(++n).arg(silent);
+            served[name] =
+                QStringLiteral(
+                    "<title>asking</title><script>Promise.resolve(%1).then(v => document.title = v)</script>")
+                    .arg(ask);
+            b.Navigate(server.url(name));
+            EXPECT_TRUE(waitFor([&] { return b.LocationName() == answer; }, 10000))
+                << b.LocationName().toStdString();
+        }
     }
 }
 

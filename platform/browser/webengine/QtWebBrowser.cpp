@@ -204,9 +204,9 @@ BrowserPage &QtWebBrowser::createPage()
                                  m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
                      });
 
-    // Silent: no certificate exceptions and no permissions. Authentication
-    // requests are left unanswered, which cancels them, silent or not (Qt has
-    // no default dialog for them).
+    // Silent: no certificate exceptions. Authentication requests are left
+    // unanswered, which cancels them, silent or not (Qt has no default
+    // dialog for them).
     QObject::connect(p, &QWebEnginePage::certificateError, ctx,
                      [this](const QWebEngineCertificateError &error) {
                          if (m_silent) {
@@ -214,11 +214,13 @@ BrowserPage &QtWebBrowser::createPage()
                              e.rejectCertificate();
                          }
                      });
+    // Every permission (notifications, location, camera, microphone, screen
+    // capture, the pointer lock) is refused at once, silent or not: there is
+    // nobody to ask, and a request left pending would keep the page waiting
+    // for good.
     QObject::connect(p, &QWebEnginePage::featurePermissionRequested, ctx,
-                     [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                         if (m_silent && m_page)
-                             m_page->setFeaturePermission(origin, feature,
-                                                          QWebEnginePage::PermissionDeniedByUser);
+                     [p](const QUrl &origin, QWebEnginePage::Feature feature) {
+                         p->setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
                      });
     return *m_page;
 }
