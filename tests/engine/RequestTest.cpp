@@ -1,12 +1,14 @@
 // What pages ask of the user and of the desktop, on the real engine: the
-// file chooser and permissions.
+// file chooser, permissions and addresses only the desktop opens.
 
 #include "EngineSupport.h"
 #include "QtWebBrowserTestAccess.h"
 #include "browser/Desktop.h"
 #include "browser/webengine/SystemDesktop.h"
 
+#include <QDesktopServices>
 #include <QDir>
+#include <QSignalSpy>
 #include <QWebEnginePage>
 
 using tk::QtWebBrowser;
@@ -33,6 +35,17 @@ public:
         return answer;
     }
     QStringList asked, answer;
+};
+
+// Catches what the desktop is asked to open for mailto: addresses.
+class MailOpener : public QObject {
+    Q_OBJECT
+public:
+    MailOpener() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open"); }
+    ~MailOpener() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
 };
 
 // A shown browser on the test's desktop, as the shell keeps it: silent. The
@@ -181,4 +194,31 @@ TEST_F(Requests, EveryPermissionIsRefusedAtOnce)
     }
 }
 
+// A mailto: link the user clicks goes to the desktop's handler, and the tab
+// keeps its page: nothing is reported, nothing left busy. Navigate cannot
+// send the desktop anywhere.
+TEST_F(Requests, AMailLinkGoesToTheDesktopAndTheTabStays)
+{
+    MailOpener opener;
+    const QString mail = "mailto:someone@example.org?subject=hi";
+    const QString page = readyPage("mail.html", "Mail", block("a", "href='" + mail + "'"));
+    ASSERT_TRUE(show(page, "Mail"));
+    QStringList heard;
+    b.events.BeforeNavigate2 = [&](const QString &url, bool &) { heard << url; };
+    b.events.DownloadBegin = [&] { heard << "DownloadBegin"; };
+    b.events.DownloadComplete = [&] { heard << "DownloadComplete"; };
+    QSignalSpy engineFinished(Access::page(b), &QWebEnginePage::loadFinished);
+    clickPage(b.widget(), QPoint(50, 50));
+    ASSERT_TRUE(waitUntil([&] { return !opener.opened.isEmpty() && engineFinished.count() == 1; }));
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl(mail)});
+    b.Navigate("mailto:typed@example.org");
+    EXPECT_FALSE(b.Busy());
+    EXPECT_EQ(heard, QStringList{});
+    EXPECT_EQ(b.LocationURL(), page);
+    EXPECT_EQ(b.LocationName(), "Mail ready");
+    EXPECT_EQ(opener.opened.size(), 1);
+}
+
 } // namespace
+
+#include "RequestTest.moc"

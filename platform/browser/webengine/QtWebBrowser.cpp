@@ -12,6 +12,7 @@
 #include <QWebEngineCertificateError>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -61,6 +62,22 @@ void returnFreedMemorySoon()
 #endif
 }
 
+// Whether an address is one the engine does not show but hands to the
+// desktop (mailto:, tel:, a program's own scheme): a user's click on such a
+// link opens it with the desktop's handler (QDesktopServices::openUrl), and
+// the page stays where it was.
+bool opensOnTheDesktop(const QUrl &url)
+{
+    static const QStringList shown{
+        QStringLiteral("http"),       QStringLiteral("https"),        QStringLiteral("file"),
+        QStringLiteral("about"),      QStringLiteral("data"),         QStringLiteral("blob"),
+        QStringLiteral("javascript"), QStringLiteral("filesystem"),   QStringLiteral("view-source"),
+        QStringLiteral("chrome"),     QStringLiteral("chrome-error"), QStringLiteral("chrome-extension"),
+        QStringLiteral("devtools"),   QStringLiteral("qrc"),          QStringLiteral("ws"),
+        QStringLiteral("wss")};
+    return url.isValid() && !url.scheme().isEmpty() && !shown.contains(url.scheme().toLower());
+}
+
 // How long after our stopped page has loaded the keyboard is still kept
 // from the engine's late focus (the window system reports it a moment after
 // it was asked for), and how long at most it is kept at all.
@@ -83,7 +100,9 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        if (!m_browser || !isMainFrame)
+        // Accepted, the engine opens it on the desktop (a user's click only):
+        // the tab goes nowhere, so it is no navigation of the browser's.
+        if (!m_browser || !isMainFrame || opensOnTheDesktop(url))
             return true;
         // Reloads (the user's, a crash recovery, a discarded tab waking up) and
         // server redirects are not new navigations: one BeforeNavigate2 each.
@@ -175,7 +194,15 @@ BrowserPage &QtWebBrowser::createPage()
 
     QObject *ctx = m_context.get();
     QWebEnginePage *p = m_page;
-    QObject::connect(p, &QWebEnginePage::loadStarted, ctx, [this] { onLoadStarted(); });
+    // Started loads are heard with their address: the engine starts one even
+    // for an address it hands to the desktop, and that one is not reported.
+    QObject::connect(p, &QWebEnginePage::loadingChanged, ctx, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        if (opensOnTheDesktop(info.url()))
+            m_swallowNext = true;
+        onLoadStarted();
+    });
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
     QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool) { onLoadFinished(); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
@@ -277,6 +304,10 @@ void QtWebBrowser::Navigate(const QString &address)
     QUrl url = QUrl::fromUserInput(text);
     if (url.isEmpty() || !url.isValid())
         url = QUrl(QStringLiteral("about:blank"));
+    // Only a user's click hands such an address to the desktop; the engine
+    // would neither show it nor open it.
+    if (opensOnTheDesktop(url))
+        return;
     if (url.scheme() == QLatin1String("about") && url.path() == QLatin1String("blank")) {
         // The engine loads about:blank without asking acceptNavigationRequest,
         // so ask here; cancelled, nothing is loaded at all.
