@@ -128,6 +128,13 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
     place(label, wbcontrol::captionRect(MTab(Index).Height(), sizeOf(label)));
 }
 
+void WBControl::updateTabTip(int16_t Index)
+{
+    const QString title = m_tabs.title(Index), address = WB(Index)->LocationURL();
+    MTab(Index).setToolTip(title.isEmpty() || address.isEmpty() ? title + address
+                                                                : title + QLatin1Char('\n') + address);
+}
+
 double WBControl::captionWidth(const QString &candidate)
 {
     // Measuring is text shaping, nearly all of a layout's time, and every

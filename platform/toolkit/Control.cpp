@@ -6,6 +6,7 @@
 #include "win32/Win32.h"
 
 #include <QApplication>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -152,6 +153,12 @@ int32_t Control::hWnd() const
     if (!m_hWnd && m_peer)
         m_hWnd = registerWindow(m_peer);
     return m_hWnd;
+}
+
+void Control::setToolTip(const QString &text)
+{
+    if (m_peer)
+        m_peer->setToolTip(text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
 }
 
 void Control::setOLEDropMode(bool manual)

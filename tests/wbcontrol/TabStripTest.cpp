@@ -3,8 +3,12 @@
 #include "TabFixture.h"
 #include "Wait.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QWidget>
 
 using namespace tk;
@@ -134,6 +138,43 @@ TEST_F(Captions, AnUnchangedCaptionStaysWhereItIs)
     w().Tstr(0).Move(1, 2);
     browser(0).fireTitleChange(QStringLiteral("Home"));
     EXPECT_EQ(geometry(w().Tstr(0)), "1 2 360 180");
+}
+
+// Resting on any piece of a tab shows where its page is from: its whole
+// title, taken as text, and its address, as they change.
+TEST_F(Captions, ATabsTipShowsItsWholeTitleAndItsAddress)
+{
+    w().setWidth(3000); // the captions are cut short
+    const int16_t n = open();
+    const auto tipOver = [](Control &piece) {
+        QHelpEvent rest(QEvent::ToolTip, QPoint(1, 1), piece.peer()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(piece.peer(), &rest);
+        return QTextDocumentFragment::fromHtml(QToolTip::text())
+            .toPlainText()
+            .replace(QChar::LineSeparator, '\n');
+    };
+    const struct {
+        const char *address; // navigated to first, if any
+        QString title;
+        QString tip;
+    } rows[] = {
+        {nullptr, kTwenty + kTwenty, kTwenty + kTwenty + "\nhttp://example.test/0"},
+        {nullptr, "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\nhttp://example.test/0"},
+        {"http://example.test/next?a=1&b=<2>", "Next", "Next\nhttp://example.test/next?a=1&b=<2>"},
+        {"about:blank", "whatever", QStringLiteral("空白页\nabout:blank")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.title.toStdString());
+        if (row.address) {
+            browser(n).Navigate(row.address);
+            browser(n).completeLoad(row.title);
+        } else {
+            browser(n).fireTitleChange(row.title);
+        }
+        for (Control *piece : std::initializer_list<Control *>{&w().Tstr(n), &w().bgCenter(n), &w().TIcon(n)})
+            EXPECT_EQ(tipOver(*piece), row.tip);
+    }
+    QToolTip::hideText();
 }
 
 } // namespace
