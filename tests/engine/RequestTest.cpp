@@ -1,13 +1,17 @@
 // What pages ask of the user and of the desktop, on the real engine: the
-// file chooser, permissions and addresses only the desktop opens.
+// file chooser, permissions, addresses only the desktop opens, and the
+// engine's own words in the desktop's language.
 
 #include "EngineSupport.h"
 #include "QtWebBrowserTestAccess.h"
 #include "browser/Desktop.h"
+#include "browser/webengine/EngineStart.h"
 #include "browser/webengine/SystemDesktop.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QWebEnginePage>
 
@@ -217,6 +221,24 @@ TEST_F(Requests, AMailLinkGoesToTheDesktopAndTheTabStays)
     EXPECT_EQ(b.LocationURL(), page);
     EXPECT_EQ(b.LocationName(), "Mail ready");
     EXPECT_EQ(opener.opened.size(), 1);
+}
+
+// The page's context menu speaks the desktop's language through Qt's
+// translations, and English without them.
+TEST(EngineWords, TheContextMenuFollowsTheDesktopsLanguage)
+{
+    const auto chinese = [](const QString &text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.unicode() >= 0x4e00 && c.unicode() <= 0x9fff; });
+    };
+    for (const char *locale : {"zh_CN", "en_US", "xx"}) {
+        SCOPED_TRACE(locale);
+        QObject owner;
+        tk::installQtTranslations(QLocale(QString::fromLatin1(locale)), &owner);
+        QWebEnginePage page;
+        const QString text = page.action(QWebEnginePage::OpenLinkInNewTab)->text();
+        EXPECT_EQ(chinese(text), QByteArray(locale) == "zh_CN") << text.toStdString();
+    }
 }
 
 } // namespace
