@@ -118,6 +118,7 @@ int main(int argc, char *argv[])
     // Wayland compositors match the window to the installed desktop entry by it.
     QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
+    tk::quietEngineStartReport();
     // Qt's words and the engine's (the page's context menu) follow the
     // desktop's language; the program's own captions stay.
     tk::installQtTranslations(QLocale::system(), &app);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 namespace tk {
@@ -17,6 +18,12 @@ void installQtTranslations(const QLocale &locale, QObject *owner)
         else
             delete translator;
     }
+}
+
+void quietEngineStartReport()
+{
+    // Rules from QT_LOGGING_RULES and QT_LOGGING_CONF override this one.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 } // namespace tk
