@@ -15,6 +15,7 @@ using wbcontrol::sizeOf;
 namespace {
 
 constexpr qsizetype kMaxKeptWidths = 4096;
+constexpr qsizetype kMaxTipAddress = 1000;
 
 } // namespace
 
@@ -130,7 +131,11 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
 
 void WBControl::updateTabTip(int16_t Index)
 {
-    const QString title = m_tabs.title(Index), address = WB(Index)->LocationURL();
+    const QString title = m_tabs.title(Index);
+    QString address = WB(Index)->LocationURL();
+    // A data: address can be megabytes: its start says enough.
+    if (address.size() > kMaxTipAddress)
+        address = address.left(kMaxTipAddress) + QChar(0x2026);
     MTab(Index).setToolTip(title.isEmpty() || address.isEmpty() ? title + address
                                                                 : title + QLatin1Char('\n') + address);
 }

@@ -153,19 +153,21 @@ TEST_F(Captions, ATabsTipShowsItsWholeTitleAndItsAddress)
             .toPlainText()
             .replace(QChar::LineSeparator, '\n');
     };
+    const QString data = "data:text/plain," + QString(5000, 'x');
     const struct {
-        const char *address; // navigated to first, if any
+        QString address; // navigated to first, if any
         QString title;
         QString tip;
     } rows[] = {
-        {nullptr, kTwenty + kTwenty, kTwenty + kTwenty + "\nhttp://example.test/0"},
-        {nullptr, "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\nhttp://example.test/0"},
+        {"", kTwenty + kTwenty, kTwenty + kTwenty + "\nhttp://example.test/0"},
+        {"", "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\nhttp://example.test/0"},
         {"http://example.test/next?a=1&b=<2>", "Next", "Next\nhttp://example.test/next?a=1&b=<2>"},
         {"about:blank", "whatever", QStringLiteral("空白页\nabout:blank")},
+        {data, "Data", "Data\n" + data.left(1000) + QChar(0x2026)}, // megabytes of it would say no more
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.title.toStdString());
-        if (row.address) {
+        if (!row.address.isEmpty()) {
             browser(n).Navigate(row.address);
             browser(n).completeLoad(row.title);
         } else {
