@@ -225,9 +225,7 @@ TEST_F(Downloads, APdfShowsInItsTabUnlessSentAsAnAttachment)
     EXPECT_EQ(embedded, "application/pdf");
     download("pdf/saved.pdf");
     ASSERT_TRUE(waitUntil([&] { return !heard.isEmpty(); }));
-    EXPECT_EQ(heard, QStringList{"finished saved.pdf"});
-    EXPECT_EQ(requests.size(), 1);
-    EXPECT_EQ(files(), QStringList{"saved.pdf"});
+    EXPECT_EQ(heard, QStringList{"finished saved.pdf"}) << "and nothing before it";
 }
 
 TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)

@@ -153,28 +153,20 @@ TEST_F(Captions, ATabsTipShowsItsWholeTitleAndItsAddress)
             .toPlainText()
             .replace(QChar::LineSeparator, '\n');
     };
-    const QString data = "data:text/plain," + QString(5000, 'x');
-    const struct {
-        QString address; // navigated to first, if any
-        QString title;
-        QString tip;
-    } rows[] = {
-        {"", kTwenty + kTwenty, kTwenty + kTwenty + "\nhttp://example.test/0"},
-        {"", "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\nhttp://example.test/0"},
-        {"http://example.test/next?a=1&b=<2>", "Next", "Next\nhttp://example.test/next?a=1&b=<2>"},
+    const QString data = "data:text/plain," + QString(5000, 'x'), here = "http://example.test/0";
+    const std::tuple<QString, QString, QString> rows[] = {
+        // Where the page goes, its title, the tip.
+        {here, kTwenty + kTwenty, kTwenty + kTwenty + "\n" + here},
+        {here, "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\n" + here},
+        {"http://example.test/?a=1&b=<2>", "Next", "Next\nhttp://example.test/?a=1&b=<2>"},
         {"about:blank", "whatever", QStringLiteral("空白页\nabout:blank")},
         {data, "Data", "Data\n" + data.left(1000) + QChar(0x2026)}, // megabytes of it would say no more
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.title.toStdString());
-        if (!row.address.isEmpty()) {
-            browser(n).Navigate(row.address);
-            browser(n).completeLoad(row.title);
-        } else {
-            browser(n).fireTitleChange(row.title);
-        }
+    for (const auto &[address, title, tip] : rows) {
+        browser(n).Navigate(address);
+        browser(n).completeLoad(title);
         for (Control *piece : std::initializer_list<Control *>{&w().Tstr(n), &w().bgCenter(n), &w().TIcon(n)})
-            EXPECT_EQ(tipOver(*piece), row.tip);
+            EXPECT_EQ(tipOver(*piece), tip);
     }
     QToolTip::hideText();
 }
