@@ -2,6 +2,7 @@
 
 #include "SavedButton.h"
 
+#include "FormFind.h"
 #include "FormOpenUrl.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
@@ -27,6 +28,10 @@ constexpr int16_t kPressed = 2;
 constexpr float kNormalWidth = 13000;
 constexpr float kNormalHeight = 9000;
 constexpr float kScreenWideShortfall = 500;
+
+// The find form lies over the page's top right corner, clear of the strip.
+constexpr float kFindDrop = 900;
+constexpr float kFindInset = 600;
 
 void setSkin(Image &image, const char *name, float left, float top, bool stretch)
 {
@@ -146,6 +151,13 @@ void Form1::wireEvents()
     ImageTopMiddle.events.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseDown(b, s, x, y);
     };
+
+    WBControl1.events.FindRequested = [this] { showFindForm(); };
+    WBControl1.events.FindResult = [](int active, int matches) {
+        if (forms::FormFind.isLoaded())
+            forms::FormFind->showResult(active, matches);
+    };
+    WBControl1.events.FindEnded = [] { forms::FormFind.Unload(); };
 
     // The address keys of every browser open the address dialog, as the
     // button does; the tabbed control binds the keys of its pages itself.
@@ -350,6 +362,21 @@ void Form1::takeKeyboard()
         return;
     SetForegroundWindow(hWnd());
     ignoreErrors([&] { WBControl1.SetFocus(); });
+}
+
+void Form1::showFindForm()
+{
+    // A page full screen would cover the form.
+    ignoreErrors([this] { WBControl1.LeaveFullScreen(); });
+    FormFind &form = *forms::FormFind;
+    form.events.Find = [this](const QString &text, bool backward) { WBControl1.findInPage(text, backward); };
+    form.events.Gone = [] {
+        if (!forms::Form1.isLoaded())
+            return;
+        forms::Form1->WBControl1.endFind();
+        forms::Form1->takeKeyboard();
+    };
+    form.showAt(Top() + kFindDrop, Left() + Width() - form.Width() - kFindInset);
 }
 
 void showAddressDialog(float top, float left)

@@ -45,6 +45,9 @@ public:
     void openInNewTab(const QString &text);
     // Gives the keyboard to the selected page, when the window is shown.
     void takeKeyboard();
+    // Opens the find form at the page's top right, below the tab strip; its
+    // searches go to the selected page.
+    void showFindForm();
 
     // The eight frame pieces, in stacking order from the bottom.
     tk::Image ImageTopLeft;

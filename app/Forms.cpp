@@ -1,5 +1,6 @@
 #include "Forms.h"
 #include "Form1.h"
+#include "FormFind.h"
 #include "FormMenu.h"
 #include "FormOpenUrl.h"
 
@@ -8,12 +9,14 @@ namespace forms {
 Form1Instance Form1;
 FormMenuInstance FormMenu;
 FormOpenUrlInstance FormOpenUrl;
+FormFindInstance FormFind;
 
 void unloadAll()
 {
     Form1.Unload();
     FormMenu.Unload();
     FormOpenUrl.Unload();
+    FormFind.Unload();
 }
 
 } // namespace forms

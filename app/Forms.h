@@ -7,20 +7,23 @@
 class Form1;
 class FormMenu;
 class FormOpenUrl;
+class FormFind;
 
 namespace forms {
 
 class Form1Instance : public tk::FormInstance<::Form1> {};
 class FormMenuInstance : public tk::FormInstance<::FormMenu> {};
 class FormOpenUrlInstance : public tk::FormInstance<::FormOpenUrl> {};
+class FormFindInstance : public tk::FormInstance<::FormFind> {};
 
 extern Form1Instance Form1;
 extern FormMenuInstance FormMenu;
 extern FormOpenUrlInstance FormOpenUrl;
+extern FormFindInstance FormFind;
 
 // Unloads every form of the program in the order Exit gives: Form1 (its
-// unload removes the tray icon), FormMenu, FormOpenUrl. Forms not loaded
-// are skipped.
+// unload removes the tray icon), FormMenu, FormOpenUrl, then the find form.
+// Forms not loaded are skipped.
 void unloadAll();
 
 } // namespace forms

@@ -72,6 +72,9 @@ public:
     }
 };
 
+// A page the user is printing when the program ends is printed first.
+constexpr int kPrintingEndsMs = 60000;
+
 // Set once main itself has taken everything down, in order.
 bool g_tornDown = false;
 
@@ -149,6 +152,7 @@ int main(int argc, char *argv[])
     forms::unloadAll();
     tk::FormInstanceBase::flushUnloaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    tk::finishPrinting(kPrintingEndsMs);
     g_tornDown = true;
     return rc;
 }

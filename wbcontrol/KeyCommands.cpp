@@ -1,5 +1,5 @@
 // What the control's keys do beyond the page commands: closing and walking
-// tabs, zoom, and Escape while a page loads.
+// tabs, zoom, printing, and Escape while a page loads.
 #include "TabKeys.h"
 #include "WBControl.h"
 #include "toolkit/TkError.h"
@@ -20,6 +20,11 @@ void WBControl::zoom(int direction)
 {
     WebBrowser &page = WB(CurrentTab).browser();
     page.setZoomFactor(direction == 0 ? 1.0 : wbcontrol::nextZoom(page.zoomFactor(), direction));
+}
+
+void WBControl::printPage()
+{
+    WB(CurrentTab)->print();
 }
 
 // Escape belongs to the page unless the page shown is loading.

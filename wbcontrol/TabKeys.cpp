@@ -31,6 +31,7 @@ TabKeys::TabKeys(tk::Control &control, TabCommands c) : m_control(control), m_st
     const auto close = c.closeTab, refresh = c.refresh;
     const auto select = [c](int step) { return [c, step] { c.selectTab(step); }; };
     const auto zoom = [c](int direction) { return [c, direction] { c.zoom(direction); }; };
+    const auto findAgain = [c](int direction) { return [c, direction] { c.findAgain(direction); }; };
     bind(QKeySequence(Qt::CTRL | Qt::Key_W), close);
     bind(QKeySequence(Qt::CTRL | Qt::Key_F4), close);
     bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), select(+1));
@@ -50,6 +51,10 @@ TabKeys::TabKeys(tk::Control &control, TabCommands c) : m_control(control), m_st
     bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), zoom(+1));
     bind(QKeySequence(Qt::CTRL | Qt::Key_Minus), zoom(-1));
     bind(QKeySequence(Qt::CTRL | Qt::Key_0), zoom(0));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_F), c.find);
+    bind(QKeySequence(Qt::Key_F3), findAgain(+1));
+    bind(QKeySequence(Qt::SHIFT | Qt::Key_F3), findAgain(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_P), c.print);
 }
 
 void TabKeys::bind(const QKeySequence &keys, std::function<void()> handler)

@@ -21,6 +21,8 @@ struct TabCommands {
     std::function<void(int step)> selectTab; // +1 the next tab, -1 the previous
     std::function<void()> refresh, stop, back, forward;
     std::function<void(int direction)> zoom; // +1 in, -1 out, 0 back to 100 %
+    std::function<void()> find, print;
+    std::function<void(int direction)> findAgain; // +1 the next match, -1 the previous
 };
 
 class TabKeys {

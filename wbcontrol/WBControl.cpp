@@ -140,7 +140,9 @@ WBControl::WBControl(Control *container)
         *this,
         wbcontrol::TabCommands{[this] { closeSelectedTab(); }, [this](int step) { selectAdjacentTab(step); },
                                [this] { RefreshPage(); }, [this] { StopLink(); }, [this] { Goback(); },
-                               [this] { Goforward(); }, [this](int direction) { zoom(direction); }});
+                               [this] { Goforward(); }, [this](int direction) { zoom(direction); },
+                               [this] { requestFind(); }, [this] { printPage(); },
+                               [this](int direction) { findAgain(direction); }});
     updateStopKey();
 }
 
@@ -236,6 +238,7 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         CurrentTab = Index;
         m_tabs.select(Index);
         updateStopKey();
+        findEndedIn(c);
         ignoreErrors([this] { UserControl_Resize(); });
         if (pageHadFocus)
             ignoreErrors([this, Index] { WB(Index).SetFocus(); });
@@ -251,6 +254,7 @@ void WBControl::CloseTab(int16_t Index)
         return;
     if (m_fullScreenTab == Index)
         ignoreErrors([this] { LeaveFullScreen(); });
+    findEndedIn(Index);
     // A closing page that had the keyboard focus hands it to the page
     // selected next.
     const bool pageHadFocus = WBCnt(Index).containsFocus();
@@ -470,6 +474,7 @@ void WBControl::WB_ProgressChange(int16_t Index, int32_t Progress, int32_t Progr
 
 void WBControl::WB_DownloadBegin(int16_t Index)
 {
+    findEndedIn(Index); // a reload too: the marks went with the page
     updateStopKey();
     QVariant url = WB(Index)->LocationURL();
     raise(events.DownloadBegin, Index, url);
@@ -504,6 +509,7 @@ void WBControl::WB_PropertyChange(int16_t Index, const QString &szProperty)
 void WBControl::WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &)
 {
     WB(Index)->setSilent(true);
+    findEndedIn(Index);
     QVariant url = URL;
     raise(events.BeforeNavigate2, Index, url);
 }

@@ -71,6 +71,21 @@ public:
     void selectAdjacentTab(int step);
     // Zooms the selected page one step in (+1), out (-1), or back to 100 % (0).
     void zoom(int direction);
+    // Prints the selected page through the desktop's print dialog.
+    void printPage();
+
+    // Find in page, one search at a time, in the selected tab (FindInPage.cpp).
+    // The host's find form searches through findInPage and hears FindResult.
+    // The search ends, its marks cleared and FindEnded raised, when another
+    // tab is selected or its tab navigates or closes; endFind ends it
+    // without the event.
+    void findInPage(const QString &text, bool backward);
+    void endFind();
+    std::optional<int16_t> findTab() const { return m_findTab; }
+    // Ctrl+F raises FindRequested; F3 steps through a search (+1 next, -1
+    // previous) and, with none, raises FindRequested as well.
+    void requestFind();
+    void findAgain(int direction);
 
     // Events raised to the host, in their order of declaration.
     struct Events {
@@ -85,6 +100,11 @@ public:
         std::function<void(int16_t &Index, QVariant &url)> BeforeNavigate2;
         // The host's property store hears which property changed.
         std::function<void(const QString &PropertyName)> PropertyChanged;
+        // Find in page: the user asked to find; the latest search's active
+        // match (from 1) and count; the control ended the search.
+        std::function<void()> FindRequested;
+        std::function<void(int ActiveMatch, int Matches)> FindResult;
+        std::function<void()> FindEnded;
     } events;
 
     // The tabs as a model: the lists and CurrentTab below are kept in step
@@ -172,6 +192,8 @@ private:
     void enterFullScreen(int16_t index);
     void fillFullScreen();
     void placeBrowser(int16_t index, const wbcontrol::Rect &r);
+    // Ends a search in tab index, if it has one, and tells the host.
+    void findEndedIn(int16_t index);
 
     void layoutTab(int16_t index, int position, int16_t width);
     // Debug builds check that the controls show what the model holds.
@@ -188,7 +210,9 @@ private:
     std::unique_ptr<FullScreenWindow> m_fullScreen;
     std::unique_ptr<tk::Shortcut> m_leaveKey;
     std::optional<int16_t> m_fullScreenTab;
-    wbcontrol::Rect m_pagePlace{}; // where the full-screen page goes back to in its tab
+    wbcontrol::Rect m_pagePlace{};    // where the full-screen page goes back to in its tab
+    std::optional<int16_t> m_findTab; // the tab searched, while a search runs
+    QString m_findText;
     // Last, so the keys go before anything they act on.
     std::unique_ptr<wbcontrol::TabKeys> m_keys;
 };

@@ -88,6 +88,18 @@ public:
     // The page's zoom, 1 for its own size; each browser keeps its own.
     virtual double zoomFactor() const = 0;
     virtual void setZoomFactor(double factor) = 0;
+    // Finds text in the page as the user types it: the engine marks every
+    // match and brings the active one into view. The same text again steps
+    // to the next match, or with backward to the previous one. found hears
+    // the active match (from 1) and the count, for the latest search only;
+    // 0 and 0 when nothing matches. Empty text ends the search and clears
+    // the marks. Not a dialog of the page's: Silent has no say.
+    virtual void findText(const QString &text, bool backward,
+                          std::function<void(int activeMatch, int matches)> found) = 0;
+    // Prints the page where the user chooses in the desktop's print dialog:
+    // a printer or a file. A request while one is being chosen or printed is
+    // refused quietly. The user's request, so Silent has no say either.
+    virtual void print() = 0;
 
     WebBrowserEvents events;
 };

@@ -1,5 +1,6 @@
 // The address dialog, the tray menu's commands and the way out.
 #include "DesktopOpener.h"
+#include "FormFind.h"
 #include "Keys.h"
 #include "ShellFixture.h"
 #include "browser/Downloads.h"
@@ -147,6 +148,36 @@ TEST_F(Dialog, TheTrayLeavesFullScreenFirst)
         way == 0 ? trayMessage(WM_LBUTTONDBLCLK) : chooseFromTray("m_OpenURL");
         EXPECT_FALSE(main().WBControl1.fullScreenTab().has_value()) << way;
         EXPECT_EQ(browser(0).fullScreenExits, way + 1);
+    }
+}
+
+// Ctrl+F opens the find form over the page's top right; it finds in the
+// selected page as it is typed and shows the count; Escape, or another tab
+// selected, closes it and clears the marks.
+TEST_F(Dialog, TheFindFormFindsAsTypedStepsBothWaysAndGoesWithEscapeOrAnotherTab)
+{
+    WBControl &tabs = main().WBControl1;
+    tabs.NewWindow(QStringLiteral("x"));
+    browser(1).findAnswer = {2, 7};
+    for (bool byEscape : {true, false}) {
+        QApplication::setActiveWindow(main().peer());
+        QTest::keySequence(tabs.peer(), QKeySequence(QStringLiteral("Ctrl+F")));
+        ASSERT_TRUE(forms::FormFind.isLoaded());
+        FormFind &f = *forms::FormFind;
+        EXPECT_EQ(f.Caption() + QString::fromStdString(where(f)), QStringLiteral("查找8160 900 4785 405"));
+        QApplication::setActiveWindow(f.peer());
+        browser(1).calls.clear();
+        QTest::keyClicks(f.Text1.edit(), QStringLiteral("ab"));
+        QTest::keyClick(f.Text1.edit(), Qt::Key_Return);
+        QTest::keyClick(f.Text1.edit(), Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(f.Text1.edit(), Qt::Key_F3);
+        f.CommandNext->events.Click();
+        EXPECT_EQ(browser(1).calls.join(','), "Find a,Find ab,Find ab,Find ab backward,Find ab,Find ab");
+        EXPECT_EQ(f.LabelCount.Caption(), QStringLiteral("2/7"));
+        byEscape ? QTest::keyClick(f.Text1.edit(), Qt::Key_Escape) : tabs.selectAdjacentTab(1);
+        EXPECT_FALSE(forms::FormFind.isLoaded()) << byEscape;
+        EXPECT_EQ(browser(1).calls.last(), QStringLiteral("Find clear")) << byEscape;
+        FormInstanceBase::flushUnloaded();
     }
 }
 

@@ -309,6 +309,19 @@ TEST_F(Engine, AHiddenBlankPageGivesItsRendererBackAndLoadsAtOnceWhenNavigated)
     EXPECT_EQ(b.LocationName() + " " + pageText(b), "Page B B");
 }
 
+TEST_F(Engine, APageDiscardedAsItsRendererDiesLeavesTheNextLoadItsStory)
+{
+    ASSERT_TRUE(load(b, r, pageUrl("a.html")));
+    // Discard asked right as the renderer dies: the page goes before our
+    // stopped page has loaded in it.
+    QObject::connect(Access::page(b), &QWebEnginePage::renderProcessTerminated, [&] { b.Discard(); });
+    const qint64 pid = Access::page(b)->renderProcessPid();
+    ASSERT_TRUE(pid > 0 && ::kill(pid_t(pid), SIGKILL) == 0);
+    ASSERT_TRUE(waitUntil([&] { return Access::page(b) == nullptr; })) << r.story().toStdString();
+    ASSERT_TRUE(load(b, r, pageUrl("b.html")));
+    EXPECT_EQ(r.story(), loadOf(pageUrl("b.html")));
+}
+
 // Every browser shares the one named persistent profile, and a page's own icon is never fetched.
 TEST_F(Engine, OneNamedPersistentProfileThatFetchesNoPageIcon)
 {

@@ -32,6 +32,7 @@ struct ChoosingDesktop : tk::Desktop {
         asked << QStringList{"One", "Many", "Folder"}[int(choice)] + " " + types.join(' ');
         return answer;
     }
+    bool choosePrinter(QWidget *, QPrinter &) override { return false; }
     QStringList asked, answer;
 };
 

@@ -88,6 +88,39 @@ TEST_F(TabKeys, PageKeysReachTheSelectedPageOnlyAndEscapeOnlyWhileItLoads)
     EXPECT_TRUE(browser(1).calls.isEmpty());
 }
 
+// F3 without a search asks the host for its find form; the search runs in
+// the selected tab and ends, its marks cleared, when that tab is left,
+// navigates or closes, and not when another tab navigates.
+TEST_F(TabKeys, FindRunsInTheSelectedTabUntilThatTabStopsBeingTheOneShown)
+{
+    int requested = 0, ended = 0;
+    w().events.FindRequested = [&] { ++requested; };
+    w().events.FindEnded = [&] { ++ended; };
+    press(Qt::Key_F3);
+    EXPECT_EQ(requested, 1);
+    w().findInPage(QStringLiteral("word"), false);
+    press(Qt::Key_F3);
+    press(Qt::Key_F3, Qt::ShiftModifier);
+    press(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(browser(3).calls, (QStringList{"Find word", "Find word", "Find word backward", "Print"}));
+    const std::tuple<const char *, std::function<void()>, bool> ways[] = {
+        {"another tab navigates", [&] { browser(1).completeLoad(QStringLiteral("x")); }, false},
+        {"its page navigates", [&] { browser(w().CurrentTab).completeLoad(QStringLiteral("x")); }, true},
+        {"its tab closes", [&] { press(Qt::Key_W, Qt::ControlModifier); }, true},
+        {"another tab selected", [&] { press(Qt::Key_Tab, Qt::ControlModifier); }, true},
+    };
+    for (const auto &[way, act, ends] : ways) {
+        const int16_t tab = w().CurrentTab;
+        w().findInPage(QStringLiteral("word"), false);
+        browser(tab).calls.clear();
+        ended = 0;
+        act();
+        EXPECT_EQ(ended, ends ? 1 : 0) << way;
+        EXPECT_EQ(browser(tab).calls.contains("Find clear"), ends) << way;
+        w().endFind();
+    }
+}
+
 TEST(ZoomSteps, FollowTheLevelsAndStopAtTheirEnds)
 {
     const std::tuple<double, int, double> rows[] = {

@@ -31,6 +31,14 @@ void FakeBrowser::GoForward()
     throw TkError(kComponentError);
 }
 
+void FakeBrowser::findText(const QString &text, bool backward, std::function<void(int, int)> found)
+{
+    calls << (text.isEmpty() ? QStringLiteral("Find clear")
+                             : QStringLiteral("Find %1%2").arg(text, backward ? " backward" : ""));
+    const auto [active, matches] = text.isEmpty() ? std::pair<int, int>() : findAnswer;
+    raiseDroppingErrors(found, active, matches);
+}
+
 void FakeBrowser::completeLoad(const QString &title)
 {
     bool cancel = false;

@@ -35,6 +35,10 @@ public:
     void Discard() override { discarded = true; }
     double zoomFactor() const override { return m_zoom; }
     void setZoomFactor(double factor) override { m_zoom = factor; }
+    // Records "Find text", "Find text backward" or "Find clear" and answers
+    // at once with findAnswer (nothing for an empty text).
+    void findText(const QString &text, bool backward, std::function<void(int, int)> found) override;
+    void print() override { calls << QStringLiteral("Print"); }
 
     // Script. A whole successful load of the address last navigated to, with events in
     // the component's order, ending not busy with the given title.
@@ -44,10 +48,11 @@ public:
     WebBrowser *fireNewWindow2(bool *cancel = nullptr);
     bool fireFullScreenRequested(bool on); // returns the answer's accept flag
 
-    QStringList navigations; // the addresses given to Navigate, in order
-    QStringList calls;       // the page commands, in order: "Refresh", "GoBack", ...
-    int fullScreenExits = 0; // ExitFullScreen calls
-    bool discarded = false;  // Discard called since the last Navigate
+    QStringList navigations;              // the addresses given to Navigate, in order
+    QStringList calls;                    // the page commands, in order: "Refresh", "GoBack", ...
+    int fullScreenExits = 0;              // ExitFullScreen calls
+    bool discarded = false;               // Discard called since the last Navigate
+    std::pair<int, int> findAnswer{0, 0}; // the active match and the count a search finds
 
     // Makes tk::createBrowser() hand out fakes; failAfter >= 0 lets that many
     // creations succeed and fails the rest.

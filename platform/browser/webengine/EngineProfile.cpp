@@ -5,10 +5,21 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace tk {
+
+namespace {
+
+constexpr int kFreedMemoryQuietMs = 1000;
+
+} // namespace
 
 EngineProfile &EngineProfile::instance()
 {
@@ -47,6 +58,19 @@ EngineProfile::EngineProfile(QObject *application)
 EngineProfile::~EngineProfile()
 {
     setDownloadCanceller(nullptr);
+}
+
+void EngineProfile::returnFreedMemorySoon()
+{
+#if defined(__GLIBC__)
+    if (!m_freedMemoryQuiet) {
+        m_freedMemoryQuiet = new QTimer(this);
+        m_freedMemoryQuiet->setSingleShot(true);
+        m_freedMemoryQuiet->setInterval(kFreedMemoryQuietMs);
+        QObject::connect(m_freedMemoryQuiet, &QTimer::timeout, [] { ::malloc_trim(0); });
+    }
+    m_freedMemoryQuiet->start();
+#endif
 }
 
 } // namespace tk

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class QTimer;
 class QWebEngineProfile;
 
 namespace tk {
@@ -21,13 +22,22 @@ public:
     QWebEngineProfile *profile() const { return m_profile; }
     ProfileDownloads &downloads() const { return *m_downloads; }
 
+    // What the engine frees for a page that went (a discarded page's objects,
+    // a renderer's host side once it has ended) stays in this process's heap
+    // until the allocator is asked to hand it back: most of the page's share
+    // here. The frees trickle in after the page went, and no signal says when
+    // they are done, so the heap is trimmed once they have been quiet for a
+    // moment (each call restarts the wait). A no-op without glibc.
+    void returnFreedMemorySoon();
+
     ~EngineProfile() override;
 
 private:
     explicit EngineProfile(QObject *application);
 
-    QWebEngineProfile *m_profile;  // a child of this
-    ProfileDownloads *m_downloads; // likewise
+    QWebEngineProfile *m_profile;         // a child of this
+    ProfileDownloads *m_downloads;        // likewise
+    QTimer *m_freedMemoryQuiet = nullptr; // likewise, made on first use
 };
 
 } // namespace tk

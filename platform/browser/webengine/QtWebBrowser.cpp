@@ -5,11 +5,14 @@
 #include "toolkit/TkError.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPrinter>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineCertificateError>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -18,11 +21,7 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-#include <utility>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include <unordered_map>
 
 namespace tk {
 
@@ -39,27 +38,6 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
                           "<p>The process that showed it ended unexpectedly.</p>"
                           "<p><a href=\"%2\">Reload the page</a></p></body></html>")
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
-}
-
-// What the engine frees for a page that went (a discarded page's objects, a
-// renderer's host side once it has ended) stays in this process's heap until
-// the allocator is asked to hand it back: most of the page's share here. The
-// frees trickle in after the page went, and no signal says when they are
-// done, so the heap is trimmed once they have been quiet for a moment.
-constexpr int kFreedMemoryQuietMs = 1000;
-
-void returnFreedMemorySoon()
-{
-#if defined(__GLIBC__)
-    static QPointer<QTimer> quiet;
-    if (!quiet) {
-        quiet = new QTimer(QCoreApplication::instance());
-        quiet->setSingleShot(true);
-        quiet->setInterval(kFreedMemoryQuietMs);
-        QObject::connect(quiet, &QTimer::timeout, [] { ::malloc_trim(0); });
-    }
-    quiet->start();
-#endif
 }
 
 // Whether an address is one the engine does not show but hands to the
@@ -83,6 +61,18 @@ bool opensOnTheDesktop(const QUrl &url)
 // it was asked for), and how long at most it is kept at all.
 constexpr int kKeyboardSettleMs = 1000;
 constexpr int kKeyboardKeptAtMostMs = 10000;
+
+constexpr int kPrintDpi = 300;
+
+// Every live QtWebBrowser, by its face as a WebBrowser: a new window's
+// target comes back from the shell as a WebBrowser, and only one of ours can
+// take the engine's page (another kind, or one already gone, is not found).
+// Never destroyed, so a browser outliving main's scope still leaves it safely.
+std::unordered_map<const WebBrowser *, QtWebBrowser *> &liveBrowsers()
+{
+    static auto *browsers = new std::unordered_map<const WebBrowser *, QtWebBrowser *>;
+    return *browsers;
+}
 
 } // namespace
 
@@ -172,12 +162,14 @@ private:
     QtWebBrowser *m_browser;
 };
 
-QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_desktop(desktop), m_context(std::make_unique<QObject>())
+QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_context(std::make_unique<QObject>()), m_desktop(desktop)
 {
     startupMark("engine starting");
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
+    QObject::connect(m_view, &QWebEngineView::printFinished, m_context.get(), [this] { onPrintFinished(); });
     createPage();
+    liveBrowsers().emplace(this, this); // once made: a constructor that throws leaves no trace
     startupMark("engine page made");
 }
 
@@ -200,7 +192,7 @@ BrowserPage &QtWebBrowser::createPage()
         if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
             return;
         if (opensOnTheDesktop(info.url()))
-            m_swallowNext = true;
+            expectCancelledPair();
         onLoadStarted();
     });
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
@@ -209,12 +201,13 @@ BrowserPage &QtWebBrowser::createPage()
     QObject::connect(p, &QWebEnginePage::titleChanged, ctx,
                      [this](const QString &title) { raiseDroppingErrors(events.TitleChange, title); });
     QObject::connect(p, &QWebEnginePage::windowCloseRequested, ctx, [this] { onCloseRequested(); });
+    QObject::connect(p, &QWebEnginePage::printRequested, ctx, [this] { onPrintRequested(); });
     QObject::connect(p, &QWebEnginePage::renderProcessTerminated, ctx,
                      [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                          // Normal termination also comes when pages close or are discarded.
                          const bool crashed = status != QWebEnginePage::NormalTerminationStatus;
                          if (!crashed)
-                             returnFreedMemorySoon();
+                             EngineProfile::instance().returnFreedMemorySoon();
                          onRendererGone(crashed);
                      });
 
@@ -254,11 +247,43 @@ BrowserPage &QtWebBrowser::createPage()
 
 QtWebBrowser::~QtWebBrowser()
 {
+    liveBrowsers().erase(this);
     m_keyboardKeeper.reset();
     m_context.reset(); // disconnects every event first
     if (m_page)
         m_page->detach();
+    if (m_printing == Printing::Printing && m_view) {
+        letPrintingFinish(m_view, std::move(m_printer));
+        return;
+    }
     delete m_view.data(); // null if the control deleted it already; takes the page along
+}
+
+namespace {
+int g_printsOutliving = 0;
+}
+
+// The engine cannot let a page go while it prints it (it ends the process):
+// the view, its page and the printer stay, out of sight, until it is done.
+void QtWebBrowser::letPrintingFinish(QWebEngineView *view, std::unique_ptr<QPrinter> printer)
+{
+    view->hide();
+    view->setParent(nullptr);
+    ++g_printsOutliving;
+    QObject::connect(view, &QWebEngineView::printFinished, view,
+                     // The printer goes with this connection, when the view does.
+                     [view, printer = std::shared_ptr<QPrinter>(std::move(printer))] {
+                         --g_printsOutliving;
+                         view->deleteLater();
+                     });
+}
+
+void finishPrinting(int boundMs)
+{
+    QDeadlineTimer deadline(boundMs);
+    while (g_printsOutliving > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QWidget *QtWebBrowser::widget()
@@ -282,7 +307,7 @@ BrowserPage &QtWebBrowser::livePage()
 BrowserPage &QtWebBrowser::pageToLoad()
 {
     BrowserPage &page = livePage();
-    m_discardWanted = false;
+    pageEvent(PageEvent::LoadAsked);
     return page;
 }
 
@@ -312,14 +337,14 @@ void QtWebBrowser::Navigate(const QString &address)
         // The engine loads about:blank without asking acceptNavigationRequest,
         // so ask here; cancelled, nothing is loaded at all.
         const bool go = onNavigationRequest(url, true);
-        m_swallowNext = false;
+        forgetCancelledPair();
         if (!go)
             return;
     }
     // The engine starts asynchronously; the caller sees Busy at once. A
     // javascript: address runs in the page and starts no load at all.
     if (url.scheme() != QLatin1String("javascript"))
-        m_busy = true;
+        askLoad();
     ++m_requests;
     page.load(url);
 }
@@ -329,8 +354,8 @@ void QtWebBrowser::Refresh()
     BrowserPage &page = pageToLoad();
     ++m_requests;
     // Reloading our stopped page would only show it again.
-    if (m_stopped) {
-        m_busy = true;
+    if (stopped()) {
+        askLoad();
         page.load(m_stoppedUrl);
         return;
     }
@@ -343,7 +368,7 @@ void QtWebBrowser::Stop()
         page->triggerAction(QWebEnginePage::Stop);
     // A started load still ends with its DownloadComplete; one that never
     // started is gone.
-    m_busy = m_loadActive;
+    dropAskedLoad();
 }
 
 void QtWebBrowser::GoBack()
@@ -370,7 +395,7 @@ void QtWebBrowser::goThroughHistory(bool back)
 // A stopped page stands for the address it replaced.
 QString QtWebBrowser::LocationURL() const
 {
-    if (m_stopped)
+    if (stopped())
         return m_stoppedUrl.toString();
     return (m_page ? m_page->url() : m_discardedUrl).toString();
 }
@@ -387,7 +412,7 @@ void QtWebBrowser::setZoomFactor(double factor)
 
 QString QtWebBrowser::LocationName() const
 {
-    if (m_stopped)
+    if (stopped())
         return m_stoppedTitle;
     return m_page ? m_page->title() : m_discardedTitle;
 }
@@ -400,7 +425,7 @@ void QtWebBrowser::ExitFullScreen()
 
 void QtWebBrowser::Discard()
 {
-    m_discardWanted = true;
+    pageEvent(PageEvent::DiscardAsked);
     // Queued: the caller has usually just hidden the page or sent it away.
     QMetaObject::invokeMethod(
         m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
@@ -414,18 +439,22 @@ void QtWebBrowser::discardWhenIdle()
 {
     // A page still loading would lose its load; loading ends here again. A
     // shown page is the user's.
-    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible())
+    // A page being printed is the engine's until it is done (it comes back here then).
+    if (!discardWanted() || !m_page || m_load != Load::Idle || m_view->isVisible() ||
+        m_printing == Printing::Printing)
         return;
-    m_discardWanted = false;
+    pageEvent(PageEvent::Discarded);
     BrowserPage *page = m_page;
     m_discardedUrl = page->url();
     m_discardedTitle = page->title();
     page->detach();
     m_page = nullptr;
-    m_stopped = false;
+    // Load pairs it was still to run (our stopped page's, asked for as its
+    // renderer died) go with it: the next page's are the caller's.
+    setPairs(Pair::Shown, Pair::Shown);
     m_keyboardKeeper.reset();
     delete page;
-    returnFreedMemorySoon();
+    EngineProfile::instance().returnFreedMemorySoon();
 }
 
 bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
@@ -433,14 +462,14 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
     // The engine emits loadStarted/loadFinished even for a rejected
     // navigation; that pair comes next and is not reported. Any other main
     // frame navigation supersedes a stale mark.
-    m_swallowNext = false;
-    if (m_quietLoad)
+    forgetCancelledPair();
+    if (stoppedPageLoading())
         return true;
-    if (m_stopped) {
+    if (stopped()) {
         // Back to the address the stopped page stands for: a reload.
         if (url == m_stoppedUrl)
             reported = false;
-        m_stopped = false;
+        pageEvent(PageEvent::NavigationRequested);
     }
     if (!reported)
         return true;
@@ -453,11 +482,11 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
     if (request != m_requests)
         return false;
     if (cancel) {
-        m_swallowNext = true;
-        m_busy = m_loadActive;
+        expectCancelledPair();
+        dropAskedLoad();
         return false;
     }
-    m_busy = true;
+    askLoad();
     return true;
 }
 
@@ -466,7 +495,8 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
     WebBrowser *target = nullptr;
     bool cancel = false;
     raiseDroppingErrors(events.NewWindow2, target, cancel);
-    auto *browser = dynamic_cast<QtWebBrowser *>(target);
+    const auto found = liveBrowsers().find(target);
+    QtWebBrowser *browser = found == liveBrowsers().end() ? nullptr : found->second;
     if (cancel || !browser || browser == this || !browser->m_view)
         return nullptr; // refused: the engine drops the window
     BrowserPage &page = browser->pageToLoad();
@@ -476,35 +506,34 @@ QWebEnginePage *QtWebBrowser::onNewWindow()
 
 void QtWebBrowser::onLoadStarted()
 {
-    if (m_swallowNext || m_quietLoad) {
-        m_swallowNext = false;
-        m_swallowing = true;
+    if (m_nextPair != Pair::Shown || m_currentPair == Pair::StoppedPage) {
+        // A cancelled navigation's pair, or our stopped page's (all of it).
+        setPairs(stoppedPageLoading() ? Pair::StoppedPage : Pair::Cancelled, Pair::Shown);
         return;
     }
-    m_loadActive = true;
-    m_busy = true;
+    setLoad(Load::Running);
     raiseDroppingErrors(events.DownloadBegin);
 }
 
 void QtWebBrowser::onLoadProgress(int progress)
 {
-    if (!m_swallowing)
+    if (m_currentPair == Pair::Shown)
         raiseDroppingErrors(events.ProgressChange, progress, 100);
 }
 
 void QtWebBrowser::onLoadFinished()
 {
-    if (m_swallowing) {
-        m_swallowing = false;
-        if (std::exchange(m_quietLoad, false))
+    if (m_currentPair != Pair::Shown) {
+        const bool stoppedPage = m_currentPair == Pair::StoppedPage;
+        setPairs(Pair::Shown, m_nextPair);
+        if (stoppedPage)
             stopKeepingKeyboardSoon();
         return;
     }
-    if (!m_loadActive)
+    if (m_load != Load::Running)
         return; // its start was not reported, or a dead renderer's was finished already
-    m_loadActive = false;
-    m_busy = false;
-    if (m_discardWanted)
+    setLoad(Load::Idle);
+    if (discardWanted())
         QMetaObject::invokeMethod(
             m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
     // The classic component reports -1 when it is done.
@@ -514,12 +543,11 @@ void QtWebBrowser::onLoadFinished()
 
 void QtWebBrowser::onUrlChanged(const QUrl &url)
 {
-    if (m_quietLoad || m_stopped)
+    if (stoppedPageLoading() || stopped())
         return;
     // Commits without a load around them (#fragment, pushState, a new
     // window's first URL) must not leave Busy set by Navigate.
-    if (!m_loadActive)
-        m_busy = false;
+    dropAskedLoad();
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
     raiseDroppingErrors(events.NavigateComplete2, this, url.toString());
@@ -536,9 +564,9 @@ void QtWebBrowser::onRendererGone(bool crashed)
 {
     // No reload: a page that kills its renderer would do it again, in a loop.
     // Our own page shows instead, and reloading is the user's.
-    if (!crashed || m_stopped || !m_page)
+    if (!crashed || stopped() || !m_page)
         return;
-    m_stopped = true;
+    pageEvent(PageEvent::RendererCrashed);
     m_stoppedUrl = m_page->url();
     m_stoppedTitle = m_page->title();
     keepKeyboardWhileRecovering();
@@ -586,21 +614,141 @@ void QtWebBrowser::stopKeepingKeyboard(QObject *keeper)
 
 void QtWebBrowser::showStoppedPage()
 {
-    if (!m_page || !m_stopped)
+    if (!m_page || !stopped())
         return;
     // A load the renderer took with it still ends, for whoever waits on it.
-    if (m_loadActive) {
-        m_loadActive = false;
-        m_busy = false;
+    if (m_load == Load::Running) {
+        setLoad(Load::Idle);
         raiseDroppingErrors(events.ProgressChange, -1, 100);
         raiseDroppingErrors(events.DownloadComplete);
     }
-    if (!m_page || !m_stopped)
+    if (!m_page || !stopped())
         return; // a handler navigated elsewhere
-    m_quietLoad = true;
+    askStoppedPage();
     // Based on the address it replaces: its link back is then same-origin,
     // which file pages need.
     m_page->setHtml(stoppedPageHtml(m_stoppedUrl, m_stoppedTitle), m_stoppedUrl);
+}
+
+void QtWebBrowser::askLoad()
+{
+    if (m_load == Load::Idle)
+        setLoad(Load::Asked);
+}
+
+void QtWebBrowser::dropAskedLoad()
+{
+    if (m_load == Load::Asked)
+        setLoad(Load::Idle);
+}
+
+void QtWebBrowser::setPairs(Pair current, Pair next)
+{
+    m_currentPair = current;
+    m_nextPair = next;
+}
+
+// Our stopped page, once asked for, takes the next pair whatever it is.
+void QtWebBrowser::expectCancelledPair()
+{
+    if (m_nextPair == Pair::Shown)
+        setPairs(m_currentPair, Pair::Cancelled);
+}
+
+void QtWebBrowser::forgetCancelledPair()
+{
+    if (m_nextPair == Pair::Cancelled)
+        setPairs(m_currentPair, Pair::Shown);
+}
+
+// Asked for inside a hidden pair, our stopped page counts as loading from
+// there: that pair's end is taken for its end.
+void QtWebBrowser::askStoppedPage()
+{
+    if (m_currentPair == Pair::Shown)
+        setPairs(Pair::Shown, Pair::StoppedPage);
+    else
+        setPairs(Pair::StoppedPage, m_nextPair);
+}
+
+void QtWebBrowser::pageEvent(PageEvent event)
+{
+    using enum PageState;
+    // As listed in the header: a row per state, a column per event in
+    // PageEvent's order (RendererCrashed, NavigationRequested, LoadAsked,
+    // DiscardAsked, Discarded).
+    static constexpr PageState kNext[4][5] = {
+        {Stopped, Live, Live, DiscardWanted, Live},                                 // Live
+        {Stopped, Live, Stopped, StoppedDiscardWanted, Live},                       // Stopped
+        {StoppedDiscardWanted, DiscardWanted, Live, DiscardWanted, Live},           // DiscardWanted
+        {StoppedDiscardWanted, DiscardWanted, Stopped, StoppedDiscardWanted, Live}, // StoppedDiscardWanted
+    };
+    m_pageState = kNext[static_cast<int>(m_pageState)][static_cast<int>(event)];
+}
+
+void QtWebBrowser::findText(const QString &text, bool backward, std::function<void(int, int)> found)
+{
+    const unsigned search = ++m_searches;
+    BrowserPage *page = pageIfAny();
+    if (!page) {
+        raiseDroppingErrors(found, 0, 0); // a discarded page shows nothing to find
+        return;
+    }
+    // A search the user typed past is answered too (with nothing found),
+    // and an answer may come after this browser went: both are dropped.
+    QPointer<QObject> alive = m_context.get();
+    page->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
+                   [this, alive, search, found](const QWebEngineFindTextResult &result) {
+                       if (alive && search == m_searches)
+                           raiseDroppingErrors(found, result.activeMatch(), result.numberOfMatches());
+                   });
+}
+
+// The desktop's dialog runs a loop of its own: the tab may close or the
+// browser go meanwhile. The printer lives on this frame until the engine
+// takes it.
+void QtWebBrowser::print()
+{
+    if (m_printing != Printing::Idle || !m_view || !m_page)
+        return;
+    m_printing = Printing::Choosing;
+    auto printer = std::make_unique<QPrinter>();
+    // The engine draws each page as a picture at the printer's resolution:
+    // sharp enough on paper, without pages of hundreds of megabytes.
+    printer->setResolution(kPrintDpi);
+    printer->setDocName(LocationName()); // the file the dialog offers is named after the page
+    QPointer<QObject> alive = m_context.get();
+    const bool chosen = m_desktop.choosePrinter(m_view->window(), *printer);
+    if (!alive)
+        return;
+    if (!chosen || !m_view || !m_page) {
+        m_printing = Printing::Idle;
+        return;
+    }
+    m_printing = Printing::Printing;
+    m_printer = std::move(printer);
+    m_view->print(m_printer.get());
+}
+
+// window.print(): only a page the user sees may ask.
+void QtWebBrowser::onPrintRequested()
+{
+    if (m_view && m_view->isVisible())
+        print();
+}
+
+void QtWebBrowser::onPrintFinished()
+{
+    if (m_printing != Printing::Printing)
+        return;
+    m_printing = Printing::Idle;
+    // Freed once the engine's signal has returned.
+    QMetaObject::invokeMethod(
+        m_context.get(), [printer = std::shared_ptr<QPrinter>(std::move(m_printer))] {},
+        Qt::QueuedConnection);
+    if (discardWanted())
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
 void registerQtWebBrowserFactory(Desktop &desktop)

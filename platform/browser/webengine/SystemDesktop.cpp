@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 
 namespace tk {
@@ -64,6 +66,15 @@ QStringList SystemDesktop::chooseFiles(QWidget *parent, FileChoice choice, const
         m_lastFolder =
             choice == FileChoice::Folder ? chosen.first() : QFileInfo(chosen.first()).absolutePath();
     return chosen;
+}
+
+bool SystemDesktop::choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    // What the page shows has no selection to print; everything else the
+    // engine takes from the printer (page size, ranges, colour, copies).
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tk

@@ -1,6 +1,5 @@
 #pragma once
-// The desktop's own dialogs, as the browser asks for them on the user's
-// behalf.
+// The desktop's own dialogs, as the user sees them.
 
 #include "browser/Desktop.h"
 
@@ -8,13 +7,14 @@ namespace tk {
 
 class SystemDesktop : public Desktop {
 public:
-    // The one the program uses; it lasts the process.
+    // The one the browsers use unless given another.
     static SystemDesktop &instance();
 
     QStringList chooseFiles(QWidget *parent, FileChoice choice, const QStringList &acceptedTypes) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
 
 private:
-    QString m_lastFolder; // where the last choice was made, for the next one
+    QString m_lastFolder; // where the last file choice was made, for the next one
 };
 
 // The name filters a file dialog offers for a file input's accepted types:

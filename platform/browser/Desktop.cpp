@@ -1,7 +1,0 @@
-#include "browser/Desktop.h"
-
-namespace tk {
-
-Desktop::~Desktop() = default;
-
-} // namespace tk
