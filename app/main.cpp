@@ -6,6 +6,7 @@
 #include "Instance.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
+#include "browser/webengine/EngineStart.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "browser/webengine/SceneGraph.h"
 #include "toolkit/EndSignals.h"
@@ -16,6 +17,7 @@
 #include "win32/Win32.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdlib>
 
@@ -119,6 +121,10 @@ int main(int argc, char *argv[])
     // Wayland compositors match the window to the installed desktop entry by it.
     QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
+    tk::quietEngineStartReport();
+    // Qt's words and the engine's (the page's context menu) follow the
+    // desktop's language; the program's own captions stay.
+    tk::installQtTranslations(QLocale::system(), &app);
     tk::startupMark("application object made");
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     instance.startedAgain = startedAgain;

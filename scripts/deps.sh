@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-gbsn00lp fonts-liberation
+    # Qt's own words (the engine's context menu) in the desktop's language
+    qt6-translations-l10n
     # the end-to-end test: a private X server, a real notification area, X input
     xvfb trayer xdotool x11-utils python3
     # and a window manager for the start without a notification area

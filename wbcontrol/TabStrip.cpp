@@ -15,6 +15,7 @@ using wbcontrol::sizeOf;
 namespace {
 
 constexpr qsizetype kMaxKeptWidths = 4096;
+constexpr qsizetype kMaxTipAddress = 1000;
 
 } // namespace
 
@@ -126,6 +127,17 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
         return;
     label.setCaption(caption);
     place(label, wbcontrol::captionRect(MTab(Index).Height(), sizeOf(label)));
+}
+
+void WBControl::updateTabTip(int16_t Index)
+{
+    const QString title = m_tabs.title(Index);
+    QString address = WB(Index)->LocationURL();
+    // A data: address can be megabytes: its start says enough.
+    if (address.size() > kMaxTipAddress)
+        address = address.left(kMaxTipAddress) + QChar(0x2026);
+    MTab(Index).setToolTip(title.isEmpty() || address.isEmpty() ? title + address
+                                                                : title + QLatin1Char('\n') + address);
 }
 
 double WBControl::captionWidth(const QString &candidate)

@@ -391,6 +391,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
 void WBControl::clearTitle(int16_t n)
 {
     Tstr(n).setCaption(QString());
+    MTab(n).setToolTip(QString());
 }
 
 void WBControl::checkInStep() const
@@ -492,6 +493,7 @@ void WBControl::WB_DownloadComplete(int16_t Index)
 void WBControl::WB_TitleChange(int16_t Index, const QString &Text)
 {
     SetTabCaption(Index, Text);
+    updateTabTip(Index);
     if (!WB(Index)->Busy()) {
         QString url = WB(Index)->LocationURL();
         raise(events.URLChang, Index, url);
@@ -514,6 +516,7 @@ void WBControl::WB_BeforeNavigate2(int16_t Index, const QString &URL, bool &)
 
 void WBControl::WB_NavigateComplete2(int16_t Index, WebBrowser *pDisp, const QString &URL)
 {
+    updateTabTip(Index);
     QVariant url = URL;
     raise(events.NavigateComplete2, Index, pDisp, url);
 }

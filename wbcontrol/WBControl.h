@@ -165,6 +165,9 @@ private:
     void closeGap(const std::vector<int16_t> &open);
     void SetTabCaption(int16_t Index, const QString &Text);
     double captionWidth(const QString &candidate);
+    // Where a tab's page is from: its whole title and its address, shown
+    // while the pointer rests on the tab.
+    void updateTabTip(int16_t Index);
 
     // The three looks of a tab: selected, normal, under the pointer.
     enum class Skin { Selected = 0, Normal = 1, Hover = 2 };

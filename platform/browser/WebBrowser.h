@@ -71,6 +71,11 @@ public:
     virtual bool Busy() const = 0;
     // The automation object handed back from NewWindow2: the browser itself.
     virtual WebBrowser *Application() { return this; }
+    // Silent keeps the page's own dialogs hidden (alert, confirm, prompt, the
+    // question before leaving a page), each answered as by nobody: confirm
+    // no, prompt null, leave yes. It does not stop what the user asked for:
+    // the file chooser after a click on a file input opens either way.
+    // Permission requests are refused either way.
     virtual bool Silent() const = 0;
     virtual void setSilent(bool silent) = 0;
     // Tells the page it is no longer full screen.

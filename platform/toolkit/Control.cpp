@@ -154,6 +154,22 @@ int32_t Control::hWnd() const
     return m_hWnd;
 }
 
+void Control::setToolTip(const QString &text)
+{
+    if (!m_peer)
+        return;
+    // A tip's width is Qt's guess, a narrow one for short text: a line
+    // short enough to fit any tip (an address, say) is kept whole, longer
+    // ones wrap.
+    constexpr qsizetype kUnbrokenLine = 100;
+    QString html;
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        html += QStringLiteral("<p style='margin:0; white-space:%1'>%2</p>")
+                    .arg(line.size() <= kUnbrokenLine ? QLatin1String("pre") : QLatin1String("normal"),
+                         line.toHtmlEscaped());
+    m_peer->setToolTip(html);
+}
+
 void Control::setOLEDropMode(bool manual)
 {
     if (m_peer)

@@ -86,6 +86,9 @@ public:
     // Where child controls live; the peer itself unless a kind says otherwise.
     virtual QWidget *clientWidget() const { return m_peer; }
 
+    // Shown while the pointer rests on the control, or on one inside it that
+    // has none of its own: the text as given, never read as markup.
+    void setToolTip(const QString &text);
     // Turns on drop handling (the classic "manual" drop mode).
     void setOLEDropMode(bool manual);
     // Whether mouse and key events stop at this control (true for drawn

@@ -71,7 +71,7 @@ def case(s, binary, skin, broken=None, tray="top", env={}, args=(), then=None, g
                    "/set-cookie": lambda h: (PAGE, {"Set-Cookie": "kept=yes; Max-Age=86400; Path=/"})})
     s.lay_out(binary, skin)
     s.make_home()
-    s.env.update(QT_LOGGING_RULES="qt.webenginecontext.debug=true", **env)
+    s.env.update(QT_LOGGING_RULES="qt.webenginecontext=true", **env)
     if broken:
         broken(s, skin)
     s.start_x(tray)

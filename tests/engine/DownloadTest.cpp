@@ -1,15 +1,21 @@
 // Downloads on the real engine from a loopback server the tests run: where
 // they land and under which name, what shows while they run, tabs closing
-// under running ones, a server giving up half way, and exit.
+// under running ones, a server giving up half way, exit, and the PDF that
+// shows in its tab instead.
 
 #include "EngineSupport.h"
+#include "QtWebBrowserTestAccess.h"
 #include "browser/Downloads.h"
 #include "browser/webengine/EngineProfile.h"
 #include "browser/webengine/QtWebBrowser.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <memory>
@@ -18,6 +24,16 @@ namespace {
 
 const QByteArray kBody = QByteArray("contents of a download, ").repeated(400);
 const qsizetype kHalf = kBody.size() / 2;
+
+// A one-page PDF document.
+QByteArray aPdf()
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    QPainter(&writer).drawText(200, 200, QStringLiteral("A document"));
+    return pdf.data();
+}
 
 class Downloads : public ::testing::Test {
 protected:
@@ -55,12 +71,23 @@ protected:
     // "slow" the first half and holds the rest until release(). "resumable"
     // sends the first half and closes with the validators a download needs to
     // be resumed, and answers a range request with the rest, heard as
-    // "resumed <name>". Any other kind sends it whole.
+    // "resumed <name>". "pdf" sends a PDF document as an attachment, "inline"
+    // the same to be shown. Any other kind sends it whole.
     void answer(QTcpSocket *s, const QByteArray &head)
     {
         const QString path = QString::fromLatin1(head.split(' ').value(1).mid(1));
         const QString kind = path.section('/', 0, 0),
                       name = QUrl::fromPercentEncoding(path.section('/', 1).toLatin1());
+        if (kind == "pdf" || kind == "inline") {
+            const QByteArray pdf = aPdf();
+            const QByteArray attached =
+                "Content-Disposition: attachment; filename=\"" + name.toUtf8() + "\"\r\n";
+            s->write(httpHead("200 OK", "Content-Type: application/pdf\r\n" + (kind == "pdf" ? attached : ""),
+                              pdf.size()) +
+                     pdf);
+            s->disconnectFromHost();
+            return;
+        }
         QByteArray fields =
             "Content-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
             name.toUtf8() + "\"\r\n";
@@ -179,6 +206,26 @@ TEST_F(Downloads, TwoOfOneNameRunningAtOnceAreHiddenOutliveTheirTabsAndEachKeepT
     heard.sort();
     EXPECT_EQ(heard, (QStringList{"finished same (1).txt", "finished same.txt"}));
     expectFiles({"same (1).txt", "same.txt"});
+}
+
+// A PDF sent to be shown opens in its tab in the engine's viewer (the page
+// embeds the document) and nothing downloads; sent as an attachment, it
+// downloads.
+TEST_F(Downloads, APdfShowsInItsTabUnlessSentAsAnAttachment)
+{
+    download("inline/shown.pdf");
+    tk::QtWebBrowser &tab = *browsers.back();
+    ASSERT_TRUE(waitUntil([&] { return !tab.Busy() && tab.LocationURL() == server.url("inline/shown.pdf"); }))
+        << tab.LocationURL().toStdString();
+    QString embedded;
+    tk::QtWebBrowserTestAccess::page(tab)->runJavaScript(
+        "document.querySelector('embed') ? document.querySelector('embed').type : 'nothing'",
+        [&](const QVariant &type) { embedded = type.toString(); });
+    ASSERT_TRUE(waitUntil([&] { return !embedded.isEmpty(); }));
+    EXPECT_EQ(embedded, "application/pdf");
+    download("pdf/saved.pdf");
+    ASSERT_TRUE(waitUntil([&] { return !heard.isEmpty(); }));
+    EXPECT_EQ(heard, QStringList{"finished saved.pdf"}) << "and nothing before it";
 }
 
 TEST_F(Downloads, ExitCancelsTheRunningOnesAndRemovesWhatTheyWrote)

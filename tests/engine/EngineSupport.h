@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -49,14 +50,17 @@ inline QString writePage(const QString &name, const QString &html)
 
 // A page whose title says "<title> ready" once it has been painted, so that
 // a click lands on a page that can take it.
+inline QString readyHtml(const QString &title, const QString &body)
+{
+    return QStringLiteral(
+               "<title>%1</title><body style='margin:0'>%2<script>"
+               "requestAnimationFrame(() => requestAnimationFrame(() => document.title = '%1 ready'));"
+               "</script></body>")
+        .arg(title, body);
+}
 inline QString readyPage(const QString &name, const QString &title, const QString &body)
 {
-    return writePage(
-        name, QStringLiteral(
-                  "<title>%1</title><body style='margin:0'>%2<script>"
-                  "requestAnimationFrame(() => requestAnimationFrame(() => document.title = '%1 ready'));"
-                  "</script></body>")
-                  .arg(title, body));
+    return writePage(name, readyHtml(title, body));
 }
 inline QString titledPage(const QString &name, const QString &title)
 {
@@ -92,7 +96,8 @@ inline QByteArray httpHead(const char *status, const QByteArray &fields, qsizety
 }
 
 // A server on the loopback address: answer gets each request's head, whole,
-// and the socket to write to; without one, nothing is ever answered.
+// with the body its Content-Length announces, and the socket to write to;
+// without one, nothing is ever answered.
 class LoopbackServer : public QTcpServer {
 public:
     using Answer = std::function<void(QTcpSocket *, const QByteArray &head)>;
@@ -104,7 +109,12 @@ public:
                 connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
                 connect(s, &QTcpSocket::readyRead, s, [s, answer, head = std::make_shared<QByteArray>()] {
                     *head += s->readAll();
-                    if (answer && head->contains("\r\n\r\n"))
+                    const qsizetype end = head->indexOf("\r\n\r\n");
+                    const QRegularExpressionMatch length =
+                        QRegularExpression("\r\ncontent-length: *(\\d+)",
+                                           QRegularExpression::CaseInsensitiveOption)
+                            .match(QString::fromLatin1(head->left(end)));
+                    if (answer && end >= 0 && head->size() >= end + 4 + length.captured(1).toLongLong())
                         answer(s, std::exchange(*head, {}));
                 });
             }

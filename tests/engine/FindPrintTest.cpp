@@ -24,6 +24,7 @@ struct AnsweringDesktop : tk::Desktop {
         printer.setOutputFileName(file);
         return !file.isEmpty();
     }
+    QStringList chooseFiles(QWidget *, FileChoice, const QStringList &) override { return {}; }
 };
 
 class FindPrint : public ::testing::Test {

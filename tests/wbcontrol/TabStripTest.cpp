@@ -4,8 +4,12 @@
 #include "TabLayout.h"
 #include "Wait.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QWidget>
 
 using namespace tk;
@@ -149,6 +153,37 @@ TEST(TabPieces, KeepHalvesAndTheSizesTheyAreGivenAndBeforeTheFirstLayoutCentreTh
         EXPECT_EQ(
             QStringLiteral("%1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.width).arg(r.height).toStdString(),
             row);
+}
+
+// Resting on any piece of a tab shows where its page is from: its whole
+// title, taken as text, and its address, as they change.
+TEST_F(Captions, ATabsTipShowsItsWholeTitleAndItsAddress)
+{
+    w().setWidth(3000); // the captions are cut short
+    const int16_t n = open();
+    const auto tipOver = [](Control &piece) {
+        QHelpEvent rest(QEvent::ToolTip, QPoint(1, 1), piece.peer()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(piece.peer(), &rest);
+        return QTextDocumentFragment::fromHtml(QToolTip::text())
+            .toPlainText()
+            .replace(QChar::LineSeparator, '\n');
+    };
+    const QString data = "data:text/plain," + QString(5000, 'x'), here = "http://example.test/0";
+    const std::tuple<QString, QString, QString> rows[] = {
+        // Where the page goes, its title, the tip.
+        {here, kTwenty + kTwenty, kTwenty + kTwenty + "\n" + here},
+        {here, "<b>not bold</b> & <i>", "<b>not bold</b> & <i>\n" + here},
+        {"http://example.test/?a=1&b=<2>", "Next", "Next\nhttp://example.test/?a=1&b=<2>"},
+        {"about:blank", "whatever", QStringLiteral("空白页\nabout:blank")},
+        {data, "Data", "Data\n" + data.left(1000) + QChar(0x2026)}, // megabytes of it would say no more
+    };
+    for (const auto &[address, title, tip] : rows) {
+        browser(n).Navigate(address);
+        browser(n).completeLoad(title);
+        for (Control *piece : std::initializer_list<Control *>{&w().Tstr(n), &w().bgCenter(n), &w().TIcon(n)})
+            EXPECT_EQ(tipOver(*piece), tip);
+    }
+    QToolTip::hideText();
 }
 
 } // namespace

@@ -47,6 +47,10 @@ EngineProfile::EngineProfile(QObject *application)
     // A tab shows Tavrin's own icon, never the page's: fetching and decoding
     // each site's icon would be work no one sees.
     m_profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    // A PDF shown inline opens in its tab in the engine's own viewer, which
+    // is a plugin; one sent as an attachment still downloads.
+    m_profile->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    m_profile->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     // The shell's exit reaches the running downloads through this.
     setDownloadCanceller([this] { m_downloads->cancelAll(); });
 }

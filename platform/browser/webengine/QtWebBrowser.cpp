@@ -15,6 +15,7 @@
 #include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -37,6 +38,22 @@ QString stoppedPageHtml(const QUrl &url, const QString &title)
                           "<p>The process that showed it ended unexpectedly.</p>"
                           "<p><a href=\"%2\">Reload the page</a></p></body></html>")
         .arg(title.isEmpty() ? address : title.toHtmlEscaped(), address);
+}
+
+// Whether an address is one the engine does not show but hands to the
+// desktop (mailto:, tel:, a program's own scheme): a user's click on such a
+// link opens it with the desktop's handler (QDesktopServices::openUrl), and
+// the page stays where it was.
+bool opensOnTheDesktop(const QUrl &url)
+{
+    static const QStringList shown{
+        QStringLiteral("http"),       QStringLiteral("https"),        QStringLiteral("file"),
+        QStringLiteral("about"),      QStringLiteral("data"),         QStringLiteral("blob"),
+        QStringLiteral("javascript"), QStringLiteral("filesystem"),   QStringLiteral("view-source"),
+        QStringLiteral("chrome"),     QStringLiteral("chrome-error"), QStringLiteral("chrome-extension"),
+        QStringLiteral("devtools"),   QStringLiteral("qrc"),          QStringLiteral("ws"),
+        QStringLiteral("wss")};
+    return url.isValid() && !url.scheme().isEmpty() && !shown.contains(url.scheme().toLower());
 }
 
 // How long after our stopped page has loaded the keyboard is still kept
@@ -73,7 +90,9 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        if (!m_browser || !isMainFrame)
+        // Accepted, the engine opens it on the desktop (a user's click only):
+        // the tab goes nowhere, so it is no navigation of the browser's.
+        if (!m_browser || !isMainFrame || opensOnTheDesktop(url))
             return true;
         // Reloads (the user's, a crash recovery, a discarded tab waking up) and
         // server redirects are not new navigations: one BeforeNavigate2 each.
@@ -86,6 +105,9 @@ protected:
         return m_browser ? m_browser->onNewWindow() : nullptr;
     }
 
+    // Silent keeps the page's own dialogs hidden: alert, confirm, prompt and
+    // the leave-page question. Hidden, each gets the answer of a user who is
+    // not there: confirm no, prompt null, leaving yes.
     void javaScriptAlert(const QUrl &origin, const QString &msg) override
     {
         if (!silenced())
@@ -109,12 +131,20 @@ protected:
         return false; // prompt() returns null
     }
 
-    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
-                            const QStringList &acceptedMimeTypes) override
+    // The chooser is the user's, not the page's: the engine asks only after
+    // the user's click on a file input, so Silent does not hide it. The
+    // desktop's dialog answers; cancelled, nothing is sent.
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &,
+                            const QStringList &acceptedTypes) override
     {
-        if (!silenced())
-            return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
-        return {};
+        if (!m_browser || mode == FileSelectSave)
+            return {};
+        const Desktop::FileChoice choice = mode == FileSelectOpenMultiple   ? Desktop::FileChoice::Many
+                                           : mode == FileSelectUploadFolder ? Desktop::FileChoice::Folder
+                                                                            : Desktop::FileChoice::One;
+        // The dialog runs its own event loop: nothing of the browser is
+        // touched once it has returned.
+        return m_browser->m_desktop.chooseFiles(m_browser->m_view, choice, acceptedTypes);
     }
 
 private:
@@ -156,7 +186,15 @@ BrowserPage &QtWebBrowser::createPage()
 
     QObject *ctx = m_context.get();
     QWebEnginePage *p = m_page;
-    QObject::connect(p, &QWebEnginePage::loadStarted, ctx, [this] { onLoadStarted(); });
+    // Started loads are heard with their address: the engine starts one even
+    // for an address it hands to the desktop, and that one is not reported.
+    QObject::connect(p, &QWebEnginePage::loadingChanged, ctx, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        if (opensOnTheDesktop(info.url()))
+            expectCancelledPair();
+        onLoadStarted();
+    });
     QObject::connect(p, &QWebEnginePage::loadProgress, ctx, [this](int v) { onLoadProgress(v); });
     QObject::connect(p, &QWebEnginePage::loadFinished, ctx, [this](bool) { onLoadFinished(); });
     QObject::connect(p, &QWebEnginePage::urlChanged, ctx, [this](const QUrl &u) { onUrlChanged(u); });
@@ -186,9 +224,9 @@ BrowserPage &QtWebBrowser::createPage()
                                  m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
                      });
 
-    // Silent: no certificate exceptions and no permissions. Authentication
-    // requests are left unanswered, which cancels them, silent or not (Qt has
-    // no default dialog for them).
+    // Silent: no certificate exceptions. Authentication requests are left
+    // unanswered, which cancels them, silent or not (Qt has no default
+    // dialog for them).
     QObject::connect(p, &QWebEnginePage::certificateError, ctx,
                      [this](const QWebEngineCertificateError &error) {
                          if (m_silent) {
@@ -196,11 +234,13 @@ BrowserPage &QtWebBrowser::createPage()
                              e.rejectCertificate();
                          }
                      });
+    // Every permission (notifications, location, camera, microphone, screen
+    // capture, the pointer lock) is refused at once, silent or not: there is
+    // nobody to ask, and a request left pending would keep the page waiting
+    // for good.
     QObject::connect(p, &QWebEnginePage::featurePermissionRequested, ctx,
-                     [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                         if (m_silent && m_page)
-                             m_page->setFeaturePermission(origin, feature,
-                                                          QWebEnginePage::PermissionDeniedByUser);
+                     [p](const QUrl &origin, QWebEnginePage::Feature feature) {
+                         p->setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
                      });
     return *m_page;
 }
@@ -289,6 +329,10 @@ void QtWebBrowser::Navigate(const QString &address)
     QUrl url = QUrl::fromUserInput(text);
     if (url.isEmpty() || !url.isValid())
         url = QUrl(QStringLiteral("about:blank"));
+    // Only a user's click hands such an address to the desktop; the engine
+    // would neither show it nor open it.
+    if (opensOnTheDesktop(url))
+        return;
     if (url.scheme() == QLatin1String("about") && url.path() == QLatin1String("blank")) {
         // The engine loads about:blank without asking acceptNavigationRequest,
         // so ask here; cancelled, nothing is loaded at all.
@@ -707,9 +751,9 @@ void QtWebBrowser::onPrintFinished()
             m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
-void registerQtWebBrowserFactory()
+void registerQtWebBrowserFactory(Desktop &desktop)
 {
-    setBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
+    setBrowserFactory([&desktop] { return std::make_unique<QtWebBrowser>(desktop); });
 }
 
 } // namespace tk

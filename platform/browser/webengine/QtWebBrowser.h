@@ -28,7 +28,8 @@ class BrowserPage;
 
 class QtWebBrowser : public WebBrowser {
 public:
-    // The desktop answers the user's requests for its dialogs (printing).
+    // The desktop answers the user's requests for its dialogs (the file
+    // chooser, printing); it must outlive the browser.
     explicit QtWebBrowser(Desktop &desktop = SystemDesktop::instance());
     ~QtWebBrowser() override;
     QtWebBrowser(const QtWebBrowser &) = delete;
@@ -192,8 +193,8 @@ private:
     std::unique_ptr<QPrinter> m_printer; // what the engine prints on, while it does
 };
 
-// Makes tk::createBrowser() hand out QtWebBrowsers.
-void registerQtWebBrowserFactory();
+// Makes tk::createBrowser() hand out QtWebBrowsers on that desktop.
+void registerQtWebBrowserFactory(Desktop &desktop = SystemDesktop::instance());
 
 // A page still printing when its browser went is kept until the engine is
 // done with it: this waits for those (at most boundMs), so that the engine
