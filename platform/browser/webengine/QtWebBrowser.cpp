@@ -4,6 +4,7 @@
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
@@ -193,9 +194,7 @@ BrowserPage &QtWebBrowser::createPage()
                                  m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
                      });
 
-    // Silent: no certificate exceptions and no permissions. Authentication
-    // requests are left unanswered, which cancels them, silent or not (Qt has
-    // no default dialog for them).
+    // Silent: no certificate exceptions and no permissions.
     QObject::connect(p, &QWebEnginePage::certificateError, ctx,
                      [this](const QWebEngineCertificateError &error) {
                          if (m_silent) {
@@ -208,6 +207,15 @@ BrowserPage &QtWebBrowser::createPage()
                          if (m_silent && m_page)
                              m_page->setFeaturePermission(origin, feature,
                                                           QWebEnginePage::PermissionDeniedByUser);
+                     });
+    // A sign-in is the user's, not the page's own dialog: asked, Silent or not.
+    QObject::connect(p, &QWebEnginePage::authenticationRequired, ctx,
+                     [this](const QUrl &url, QAuthenticator *auth) {
+                         onSignInAsked(url.adjusted(QUrl::RemoveUserInfo).authority(), auth, false);
+                     });
+    QObject::connect(p, &QWebEnginePage::proxyAuthenticationRequired, ctx,
+                     [this](const QUrl &, QAuthenticator *auth, const QString &proxyHost) {
+                         onSignInAsked(proxyHost, auth, true);
                      });
     return *m_page;
 }
@@ -241,6 +249,7 @@ BrowserPage &QtWebBrowser::livePage()
 // A request that loads wants the page kept.
 BrowserPage &QtWebBrowser::pageToLoad()
 {
+    withdrawSignIn();
     BrowserPage &page = livePage();
     m_discardWanted = false;
     return page;
@@ -295,6 +304,7 @@ void QtWebBrowser::Refresh()
 
 void QtWebBrowser::Stop()
 {
+    withdrawSignIn();
     if (BrowserPage *page = pageIfAny())
         page->triggerAction(QWebEnginePage::Stop);
     // A started load still ends with its DownloadComplete; one that never
@@ -369,8 +379,10 @@ void QtWebBrowser::Discard()
 void QtWebBrowser::discardWhenIdle()
 {
     // A page still loading would lose its load; loading ends here again. A
-    // shown page is the user's.
-    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible())
+    // shown page is the user's. A page whose engine waits on a sign-in is on
+    // the stack; it is looked at again once answered.
+    if (!m_discardWanted || !m_page || m_busy || m_loadActive || m_view->isVisible() ||
+        m_signIn != SignIn::None)
         return;
     m_discardWanted = false;
     BrowserPage *page = m_page;
@@ -398,6 +410,8 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
             reported = false;
         m_stopped = false;
     }
+    // A navigation of the page's own cancels what it was waiting for.
+    withdrawSignIn();
     if (!reported)
         return true;
     const unsigned request = ++m_requests;
@@ -479,6 +493,45 @@ void QtWebBrowser::onUrlChanged(const QUrl &url)
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
     raiseDroppingErrors(events.NavigateComplete2, this, url.toString());
+}
+
+// The engine waits for the answer while the handler runs, perhaps in a
+// nested event loop. Meanwhile everything may happen around it: the page is
+// kept (Discard waits), whatever sends the page elsewhere withdraws the
+// question, and a second question of this page is refused at once.
+void QtWebBrowser::onSignInAsked(const QString &site, QAuthenticator *auth, bool proxy)
+{
+    QString user, password;
+    bool signIn = false;
+    if (m_signIn == SignIn::None) {
+        m_signIn = SignIn::Asking;
+        const QPointer<QObject> alive = m_context.get(); // gone if the owner broke the rule above
+        raiseDroppingErrors(events.AuthenticationRequired, site, auth->realm(), proxy, user, password,
+                            signIn);
+        if (!alive)
+            signIn = false;
+        else if (std::exchange(m_signIn, SignIn::None) == SignIn::Withdrawn)
+            signIn = false;
+        else if (m_discardWanted)
+            QMetaObject::invokeMethod(
+                m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+    }
+    if (signIn) {
+        auth->setUser(user);
+        auth->setPassword(password);
+    } else {
+        // The engine cancels only for a null authenticator: the one it hands
+        // over carries the realm, and as it came it would send empty names.
+        *auth = QAuthenticator();
+    }
+}
+
+void QtWebBrowser::withdrawSignIn()
+{
+    if (m_signIn != SignIn::Asking)
+        return;
+    m_signIn = SignIn::Withdrawn;
+    raiseDroppingErrors(events.AuthenticationWithdrawn);
 }
 
 void QtWebBrowser::onCloseRequested()

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QAuthenticator;
 class QObject;
 class QWebEnginePage;
 class QWebEngineView;
@@ -72,6 +73,8 @@ private:
     void onLoadFinished();
     void onUrlChanged(const QUrl &url);
     void onCloseRequested();
+    void onSignInAsked(const QString &site, QAuthenticator *auth, bool proxy);
+    void withdrawSignIn();
     void onRendererGone(bool crashed);
     void showStoppedPage();
     void keepKeyboardWhileRecovering();
@@ -102,6 +105,10 @@ private:
     QString m_stoppedTitle;
     unsigned m_requests = 0; // navigations begun: by the caller or the engine
     int m_suppressedDialogs = 0;
+    // A sign-in the engine waits on: asked, and the handler not yet returned;
+    // withdrawn, when the question went away meanwhile.
+    enum class SignIn { None, Asking, Withdrawn };
+    SignIn m_signIn = SignIn::None;
 };
 
 // Makes tk::createBrowser() hand out QtWebBrowsers.
