@@ -3,6 +3,7 @@
 #include "SavedButton.h"
 
 #include "FormOpenUrl.h"
+#include "FormSignIn.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
@@ -146,6 +147,15 @@ void Form1::wireEvents()
     ImageTopMiddle.events.MouseDown = [this](int16_t b, int16_t s, float x, float y) {
         ImageTopMiddle_MouseDown(b, s, x, y);
     };
+
+    // A page's sign-in is asked over its tab; the form follows the selection.
+    WBControl1.events.AuthenticationRequired = [](int16_t &Index, const QString &site, const QString &,
+                                                  bool proxy, QString &user, QString &password,
+                                                  bool &signIn) {
+        signIn = FormSignIn::ask({Index, site, proxy}, user, password);
+    };
+    WBControl1.events.AuthenticationWithdrawn = [](int16_t &Index) { FormSignIn::withdraw(Index); };
+    WBControl1.events.SelectTab = [this] { FormSignIn::tabSelected(WBControl1.CurrentTab); };
 
     // The address keys of every browser open the address dialog, as the
     // button does; the tabbed control binds the keys of its pages itself.

@@ -2,18 +2,22 @@
 #include "Form1.h"
 #include "FormMenu.h"
 #include "FormOpenUrl.h"
+#include "FormSignIn.h"
 
 namespace forms {
 
 Form1Instance Form1;
 FormMenuInstance FormMenu;
 FormOpenUrlInstance FormOpenUrl;
+FormSignInInstance FormSignIn;
 
 void unloadAll()
 {
-    Form1.Unload();
-    FormMenu.Unload();
-    FormOpenUrl.Unload();
+    afterSignIn([] {
+        Form1.Unload();
+        FormMenu.Unload();
+        FormOpenUrl.Unload();
+    });
 }
 
 } // namespace forms

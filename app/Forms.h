@@ -7,20 +7,24 @@
 class Form1;
 class FormMenu;
 class FormOpenUrl;
+class FormSignIn;
 
 namespace forms {
 
 class Form1Instance : public tk::FormInstance<::Form1> {};
 class FormMenuInstance : public tk::FormInstance<::FormMenu> {};
 class FormOpenUrlInstance : public tk::FormInstance<::FormOpenUrl> {};
+class FormSignInInstance : public tk::FormInstance<::FormSignIn> {};
 
 extern Form1Instance Form1;
 extern FormMenuInstance FormMenu;
 extern FormOpenUrlInstance FormOpenUrl;
+extern FormSignInInstance FormSignIn;
 
 // Unloads every form of the program in the order Exit gives: Form1 (its
 // unload removes the tray icon), FormMenu, FormOpenUrl. Forms not loaded
-// are skipped.
+// are skipped. While a sign-in is asked, its form ends first and the rest
+// waits until the engine has its answer (afterSignIn).
 void unloadAll();
 
 } // namespace forms
