@@ -18,141 +18,115 @@ namespace {
 
 constexpr char kRight[] = "Authorization: Basic YW5uOnMzY3JldA=="; // ann:s3cret
 
-// Asks until it gets ann's name and password; each head it was sent is kept.
-struct PrivateServer {
-    QList<QByteArray> heads;
-    LoopbackServer server{[this](QTcpSocket *s, const QByteArray &head) {
-        heads << head;
-        const bool in = head.contains(kRight);
-        const QByteArray body = in ? "<title>welcome</title>" : "<title>denied</title>";
-        s->write(httpHead(in ? "200 OK" : "401 Unauthorized",
-                          in ? "" : "WWW-Authenticate: Basic realm=\"tavrin\"\r\n", body.size()) +
-                 body);
-        s->disconnectFromHost();
-    }};
-    bool sent(const char *what) const
-    {
-        return std::any_of(heads.begin(), heads.end(),
-                           [what](const QByteArray &h) { return h.contains(what); });
-    }
-};
+Form1 &main()
+{
+    return *forms::Form1;
+}
+WBControl &tabs()
+{
+    return main().WBControl1;
+}
+FormSignIn &form()
+{
+    return *forms::FormSignIn;
+}
+bool titled(const char *title)
+{
+    return waitUntil([&] { return tabs().WB(tabs().CurrentTab)->LocationName() == QLatin1String(title); });
+}
 
-class SignIn : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { tk::registerQtWebBrowserFactory(); }
-    void SetUp() override
-    {
-        tk::NotificationArea::simulate(true);
-        tk::FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
-    }
-    void TearDown() override
-    {
-        forms::unloadAll();
-        tk::FormInstanceBase::flushUnloaded();
-        tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
-    }
-    static Form1 &main() { return *forms::Form1; }
-    static WBControl &tabs() { return main().WBControl1; }
-    static FormSignIn &form() { return *forms::FormSignIn; }
-    static bool formShown() { return forms::FormSignIn.isLoaded() && form().isShown(); }
-    static bool titled(int16_t tab, const char *title)
-    {
-        return waitUntil([&] { return tabs().WB(tab)->LocationName() == QLatin1String(title); });
-    }
-    static void select(int16_t tab) { tabs().MTab(tab).events.MouseDown(tk::kLeftButton, 0, 0, 0); }
-    static void signIn()
-    {
-        QTest::keyClicks(form().TextUser.edit(), "ann");
-        QTest::keyClicks(form().TextPassword.edit(), "s3cret");
-        QTest::keyClick(form().TextPassword.edit(), Qt::Key_Return);
-    }
-    // Runs step inside the form's own loop once it is shown and active; a
-    // form shown again, or none within the bound, fails and is closed.
-    static std::unique_ptr<QTimer> onceShown(std::function<void()> step)
-    {
-        auto poll = std::make_unique<QTimer>();
-        QObject::connect(poll.get(), &QTimer::timeout,
-                         [step, bound = QDeadlineTimer(60000), ran = false]() mutable {
-                             if (!formShown() && !bound.hasExpired())
-                                 return;
-                             if (ran || !formShown()) {
-                                 ADD_FAILURE() << (ran ? "asked again" : "never asked");
-                                 forms::FormSignIn.Unload();
-                                 bound = QDeadlineTimer(QDeadlineTimer::Forever);
-                                 return;
-                             }
+// Runs step inside the form's own loop once it is shown; a form shown
+// again, or none within the bound, fails and is closed.
+std::unique_ptr<QTimer> onceShown(std::function<void()> step)
+{
+    auto poll = std::make_unique<QTimer>();
+    QObject::connect(poll.get(), &QTimer::timeout,
+                     [step, bound = QDeadlineTimer(60000), ran = false]() mutable {
+                         const bool shown = forms::FormSignIn.isLoaded() && form().isShown();
+                         if (shown && !ran) {
                              ran = true;
                              QApplication::setActiveWindow(form().peer());
                              step();
-                         });
-        poll->start(5);
-        return poll;
-    }
-    int programEnds = 0;
-};
+                         } else if (shown || (!ran && bound.hasExpired())) {
+                             ADD_FAILURE() << (ran ? "asked again" : "never asked");
+                             forms::FormSignIn.Unload();
+                         }
+                     });
+    poll->start(5);
+    return poll;
+}
 
-// What the user does while the form is up, and what the tab shows after:
-// the page, the server's own 401 answer, or no tab at all.
-TEST_F(SignIn, TheFormAsksAndWhateverHappensMeanwhileEndsSoundly)
+// What the user does while the form is up, and what follows: the page, the
+// server's own 401 answer, the tab closed, or the program's end once the
+// engine has its answer. Then the engine goes on.
+TEST(SignIn, TheFormAsksAndWhateverHappensMeanwhileEndsSoundly)
 {
+    tk::registerQtWebBrowserFactory();
+    tk::NotificationArea::simulate(true);
+    int ends = 0;
+    tk::FormInstanceBase::setLastFormUnloadedHandler([&] { ++ends; });
     const QString plain = titledPage("plain.html", "plain");
-    const struct {
-        const char *what;
-        std::function<void()> meanwhile;
-        const char *title; // tab 1's, the program still running
-        int ends;
-    } rows[] = {
-        {"signed in with Enter", signIn, "welcome", 0},
-        {"signed in with the button",
+    const std::pair<const char *, std::function<void()>> rows[] = {
+        {"welcome",
          [] {
-             form().TextUser.setText("ann");
-             form().TextPassword.setText("s3cret");
-             form().CommandOK->events.Click();
-         },
-         "welcome", 0},
-        {"Escape", [] { QTest::keyClick(form().TextUser.edit(), Qt::Key_Escape); }, "denied", 0},
-        {"another tab selected", [] { select(0); }, "denied", 0},
-        {"a tab opened", [&] { tabs().NewWindow(plain); }, "denied", 0},
-        {"the tab closed", [] { tabs().closeSelectedTab(); }, nullptr, 0},
-        {"退出", [] { forms::FormMenu->m_Exit_Click(); }, nullptr, 1},
-        {"the window closed by the system", [] { main().peer()->close(); }, nullptr, 1},
-        // Last: once asked to, every event loop started later ends at once.
-        {"the program's end", [] { QCoreApplication::exit(0); }, "denied", 0},
+             QTest::keyClicks(form().TextUser.edit(), "ann");
+             QTest::keyClicks(form().TextPassword.edit(), "s3cret");
+             QTest::keyClick(form().TextPassword.edit(), Qt::Key_Return);
+         }},
+        {"denied", [] { QTest::keyClick(form().TextUser.edit(), Qt::Key_Escape); }},
+        {"denied", [] { tabs().MTab(0).events.MouseDown(tk::kLeftButton, 0, 0, 0); }},
+        {"denied", [&] { tabs().NewWindow(plain); }},
+        {"closed", [] { tabs().closeSelectedTab(); }},
+        {"ended", [] { forms::FormMenu->m_Exit_Click(); }},
+        {"ended", [] { main().peer()->close(); }},     // by the system
+        {"denied", [] { QCoreApplication::exit(0); }}, // last: later loops would end at once
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
-        programEnds = 0;
-        PrivateServer server;
+    int row = 0;
+    for (const auto &[after, meanwhile] : rows) {
+        SCOPED_TRACE(row++);
+        ends = 0;
+        QList<QByteArray> heads;
+        LoopbackServer server([&](QTcpSocket *s, const QByteArray &head) {
+            heads << head;
+            const bool in = head.contains(kRight);
+            const QByteArray body = in ? "<title>welcome</title>" : "<title>denied</title>";
+            const char *ask = in ? "" : "WWW-Authenticate: Basic realm=\"tavrin\"\r\n";
+            s->write(httpHead(in ? "200 OK" : "401 Unauthorized", ask, body.size()) + body);
+            s->disconnectFromHost();
+        });
+        const auto sent = [&](const char *what) {
+            return std::any_of(heads.begin(), heads.end(),
+                               [what](const QByteArray &h) { return h.contains(what); });
+        };
         main().Show();
         bool ran = false;
-        const auto poll = onceShown([&] {
-            EXPECT_EQ(form().Caption(), "登录 " + server.server.url("").mid(7).chopped(1));
+        const auto poll = onceShown([&, &meanwhile = meanwhile] {
+            EXPECT_EQ(form().Caption(), "登录 " + server.url("").mid(7).chopped(1));
             EXPECT_EQ(form().TextPassword.edit()->echoMode(), QLineEdit::Password);
-            row.meanwhile();
-            // Nothing that takes the pages away runs while the engine waits.
-            EXPECT_TRUE(forms::Form1.isLoaded());
+            meanwhile();
+            EXPECT_TRUE(forms::Form1.isLoaded()) << "nothing takes the pages away while the engine waits";
             ran = true;
         });
-        ASSERT_EQ(tabs().NewWindow(server.server.url("private")), std::optional<int16_t>(1));
+        ASSERT_EQ(tabs().NewWindow(server.url("private")), std::optional<int16_t>(1));
         ASSERT_TRUE(waitUntil([&] { return ran && !forms::FormSignIn.isLoaded(); }));
-        if (row.title && qstrcmp(row.title, "welcome") == 0)
-            EXPECT_TRUE(waitUntil([&] { return server.sent(kRight); }));
-        else
-            EXPECT_FALSE(server.sent("Authorization")) << "cancelled, nothing is sent";
-        if (row.ends) {
-            EXPECT_TRUE(waitUntil([&] { return !forms::Form1.isLoaded() && programEnds == row.ends; }));
+        const QByteArray a(after);
+        if (a == "ended") {
+            EXPECT_TRUE(waitUntil([&] { return !forms::Form1.isLoaded() && ends == 1; }));
+            EXPECT_FALSE(sent("Authorization"));
             continue;
         }
-        if (row.title)
-            EXPECT_TRUE(titled(1, row.title));
-        else
-            EXPECT_EQ(tabs().List2.items(), QStringList{"1"});
-        // The engine goes on: the selected tab loads.
+        if (a != "closed") {
+            EXPECT_TRUE(waitUntil([&] { return tabs().WB(1)->LocationName() == a; }));
+        }
+        EXPECT_EQ(sent("Authorization"), sent(kRight)) << "cancelled, nothing is sent";
+        EXPECT_EQ(sent(kRight), a == "welcome");
+        EXPECT_EQ(tabs().List2.items(), a == "closed" ? QStringList{"1"} : QStringList{});
         ASSERT_TRUE(tabs().NewWindow(plain));
-        EXPECT_TRUE(titled(tabs().CurrentTab, "plain"));
+        EXPECT_TRUE(titled("plain"));
         forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
     }
+    tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
 }
 
 } // namespace
