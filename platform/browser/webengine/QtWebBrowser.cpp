@@ -505,16 +505,20 @@ void QtWebBrowser::onSignInAsked(const QString &site, QAuthenticator *auth, bool
     bool signIn = false;
     if (m_signIn == SignIn::None) {
         m_signIn = SignIn::Asking;
-        const QPointer<QObject> alive = m_context.get(); // gone if the owner broke the rule above
+        // Gone if the owner destroyed the browser meanwhile, against the
+        // rule in the header: then nothing of it is touched.
+        const QPointer<QObject> alive = m_context.get();
         raiseDroppingErrors(events.AuthenticationRequired, site, auth->realm(), proxy, user, password,
                             signIn);
-        if (!alive)
+        if (!alive) {
             signIn = false;
-        else if (std::exchange(m_signIn, SignIn::None) == SignIn::Withdrawn)
-            signIn = false;
-        else if (m_discardWanted)
-            QMetaObject::invokeMethod(
-                m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+        } else {
+            if (std::exchange(m_signIn, SignIn::None) == SignIn::Withdrawn)
+                signIn = false;
+            if (m_discardWanted)
+                QMetaObject::invokeMethod(
+                    m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+        }
     }
     if (signIn) {
         auth->setUser(user);

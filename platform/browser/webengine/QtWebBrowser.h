@@ -6,7 +6,8 @@
 // owning control deletes the view first. Every browser must be destroyed
 // before the QApplication, and not from inside one of its own event handlers
 // (defer that, e.g. with a queued call), because the engine is still on the
-// stack of the page that raised the event.
+// stack of the page that raised the event; that includes an event loop run
+// inside AuthenticationRequired.
 
 #include "browser/WebBrowser.h"
 
