@@ -4,6 +4,7 @@
 
 #include "FormFind.h"
 #include "FormOpenUrl.h"
+#include "FormSignIn.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "ModuleSubClass.h"
@@ -158,6 +159,15 @@ void Form1::wireEvents()
             forms::FormFind->showResult(active, matches);
     };
     WBControl1.events.FindEnded = [] { forms::FormFind.Unload(); };
+
+    // A page's sign-in is asked over its tab; the form follows the selection.
+    WBControl1.events.AuthenticationRequired = [](int16_t &Index, const QString &site, const QString &,
+                                                  bool proxy, QString &user, QString &password,
+                                                  bool &signIn) {
+        signIn = FormSignIn::ask({Index, site, proxy}, user, password);
+    };
+    WBControl1.events.AuthenticationWithdrawn = [](int16_t &Index) { FormSignIn::withdraw(Index); };
+    WBControl1.events.SelectTab = [this] { FormSignIn::tabSelected(WBControl1.CurrentTab); };
 
     // The address keys of every browser open the address dialog, as the
     // button does; the tabbed control binds the keys of its pages itself.

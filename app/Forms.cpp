@@ -3,6 +3,7 @@
 #include "FormFind.h"
 #include "FormMenu.h"
 #include "FormOpenUrl.h"
+#include "FormSignIn.h"
 
 namespace forms {
 
@@ -10,13 +11,16 @@ Form1Instance Form1;
 FormMenuInstance FormMenu;
 FormOpenUrlInstance FormOpenUrl;
 FormFindInstance FormFind;
+FormSignInInstance FormSignIn;
 
 void unloadAll()
 {
-    Form1.Unload();
-    FormMenu.Unload();
-    FormOpenUrl.Unload();
-    FormFind.Unload();
+    afterSignIn([] {
+        Form1.Unload();
+        FormMenu.Unload();
+        FormOpenUrl.Unload();
+        FormFind.Unload();
+    });
 }
 
 } // namespace forms

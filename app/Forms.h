@@ -8,6 +8,7 @@ class Form1;
 class FormMenu;
 class FormOpenUrl;
 class FormFind;
+class FormSignIn;
 
 namespace forms {
 
@@ -15,15 +16,18 @@ class Form1Instance : public tk::FormInstance<::Form1> {};
 class FormMenuInstance : public tk::FormInstance<::FormMenu> {};
 class FormOpenUrlInstance : public tk::FormInstance<::FormOpenUrl> {};
 class FormFindInstance : public tk::FormInstance<::FormFind> {};
+class FormSignInInstance : public tk::FormInstance<::FormSignIn> {};
 
 extern Form1Instance Form1;
 extern FormMenuInstance FormMenu;
 extern FormOpenUrlInstance FormOpenUrl;
 extern FormFindInstance FormFind;
+extern FormSignInInstance FormSignIn;
 
 // Unloads every form of the program in the order Exit gives: Form1 (its
 // unload removes the tray icon), FormMenu, FormOpenUrl, then the find form.
-// Forms not loaded are skipped.
+// Forms not loaded are skipped. While a sign-in is asked, its form ends
+// first and the rest waits until the engine has its answer (afterSignIn).
 void unloadAll();
 
 } // namespace forms

@@ -176,6 +176,14 @@ void WBControl::wireEvents()
         e.NewWindow2 = [this, i](WebBrowser *&d, bool &c) { WB_NewWindow2(i, d, c); };
         e.WindowClosing = [this, i](bool child, bool &c) { WB_WindowClosing(i, child, c); };
         e.FullScreenRequested = [this, i](bool on, bool &a) { WB_FullScreenRequested(i, on, a); };
+        e.AuthenticationRequired = [this, i](const QString &site, const QString &realm, bool proxy,
+                                             QString &user, QString &password, bool &signIn) {
+            WB_AuthenticationRequired(i, site, realm, proxy, user, password, signIn);
+        };
+        e.AuthenticationWithdrawn = [this, i] {
+            int16_t index = i;
+            raise(events.AuthenticationWithdrawn, index);
+        };
     });
 }
 
@@ -530,6 +538,14 @@ void WBControl::WB_NewWindow2(int16_t, WebBrowser *&ppDisp, bool &)
         return;
     ppDisp = WB(*j)->Application();
     WB(*j).ZOrder(0);
+}
+
+// The host asks; the tab may be closed before it answers, and then the
+// browser, kept for reuse, only goes elsewhere.
+void WBControl::WB_AuthenticationRequired(int16_t Index, const QString &site, const QString &realm,
+                                          bool proxy, QString &user, QString &password, bool &signIn)
+{
+    raise(events.AuthenticationRequired, Index, site, realm, proxy, user, password, signIn);
 }
 
 void WBControl::WB_WindowClosing(int16_t Index, bool, bool &Cancel)

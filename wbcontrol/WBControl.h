@@ -105,6 +105,13 @@ public:
         std::function<void()> FindRequested;
         std::function<void(int ActiveMatch, int Matches)> FindResult;
         std::function<void()> FindEnded;
+        // A tab's page asks the user to sign in, and its engine waits for the
+        // answer; withdrawn, the question went away meanwhile (its tab was
+        // closed or sent elsewhere). See WebBrowserEvents.
+        std::function<void(int16_t &Index, const QString &site, const QString &realm, bool proxy,
+                           QString &user, QString &password, bool &signIn)>
+            AuthenticationRequired;
+        std::function<void(int16_t &Index)> AuthenticationWithdrawn;
     } events;
 
     // The tabs as a model: the lists and CurrentTab below are kept in step
@@ -188,6 +195,8 @@ private:
     void WB_NewWindow2(int16_t Index, tk::WebBrowser *&ppDisp, bool &Cancel);
     void WB_WindowClosing(int16_t Index, bool IsChildWindow, bool &Cancel);
     void WB_FullScreenRequested(int16_t Index, bool On, bool &Accept);
+    void WB_AuthenticationRequired(int16_t Index, const QString &site, const QString &realm, bool proxy,
+                                   QString &user, QString &password, bool &signIn);
 
     void enterFullScreen(int16_t index);
     void fillFullScreen();

@@ -39,6 +39,20 @@ struct WebBrowserEvents {
     // Leaving comes whatever the answer: from the page, a navigation or
     // ExitFullScreen.
     std::function<void(bool on, bool &accept)> FullScreenRequested;
+    // A server (HTTP basic or digest), or with proxy set a proxy, wants to
+    // know who the user is before it answers. site is who asks (host and
+    // port), realm its own words. The engine waits on this call: the handler
+    // may ask the user in an event loop of its own, and the browser must not
+    // be destroyed meanwhile. signIn set sends user and password; left
+    // false, the request goes on without them and the server's own answer
+    // shows. The page's Silent does not apply: the user opened the page.
+    std::function<void(const QString &site, const QString &realm, bool proxy, QString &user,
+                       QString &password, bool &signIn)>
+        AuthenticationRequired;
+    // While AuthenticationRequired waits, its question went away (the page
+    // was sent elsewhere, reloaded or stopped): the handler should end, and
+    // its answer is dropped.
+    std::function<void()> AuthenticationWithdrawn;
 };
 
 // Every call from a component into the shell goes through here: the handler

@@ -10,14 +10,18 @@ brings it back centred. With a half-sent download on disk, 退出 in the tray me
 ends the program with 0, leaves nothing of the download, and its output speaks
 of no page left alive.
 
+A page behind a password brings the sign-in form: Escape goes on without
+(nothing is sent), and the name and password typed by hand let the page in.
+
 usage: tray_session.py <tavrin binary> <skin folder>
 """
 
+import base64
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, main, require, wait_for  # noqa: E402
+from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for  # noqa: E402
 
 CENTRED = (189, 211)  # Left 2827.5, Top 3165 twips
 # Tab 1's close button (tab 0 has none), it the selected tab of two: the strip
@@ -74,5 +78,25 @@ def session(s, binary, skin):
         require(bad not in s.log(), "the program's output says %r", bad)
 
 
+def sign_in(s, binary, skin):
+    right, sent = "Basic " + base64.b64encode(b"ann:s3cret").decode(), []
+    srv = s.serve({"/private/": lambda h: sent.append(h.headers.get("Authorization")) or (
+        PAGE if sent[-1] == right else ("denied", {"WWW-Authenticate": 'Basic realm="e2e"'}, 401))})
+    s.lay_out(binary, skin)
+    s.make_home()
+    s.start_x()
+    s.start()
+    for path, keys in [("escape", ["Escape"]), ("in", ["ann", "Tab", "s3cret", "Return"])]:
+        s.open_address(srv.base + "/private/" + path)
+        form = wait_for(lambda: s.visible("^登录 127.0.0.1:"), 60, "the sign-in form")[0]
+        wait_for(lambda: s.xdo("getwindowfocus").strip() == form, 20, "the form to have the keyboard")
+        for k in keys:
+            s.key(k) if k[0].isupper() else s.xdo("type", "--delay", 20, k)
+        wait_for(lambda: not s.visible("^登录 "), 20, "the form to go")
+    wait_for(lambda: srv.seen("/loaded/private/in"), 60, "the page signed in to load")
+    require(sent == [None, None, right], "the server was sent %s", sent)
+    s.end_from_tray()
+
+
 if __name__ == "__main__":
-    sys.exit(main(__doc__, {"tray_session": session}))
+    sys.exit(main(__doc__, {"tray_session": session, "sign_in": sign_in}))

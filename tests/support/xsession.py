@@ -96,15 +96,16 @@ def renderers(pid):
 
 
 # Keeps every request, and answers with the route of the first prefix the path
-# starts with, else PAGE. A route gives a body or (body, headers); a body that
-# is a list is sent part by part, each once the server's release is set.
+# starts with, else PAGE. A route gives a body, (body, headers) or (body,
+# headers, status); a body that is a list is sent part by part, each once the
+# server's release is set.
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         self.server.asked.append((self.path, self.headers.get("Cookie", "")))
         answer = next((r for p, r in self.server.routes.items() if self.path.startswith(p)), lambda h: PAGE)(self)
-        body, headers = answer if isinstance(answer, tuple) else (answer, {})
+        body, headers, status = (answer + (200,))[:3] if isinstance(answer, tuple) else (answer, {}, 200)
         parts = [p.encode() if isinstance(p, str) else p for p in (body if isinstance(body, list) else [body])]
-        self.send_response(200)
+        self.send_response(status)
         for key, value in {"Content-Type": "text/html; charset=utf-8", "Content-Length": sum(map(len, parts)),
                            **headers}.items():
             self.send_header(key, str(value))

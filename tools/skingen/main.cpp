@@ -550,18 +550,22 @@ void tabFamily(Output &out)
 
 // ---- address dialog --------------------------------------------------------
 
+// The address dialog's one row, and the sign-in form's two: one look.
+QImage drawDialogBack(int w, int h)
+{
+    return drawShape(QSize(w, h), QRectF(0, 0, w, h), {}, [h](int, int y, Ring ring, QPointF at) {
+        if (ring == Ring::Edge)
+            return qRgb(120, 160, 210);
+        if (ring == Ring::Inner && at.y() < 2)
+            return kWhite;
+        return vgrad(qRgb(250, 253, 255), qRgb(214, 234, 253), y, 1, h - 2);
+    });
+}
+
 void dialogFamily(Output &out)
 {
-    const int w = 319, h = 27;
-    out.save(drawShape(QSize(w, h), QRectF(0, 0, w, h), {},
-                       [](int, int y, Ring ring, QPointF at) {
-                           if (ring == Ring::Edge)
-                               return qRgb(120, 160, 210);
-                           if (ring == Ring::Inner && at.y() < 2)
-                               return kWhite;
-                           return vgrad(qRgb(250, 253, 255), qRgb(214, 234, 253), y, 1, 25);
-                       }),
-             "OpenUrlBack.png");
+    out.save(drawDialogBack(319, 27), "OpenUrlBack.png");
+    out.save(drawDialogBack(319, 52), "SignInBack.png");
 }
 
 // ---- check -----------------------------------------------------------------
@@ -653,6 +657,7 @@ int check(const QString &path)
     c.load("tc2.png", 15, 14);
     c.load("Icon1.png", 16, 16);
     c.load("OpenUrlBack.png", 319, 27);
+    c.load("SignInBack.png", 319, 52);
     if (c.failures)
         return 1;
 

@@ -4,6 +4,7 @@
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -224,9 +225,7 @@ BrowserPage &QtWebBrowser::createPage()
                                  m_context.get(), [this] { ExitFullScreen(); }, Qt::QueuedConnection);
                      });
 
-    // Silent: no certificate exceptions. Authentication requests are left
-    // unanswered, which cancels them, silent or not (Qt has no default
-    // dialog for them).
+    // Silent: no certificate exceptions.
     QObject::connect(p, &QWebEnginePage::certificateError, ctx,
                      [this](const QWebEngineCertificateError &error) {
                          if (m_silent) {
@@ -241,6 +240,15 @@ BrowserPage &QtWebBrowser::createPage()
     QObject::connect(p, &QWebEnginePage::featurePermissionRequested, ctx,
                      [p](const QUrl &origin, QWebEnginePage::Feature feature) {
                          p->setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+                     });
+    // A sign-in is the user's, not the page's own dialog: asked, Silent or not.
+    QObject::connect(p, &QWebEnginePage::authenticationRequired, ctx,
+                     [this](const QUrl &url, QAuthenticator *auth) {
+                         onSignInAsked(url.adjusted(QUrl::RemoveUserInfo).authority(), auth, false);
+                     });
+    QObject::connect(p, &QWebEnginePage::proxyAuthenticationRequired, ctx,
+                     [this](const QUrl &, QAuthenticator *auth, const QString &proxyHost) {
+                         onSignInAsked(proxyHost, auth, true);
                      });
     return *m_page;
 }
@@ -306,6 +314,7 @@ BrowserPage &QtWebBrowser::livePage()
 // A request that loads wants the page kept.
 BrowserPage &QtWebBrowser::pageToLoad()
 {
+    withdrawSignIn();
     BrowserPage &page = livePage();
     pageEvent(PageEvent::LoadAsked);
     return page;
@@ -364,6 +373,7 @@ void QtWebBrowser::Refresh()
 
 void QtWebBrowser::Stop()
 {
+    withdrawSignIn();
     if (BrowserPage *page = pageIfAny())
         page->triggerAction(QWebEnginePage::Stop);
     // A started load still ends with its DownloadComplete; one that never
@@ -438,10 +448,11 @@ void QtWebBrowser::Discard()
 void QtWebBrowser::discardWhenIdle()
 {
     // A page still loading would lose its load; loading ends here again. A
-    // shown page is the user's.
-    // A page being printed is the engine's until it is done (it comes back here then).
+    // shown page is the user's. A page being printed is the engine's until it
+    // is done, and one whose engine waits on a sign-in is on the stack: each
+    // comes back here then.
     if (!discardWanted() || !m_page || m_load != Load::Idle || m_view->isVisible() ||
-        m_printing == Printing::Printing)
+        m_printing == Printing::Printing || m_signIn != SignIn::None)
         return;
     pageEvent(PageEvent::Discarded);
     BrowserPage *page = m_page;
@@ -471,6 +482,8 @@ bool QtWebBrowser::onNavigationRequest(const QUrl &url, bool reported)
             reported = false;
         pageEvent(PageEvent::NavigationRequested);
     }
+    // A navigation of the page's own cancels what it was waiting for.
+    withdrawSignIn();
     if (!reported)
         return true;
     const unsigned request = ++m_requests;
@@ -551,6 +564,49 @@ void QtWebBrowser::onUrlChanged(const QUrl &url)
     // Error pages commit too and are reported with the address that failed,
     // which is what the address bar should keep showing.
     raiseDroppingErrors(events.NavigateComplete2, this, url.toString());
+}
+
+// The engine waits for the answer while the handler runs, perhaps in a
+// nested event loop. Meanwhile everything may happen around it: the page is
+// kept (Discard waits), whatever sends the page elsewhere withdraws the
+// question, and a second question of this page is refused at once.
+void QtWebBrowser::onSignInAsked(const QString &site, QAuthenticator *auth, bool proxy)
+{
+    QString user, password;
+    bool signIn = false;
+    if (m_signIn == SignIn::None) {
+        m_signIn = SignIn::Asking;
+        // Gone if the owner destroyed the browser meanwhile, against the
+        // rule in the header: then nothing of it is touched.
+        const QPointer<QObject> alive = m_context.get();
+        raiseDroppingErrors(events.AuthenticationRequired, site, auth->realm(), proxy, user, password,
+                            signIn);
+        if (!alive) {
+            signIn = false;
+        } else {
+            if (std::exchange(m_signIn, SignIn::None) == SignIn::Withdrawn)
+                signIn = false;
+            if (discardWanted())
+                QMetaObject::invokeMethod(
+                    m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+        }
+    }
+    if (signIn) {
+        auth->setUser(user);
+        auth->setPassword(password);
+    } else {
+        // The engine cancels only for a null authenticator: the one it hands
+        // over carries the realm, and as it came it would send empty names.
+        *auth = QAuthenticator();
+    }
+}
+
+void QtWebBrowser::withdrawSignIn()
+{
+    if (m_signIn != SignIn::Asking)
+        return;
+    m_signIn = SignIn::Withdrawn;
+    raiseDroppingErrors(events.AuthenticationWithdrawn);
 }
 
 void QtWebBrowser::onCloseRequested()

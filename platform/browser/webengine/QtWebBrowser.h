@@ -6,7 +6,8 @@
 // owning control deletes the view first. Every browser must be destroyed
 // before the QApplication, and not from inside one of its own event handlers
 // (defer that, e.g. with a queued call), because the engine is still on the
-// stack of the page that raised the event.
+// stack of the page that raised the event; that includes an event loop run
+// inside AuthenticationRequired.
 
 #include "browser/WebBrowser.h"
 #include "browser/webengine/SystemDesktop.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+class QAuthenticator;
 class QObject;
 class QPrinter;
 class QWebEnginePage;
@@ -128,6 +130,8 @@ private:
     void onLoadFinished();
     void onUrlChanged(const QUrl &url);
     void onCloseRequested();
+    void onSignInAsked(const QString &site, QAuthenticator *auth, bool proxy);
+    void withdrawSignIn();
     void onRendererGone(bool crashed);
     void showStoppedPage();
     void keepKeyboardWhileRecovering();
@@ -191,6 +195,10 @@ private:
     enum class Printing { Idle, Choosing, Printing };
     Printing m_printing = Printing::Idle;
     std::unique_ptr<QPrinter> m_printer; // what the engine prints on, while it does
+    // A sign-in the engine waits on: asked, and the handler not yet returned;
+    // withdrawn, when the question went away meanwhile.
+    enum class SignIn { None, Asking, Withdrawn };
+    SignIn m_signIn = SignIn::None;
 };
 
 // Makes tk::createBrowser() hand out QtWebBrowsers on that desktop.
