@@ -1,5 +1,6 @@
 #include "FormFind.h"
 
+#include "DialogLook.h"
 #include "Forms.h"
 #include "SavedButton.h"
 #include "Skin.h"
@@ -13,7 +14,6 @@ using namespace tk;
 
 namespace {
 // The address dialog's colours and background: the same small form.
-constexpr uint32_t kTextBackColor = 0x00FFEFDE;
 constexpr uint32_t kCountColor = 0x00734E33;
 constexpr int16_t kKeyF3 = vbKeyF1 + 2;
 // Where the count sits: between the text box and the button, centred.
@@ -28,10 +28,7 @@ FormFind::FormFind() : Text1(this), LabelCount(this)
     Move(Left(), Top(), 4785, 405);
 
     Text1.Move(80, 80, 2960, 270);
-    Text1.setBackColor(colorFromBGR(kTextBackColor));
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSizeF(10.5);
-    Text1.setFont(font);
+    dialogs::styleTextBox(Text1);
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
     QObject::connect(Text1.edit(), &QLineEdit::textChanged, Text1.edit(),
                      [this] { ignoreErrors([this] { Text1_Change(); }); });
@@ -49,10 +46,7 @@ void FormFind::showAt(float top, float left)
 {
     setTop(top);
     setLeft(left);
-    Show();
-    peer()->raise();
-    peer()->activateWindow();
-    Text1.SetFocus();
+    dialogs::showWithKeyboard(*this, Text1);
     Text1.edit()->selectAll();
 }
 

@@ -1,10 +1,10 @@
 #include "FormOpenUrl.h"
 
+#include "DialogLook.h"
 #include "SavedButton.h"
 
 #include "Forms.h"
 #include "Skin.h"
-#include "toolkit/Color.h"
 #include "toolkit/TkError.h"
 
 #include <QLineEdit>
@@ -12,7 +12,6 @@
 using namespace tk;
 
 namespace {
-constexpr uint32_t kTextBackColor = 0x00FFEFDE;
 constexpr int16_t kEnterKey = 13;
 constexpr int16_t kEscapeKey = 27;
 
@@ -26,10 +25,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
     Move(Left(), Top(), 4785, 405);
 
     Text1.Move(80, 80, 3840, 270);
-    Text1.setBackColor(colorFromBGR(kTextBackColor));
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSizeF(10.5);
-    Text1.setFont(font);
+    dialogs::styleTextBox(Text1);
     Text1.setText(QString());
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
 
@@ -41,10 +37,7 @@ void FormOpenUrl::showAt(float top, float left)
 {
     setTop(top);
     setLeft(left);
-    Show();
-    peer()->raise();
-    peer()->activateWindow();
-    Text1.SetFocus();
+    dialogs::showWithKeyboard(*this, Text1);
 }
 
 void FormOpenUrl::CommandOK_Click()

@@ -2,6 +2,7 @@
 
 #include "SavedButton.h"
 
+#include "DialogLook.h"
 #include "Form1.h"
 #include "Forms.h"
 #include "Skin.h"
@@ -20,8 +21,7 @@ using namespace tk;
 
 namespace {
 
-constexpr uint32_t kTextBackColor = 0x00FFEFDE; // the address dialog's box
-constexpr uint32_t kLabelColor = 0x00734E33;    // the main window's caption
+constexpr uint32_t kLabelColor = 0x00734E33; // the main window's caption
 constexpr int16_t kEnterKey = 13;
 constexpr int16_t kEscapeKey = 27;
 // Rows in twips: the address dialog's box twice, the button beside the last.
@@ -55,10 +55,7 @@ void placeLabel(Label &label, const QString &caption, float rowTop)
 void placeText(TextBox &text, float rowTop)
 {
     text.Move(kTextLeft, rowTop, kTextWidth, kRowHeight);
-    text.setBackColor(colorFromBGR(kTextBackColor));
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSizeF(10.5);
-    text.setFont(font);
+    dialogs::styleTextBox(text);
 }
 
 } // namespace
@@ -104,10 +101,7 @@ bool FormSignIn::ask(const Question &question, QString &user, QString &password)
         Form1 &main = *forms::Form1;
         form.setTop(main.Top() + kDrop);
         form.setLeft(main.Left() + (main.Width() - form.Width()) / 2);
-        form.Show();
-        form.peer()->raise();
-        form.peer()->activateWindow();
-        form.TextUser.SetFocus();
+        dialogs::showWithKeyboard(form, form.TextUser);
         // Ended by the form going, or by the program's own end (every loop
         // is left then), when the form goes here.
         if (forms::FormSignIn.isLoaded())

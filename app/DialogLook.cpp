@@ -1,0 +1,32 @@
+#include "DialogLook.h"
+
+#include "toolkit/Color.h"
+#include "toolkit/Form.h"
+#include "toolkit/TextBox.h"
+
+#include <QFont>
+#include <QWidget>
+
+namespace dialogs {
+
+namespace {
+constexpr uint32_t kTextBackColor = 0x00FFEFDE;
+} // namespace
+
+void styleTextBox(tk::TextBox &box)
+{
+    box.setBackColor(tk::colorFromBGR(kTextBackColor));
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSizeF(10.5);
+    box.setFont(font);
+}
+
+void showWithKeyboard(tk::Form &form, tk::TextBox &box)
+{
+    form.Show();
+    form.peer()->raise();
+    form.peer()->activateWindow();
+    box.SetFocus();
+}
+
+} // namespace dialogs
