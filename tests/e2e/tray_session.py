@@ -12,6 +12,8 @@ of no page left alive.
 
 A page behind a password brings the sign-in form: Escape goes on without
 (nothing is sent), and the name and password typed by hand let the page in.
+A click on a file input opens the desktop's file dialog, and the file named
+there goes up with the page's form.
 
 usage: tray_session.py <tavrin binary> <skin folder>
 """
@@ -21,12 +23,13 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for  # noqa: E402
+from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for, write  # noqa: E402
 
 CENTRED = (189, 211)  # Left 2827.5, Top 3165 twips
 # Tab 1's close button (tab 0 has none), it the selected tab of two: the strip
 # at 60, 380, the tab at 2700, its button at 2415, 105, 225 x 210 in the tab.
 NEW_TAB_CLOSE_BUTTON = (352, 39)
+CHOOSE_FILE = (40, 66)  # the file input at the page's top left
 # The ways to the dialog, in turn: the button at its two ends (two clicks in a
 # row are never a double click), and the keys with no click between, the
 # keyboard back in the page.
@@ -98,5 +101,27 @@ def sign_in(s, binary, skin):
     s.end_from_tray()
 
 
+# A click on a file input opens the desktop's file dialog; the file typed into
+# it goes up with the page's form.
+def choose_file(s, binary, skin):
+    srv = s.serve({"/upload": lambda h: "<title>Upload</title><body style='margin:0'><form method=post "
+                   "enctype=multipart/form-data action=/got><input type=file name=f onchange='form.submit()'>"})
+    s.lay_out(binary, skin)
+    s.make_home()
+    write(s.path("home", "chosen.txt"), "sent by e2e")
+    s.start_x()
+    s.start()
+    s.open_address(srv.base + "/upload", "/upload")
+    # Clicked until the page has painted its button and the dialog comes.
+    dialog = wait_for(lambda: s.visible("^Open$") or s.click(CHOOSE_FILE) and None, 60, "the file dialog", step=1)
+    wait_for(lambda: s.xdo("getwindowfocus").strip() in dialog, 20, "the file dialog to have the keyboard")
+    s.xdo("type", "--delay", 20, s.path("home", "chosen.txt"))
+    s.key("Return")
+    wait_for(lambda: srv.posted, 60, "the form to be posted")
+    require(b"sent by e2e" in srv.posted[0] and b'filename="chosen.txt"' in srv.posted[0], "posted %r",
+            srv.posted[0][:300])
+    s.end_from_tray()
+
+
 if __name__ == "__main__":
-    sys.exit(main(__doc__, {"tray_session": session, "sign_in": sign_in}))
+    sys.exit(main(__doc__, {"tray_session": session, "sign_in": sign_in, "choose_file": choose_file}))

@@ -119,7 +119,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         self.server.asked.append((self.path, ""))
-        self.rfile.read(int(self.headers.get("Content-Length", 0)))
+        self.server.posted.append(self.rfile.read(int(self.headers.get("Content-Length", 0))))
         self.send_response(204)
         self.end_headers()
 
@@ -130,7 +130,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(http.server.ThreadingHTTPServer):
     def __init__(self, routes):
         super().__init__(("127.0.0.1", 0), Handler)
-        self.routes, self.asked, self.release = routes, [], threading.Event()
+        self.routes, self.asked, self.posted, self.release = routes, [], [], threading.Event()
         self.base = "http://127.0.0.1:%d" % self.server_address[1]
         threading.Thread(target=self.serve_forever, daemon=True).start()
 
