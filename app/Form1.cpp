@@ -322,8 +322,10 @@ void Form1::ImageExit_MouseUp(int16_t, int16_t, int16_t, float, float)
         return;
     // The pointer is not over the button when the window comes back.
     showCaptionButtonsNormal();
-    // A page full screen would stay on the screen without its window.
+    // A page full screen would stay on the screen without its window, and
+    // so would a search in it.
     WBControl1.LeaveFullScreen();
+    forms::FormFind.Unload();
     // Only the tray icon can bring a hidden window back; without one the
     // window is minimised instead, so it stays on the taskbar.
     if (TrayIconAdded)

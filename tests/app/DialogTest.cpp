@@ -120,13 +120,15 @@ TEST_F(Dialog, TheTrayLeavesFullScreenFirst)
 
 // Ctrl+F opens the find form over the page's top right; it finds in the
 // selected page as it is typed and shows the count; Escape, or another tab
-// selected, closes it and clears the marks.
-TEST_F(Dialog, TheFindFormFindsAsTypedStepsBothWaysAndGoesWithEscapeOrAnotherTab)
+// selected, or the window closed to the tray, closes it and clears the marks.
+TEST_F(Dialog, TheFindFormFindsAsTypedStepsBothWaysAndGoesWithEscapeAnotherTabOrTheWindow)
 {
     WBControl &tabs = main().WBControl1;
     tabs.NewWindow(QStringLiteral("x"));
     browser(1).findAnswer = {2, 7};
-    for (bool byEscape : {true, false}) {
+    for (const char *way : {"Escape", "another tab", "the window closed"}) {
+        if (tabs.CurrentTab != 1)
+            tabs.selectAdjacentTab(1);
         QApplication::setActiveWindow(main().peer());
         QTest::keySequence(tabs.peer(), QKeySequence(QStringLiteral("Ctrl+F")));
         ASSERT_TRUE(forms::FormFind.isLoaded());
@@ -141,9 +143,14 @@ TEST_F(Dialog, TheFindFormFindsAsTypedStepsBothWaysAndGoesWithEscapeOrAnotherTab
         f.CommandNext->events.Click();
         EXPECT_EQ(browser(1).calls.join(','), "Find a,Find ab,Find ab,Find ab backward,Find ab,Find ab");
         EXPECT_EQ(f.LabelCount.Caption(), QStringLiteral("2/7"));
-        byEscape ? QTest::keyClick(f.Text1.edit(), Qt::Key_Escape) : tabs.selectAdjacentTab(1);
-        EXPECT_FALSE(forms::FormFind.isLoaded()) << byEscape;
-        EXPECT_EQ(browser(1).calls.last(), QStringLiteral("Find clear")) << byEscape;
+        if (way[0] == 'E')
+            QTest::keyClick(f.Text1.edit(), Qt::Key_Escape);
+        else if (way[0] == 'a')
+            tabs.selectAdjacentTab(1);
+        else
+            main().ImageExit_MouseDown(0, 1, 0, 0, 0), main().ImageExit_MouseUp(0, 1, 0, 0, 0);
+        EXPECT_FALSE(forms::FormFind.isLoaded()) << way;
+        EXPECT_EQ(browser(1).calls.last(), QStringLiteral("Find clear")) << way;
         FormInstanceBase::flushUnloaded();
     }
 }
