@@ -14,9 +14,7 @@ class BrowserEvents : public TabFixture {
 protected:
     void SetUp() override
     {
-        TabFixture::SetUp();
-        w().Move(0, 0, 6000, 5000);
-        open(2);
+        make(6000, 2);
         auto &e = w().events;
         const auto text = [](const QVariant &v) {
             return v.typeId() == QMetaType::QString ? v.toString() : "<not text>";

@@ -12,12 +12,7 @@ namespace {
 
 class FullScreen : public TabFixture {
 protected:
-    void SetUp() override
-    {
-        TabFixture::SetUp();
-        w().Move(0, 0, 12000, 9000);
-        open(2); // tabs 1 and 2, 2 selected
-    }
+    void SetUp() override { make(12000, 2, 9000); } // tabs 1 and 2, 2 selected
 
     // Where the browser of tab i is, in twips, and whether its tab holds it.
     std::string placeOf(int16_t i)

@@ -13,14 +13,7 @@ namespace {
 // Four tabs of 1500 twips (100 pixels) on a 6000 × 5000 control; tab 3 selected.
 class Strip : public TabFixture {
 protected:
-    void SetUp() override { fourTabs(); }
-    void fourTabs()
-    {
-        make();
-        w().Move(0, 0, 6000, 5000);
-        open(3);
-        selections = 0;
-    }
+    void SetUp() override { make(6000, 3); }
     void TearDown() override { ReleaseCapture(); }
     // Real pointer input through the window, so that capture is honoured.
     QWindow *show()

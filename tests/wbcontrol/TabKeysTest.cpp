@@ -14,13 +14,10 @@ class TabKeys : public TabFixture {
 protected:
     void SetUp() override
     {
-        make();
-        w().Move(0, 0, 9000, 5000);
-        open(3); // tabs 0 1 2 3, tab 3 selected
+        make(9000, 3); // tabs 0 1 2 3, tab 3 selected
         w().peer()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w().peer()));
         QApplication::setActiveWindow(w().peer());
-        selections = 0;
     }
 
     // A key pressed in the selected page, as the user would.

@@ -19,11 +19,10 @@ const QString kTwenty = QStringLiteral("abcdefghijklmnopqrst"); // 1800 twips
 
 TEST_F(Layout, TabZeroStartsSelectedOnTheStartPageAt60UntilTheHostSizesIt)
 {
-    EXPECT_EQ(tabs(), "open  | closed  | tab 0");
     expectOnlySelected(0);
     EXPECT_EQ(browser(0).navigations, QStringList{WBControl::startPage()});
-    EXPECT_TRUE(browser(0).Busy());
-    EXPECT_EQ(geometry(w().MTab(0)), "60 0 2700 420");
+    EXPECT_EQ(tabs() + (browser(0).Busy() ? " busy at " : " idle at ") + geometry(w().MTab(0)),
+              "open  | closed  | tab 0 busy at 60 0 2700 420");
 }
 
 // Width, tabs opened, then the strip and the last tab's centre, right skin and close button.
@@ -42,9 +41,8 @@ TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.width);
-        make();
-        w().Move(0, 0, r.width, 5000);
-        const int16_t last = r.opened ? open(r.opened) : 0;
+        make(r.width, r.opened);
+        const auto last = int16_t(r.opened);
         w().TabResize();
         EXPECT_EQ(strip(), r.strip);
         EXPECT_EQ(geometry(w().bgLeft(last)) + " | " + geometry(w().bgCenter(last)) + " | " +
@@ -82,8 +80,7 @@ TEST_F(Layout, TakingTheFocusHandsItToTheSelectedPage)
 
 TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
 {
-    w().Move(0, 0, 6000, 5000);
-    open(40);
+    make(6000, 40);
     const std::vector<int16_t> tabs = openTabs();
     ASSERT_EQ(tabs.size(), 41u);
     for (size_t p = 0; p < tabs.size(); ++p) {
