@@ -52,10 +52,8 @@ inline QString writePage(const QString &name, const QString &html)
 inline QString readyPage(const QString &name, const QString &title, const QString &body)
 {
     return writePage(
-        name, QStringLiteral(
-                  "<title>%1</title><body style='margin:0'>%2<script>"
-                  "requestAnimationFrame(() => requestAnimationFrame(() => document.title = '%1 ready'));"
-                  "</script></body>")
+        name, QStringLiteral("<title>%1</title><body style='margin:0'>%2<script>requestAnimationFrame(() => "
+                             "requestAnimationFrame(() => document.title = '%1 ready'));</script></body>")
                   .arg(title, body));
 }
 inline QString titledPage(const QString &name, const QString &title)
