@@ -5,7 +5,6 @@
 #include "browser/Downloads.h"
 
 #include <QLineEdit>
-#include <QPointer>
 
 using namespace tk;
 

@@ -3,9 +3,6 @@
 #include "ShellFixture.h"
 
 #include <QCursor>
-#include <QWindow>
-
-#include <set>
 
 using namespace tk;
 

@@ -1,10 +1,7 @@
 // The drawing surface's rules, and the looks of every style at a few pixels.
 #include "CommandTestSupport.h"
-#include "surface/DrawSurface.h"
 
 #include <QFontInfo>
-
-#include <gtest/gtest.h>
 
 using namespace command_test;
 

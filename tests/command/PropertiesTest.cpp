@@ -1,15 +1,12 @@
 // Properties, their side effects, and the saved design-time data: a table of
 // what buttons load and save again, and a seeded fuzz of mangled saved data.
 #include "CommandTestSupport.h"
-#include "toolkit/PropertyBag.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace command_test;
 

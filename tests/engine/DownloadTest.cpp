@@ -8,11 +8,8 @@
 #include "browser/webengine/QtWebBrowser.h"
 
 #include <QDir>
-#include <QPointer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
-
-#include <memory>
 
 namespace {
 

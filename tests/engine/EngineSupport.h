@@ -13,11 +13,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
-
-#include <functional>
-#include <memory>
 
 // As the program does before its QApplication exists (the tests' main makes it).
 inline void shareOpenGLContexts()

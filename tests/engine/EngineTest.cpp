@@ -15,8 +15,6 @@
 #include <QWebEngineProfile>
 
 #include <csignal>
-#include <memory>
-#include <optional>
 
 using tk::QtWebBrowser;
 using Access = tk::QtWebBrowserTestAccess;

@@ -2,8 +2,6 @@
 // the component's order, come out as the control's events with the tab's index.
 #include "TabFixture.h"
 
-#include <QVariant>
-
 using namespace tk;
 
 namespace {

@@ -4,9 +4,6 @@
 #include "Wait.h"
 
 #include <QApplication>
-#include <QTest>
-
-#include <functional>
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
 #include <QUrl>

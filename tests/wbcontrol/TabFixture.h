@@ -7,11 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <memory>
-#include <string>
-
 class TabFixture : public ::testing::Test {
 protected:
     void SetUp() override { make(); }

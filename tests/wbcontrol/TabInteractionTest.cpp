@@ -3,7 +3,6 @@
 #include "win32/Win32.h"
 
 #include <QTest>
-#include <QWidget>
 #include <QWindow>
 
 using namespace tk;

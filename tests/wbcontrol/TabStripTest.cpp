@@ -1,12 +1,9 @@
 // Strip layout and caption fitting. The test set-up's caption font is 6
 // pixels (90 twips) wide for a Latin character, 12 (180) for a Chinese one.
 #include "TabFixture.h"
-#include "TabLayout.h"
 #include "Wait.h"
 
 #include <QLineEdit>
-#include <QTest>
-#include <QWidget>
 
 using namespace tk;
 
