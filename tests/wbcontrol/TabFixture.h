@@ -80,10 +80,11 @@ protected:
 
     // Every tab made so far shows what the model says: a tab body only when
     // on the strip; the page, the selected look and (but tab 0) the close
-    // button only when selected.
-    void expectOnlySelected(int16_t selected)
+    // button only when selected. Given a count, SelectTab was raised as often.
+    void expectOnlySelected(int16_t selected, int raised = -1)
     {
         EXPECT_EQ(w().CurrentTab, selected);
+        EXPECT_TRUE(raised < 0 || selections == raised) << selections << " SelectTab events";
         const std::vector<int16_t> strip = openTabs();
         for (int16_t i = 0; i < 64; ++i) {
             if (!w().MTab.exists(i))

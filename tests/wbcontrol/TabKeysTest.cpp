@@ -49,20 +49,18 @@ TEST_F(TabKeys, TabKeysWalkTheStripBothWaysRoundAndCloseKeysCloseTheSelectedTab)
         press(key, modifiers);
         EXPECT_EQ(tabs(), expected) << "row " << row;
         if (++row <= 5)
-            expectOnlySelected(w().CurrentTab);
-        if (row == 5) {
-            EXPECT_EQ(selections, 5) << "each walk raises SelectTab, as a click does";
-        }
+            expectOnlySelected(w().CurrentTab, row); // each walk raises SelectTab, as a click does
     }
 }
 
 TEST_F(TabKeys, PageKeysReachTheSelectedPageOnlyAndEscapeOnlyWhileItLoads)
 {
     FakeBrowser &page = browser(3);
-    press(Qt::Key_F5);
-    press(Qt::Key_R, Qt::ControlModifier);
-    press(Qt::Key_Left, Qt::AltModifier);
-    press(Qt::Key_Right, Qt::AltModifier);
+    for (auto [key, modifier] : {std::pair(Qt::Key_F5, Qt::NoModifier),
+                                 {Qt::Key_R, Qt::ControlModifier},
+                                 {Qt::Key_Left, Qt::AltModifier},
+                                 {Qt::Key_Right, Qt::AltModifier}})
+        press(key, modifier);
     ASSERT_TRUE(page.Busy()); // still loading the address it was opened with
     press(Qt::Key_Escape);
     EXPECT_EQ(page.calls, (QStringList{"Refresh", "Refresh", "GoBack", "GoForward", "Stop"}));
