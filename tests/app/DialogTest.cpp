@@ -62,8 +62,7 @@ TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
         {[](Form1 &f) { f.peer()->showMinimized(); }, QString(), true, kCentred},
         {[](Form1 &f) { f.Move(0, 0, 19200, 14860); }, QString::fromUtf16(u"a\0b\a\x1b", 5), true,
          "0 250 19200 14860"},
-        {[](Form1 &) {}, QString(1 << 20, u'h'), false, kCentred},
-    };
+        {[](Form1 &) {}, QString(1 << 20, u'h'), false, kCentred}};
     for (const auto &[prepare, text, ok, at] : rows) {
         SCOPED_TRACE(at);
         forms::unloadAll();

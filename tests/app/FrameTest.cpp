@@ -81,8 +81,7 @@ TEST_F(Frame, TheLayoutFollowsTheSizeAndBelowTheCornersKeepsTheLastGoodSizes)
         {300, 400,
          "-1110 0 465 285 | -665 0 435 285 | -230 0 480 285 | 0 0 270 270 | 270 0 300 270 | 75 0 225 270 | "
          "0 270 135 14350 | 180 270 120 14350 | 0 160 270 240 | 270 160 18705 240 | 75 160 225 240 | "
-         "120 15 345 345 | 480 100 900 180 | 60 380 180 14420"},
-    };
+         "120 15 345 345 | 480 100 900 180 | 60 380 180 14420"}};
     for (const auto &[width, height, expected] : rows) {
         f.ImageMin_MouseMove(0, 0, 0, 0, 0);
         f.ImageSize_MouseDown(1, 0, 0, 0, 0);

@@ -73,8 +73,7 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
          "open 1 2 | closed  | tab 1"},
         {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); },
          "open 2 | closed 1 | tab 2"},
-        {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"},
-    };
+        {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"}};
     const std::string place = placeOf(2);
     for (const auto &[way, tab, out, after] : ways) {
         SCOPED_TRACE(way);

@@ -73,8 +73,7 @@ TEST_F(TabKeys, PageKeysReachTheSelectedPageOnlyAndEscapeOnlyWhileItLoads)
         {Qt::Key_Equal, Qt::ControlModifier, 1.1},
         {Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, 1.25},
         {Qt::Key_Minus, Qt::ControlModifier, 1.1},
-        {Qt::Key_0, Qt::ControlModifier, 1.0},
-    };
+        {Qt::Key_0, Qt::ControlModifier, 1.0}};
     for (const auto &[key, modifiers, factor] : zoom) {
         press(key, modifiers);
         EXPECT_DOUBLE_EQ(page.zoomFactor(), factor) << "key " << key;
@@ -102,8 +101,7 @@ TEST_F(TabKeys, FindRunsInTheSelectedTabUntilThatTabStopsBeingTheOneShown)
         {"another tab navigates", [&] { browser(1).completeLoad(QStringLiteral("x")); }, false},
         {"its page navigates", [&] { browser(w().CurrentTab).completeLoad(QStringLiteral("x")); }, true},
         {"its tab closes", [&] { press(Qt::Key_W, Qt::ControlModifier); }, true},
-        {"another tab selected", [&] { press(Qt::Key_Tab, Qt::ControlModifier); }, true},
-    };
+        {"another tab selected", [&] { press(Qt::Key_Tab, Qt::ControlModifier); }, true}};
     for (const auto &[way, act, ends] : ways) {
         const int16_t tab = w().CurrentTab;
         w().findInPage(QStringLiteral("word"), false);
@@ -120,8 +118,7 @@ TEST(ZoomSteps, FollowTheLevelsAndStopAtTheirEnds)
 {
     const std::tuple<double, int, double> rows[] = {
         {1.0, +1, 1.1},  {1.0, -1, 0.9},  {1.1, +1, 1.25}, {0.9, -1, 0.8}, {5.0, +1, 5.0}, {0.25, -1, 0.25},
-        {1.05, +1, 1.1}, {1.05, -1, 1.0}, {7.0, +1, 7.0},  {0.1, -1, 0.1}, {7.0, -1, 5.0}, {0.1, +1, 0.25},
-    };
+        {1.05, +1, 1.1}, {1.05, -1, 1.0}, {7.0, +1, 7.0},  {0.1, -1, 0.1}, {7.0, -1, 5.0}, {0.1, +1, 0.25}};
     for (const auto &[from, direction, to] : rows)
         EXPECT_DOUBLE_EQ(wbcontrol::nextZoom(from, direction), to) << from << " " << direction;
 }

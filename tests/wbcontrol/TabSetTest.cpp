@@ -46,16 +46,14 @@ std::string stepsOf(const std::optional<wbcontrol::TabClosing> &c)
 
 TEST(TabSet, OpeningReusesTheOldestClosedTabElseTakesTheIndexAfterTheLargestOpen)
 {
-    const std::pair<const char *, const char *> rows[] = {
-        {"0* | closed", "0 1* | closed"},
-        {"0 1 3* | closed 2", "0 1 3 2* | closed"},
-        {"0 1* | closed 4 2", "0 1 4* | closed 2"},
-        {"0* | closed 3 1 2", "0 3* | closed 1 2"},
-        {"0 5 2* | closed", "0 5 2 6* | closed"},
-        {"0* 32766 | closed", "0 32766 32767* | closed"},
-        {"0 32767* | closed", "none"},
-        {"0 32767* 4 | closed 9", "0 32767 4 9* | closed"},
-    };
+    const std::pair<const char *, const char *> rows[] = {{"0* | closed", "0 1* | closed"},
+                                                          {"0 1 3* | closed 2", "0 1 3 2* | closed"},
+                                                          {"0 1* | closed 4 2", "0 1 4* | closed 2"},
+                                                          {"0* | closed 3 1 2", "0 3* | closed 1 2"},
+                                                          {"0 5 2* | closed", "0 5 2 6* | closed"},
+                                                          {"0* 32766 | closed", "0 32766 32767* | closed"},
+                                                          {"0 32767* | closed", "none"},
+                                                          {"0 32767* 4 | closed 9", "0 32767 4 9* | closed"}};
     for (const auto &[before, after] : rows) {
         TabSet tabs = parse(before);
         const auto opening = tabs.nextOpening();
@@ -115,8 +113,7 @@ TEST(TabSet, AStateWithATabInTwoPlacesOrTheSelectionOffTheStripIsNotWhole)
 {
     const std::tuple<std::vector<int16_t>, std::vector<int16_t>, int16_t, bool> rows[] = {
         {{1, 2}, {3}, 2, true}, {{1, 2}, {2}, 1, false}, {{1, 1}, {}, 1, false},
-        {{0, 1}, {}, 1, false}, {{1}, {}, 3, false},     {{1}, {-4}, 0, false},
-    };
+        {{0, 1}, {}, 1, false}, {{1}, {}, 3, false},     {{1}, {-4}, 0, false}};
     for (const auto &[open, closed, selected, whole] : rows) {
         const TabSet tabs(open, closed, selected);
         EXPECT_EQ(tabs.whole(), whole) << tabs.toString();
