@@ -79,15 +79,13 @@ TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab
     make(6000, 1, 5000, 2); // tab 0 and tab 1 get browsers, then none
     EXPECT_EQ(w().NewWindow(QStringLiteral("x")), std::nullopt);
     bool cancel = true; // a page asking for a window now is refused, not given another tab
-    EXPECT_EQ(browser(1).fireNewWindow2(&cancel), nullptr);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(tabs(), "open 1 | closed  | tab 1");
+    EXPECT_EQ((std::tuple{browser(1).fireNewWindow2(&cancel), cancel, tabs()}),
+              std::tuple(nullptr, false, "open 1 | closed  | tab 1"));
     expectOnlySelected(1, 0);
 
     FakeBrowser::install();
-    EXPECT_EQ(w().NewWindow(QStringLiteral("y")), 2);
-    EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 2");
-    EXPECT_EQ(browser(2).navigations, QStringList{"y"});
+    EXPECT_EQ((std::tuple{w().NewWindow(QStringLiteral("y")), tabs(), browser(2).navigations}),
+              std::tuple(std::optional<int16_t>(2), "open 1 2 | closed  | tab 2", QStringList{"y"}));
     expectOnlySelected(2);
     EXPECT_EQ(w().bgLeft(2).Container(), &w().MTab(2));
     EXPECT_EQ(strip(), "0 2000 4000");
@@ -98,9 +96,9 @@ TEST_F(Creation, APageAskingForANewWindowGetsTheTabJustOpened)
     make(6000, 2);
     browser(1).fireWindowClosing(false);
     bool cancel = true;
-    EXPECT_EQ(browser(2).fireNewWindow2(&cancel), &browser(1)) << "the closed tab, reused";
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(tabs(), "open 2 1 | closed  | tab 1");
+    EXPECT_EQ((std::tuple{browser(2).fireNewWindow2(&cancel), cancel, tabs()}),
+              std::tuple(&browser(1), false, "open 2 1 | closed  | tab 1"))
+        << "the closed tab, reused";
     EXPECT_EQ(browser(1).navigations.last(), "About:Blank");
     WebBrowser *handedBack = browser(1).fireNewWindow2();
     EXPECT_EQ(handedBack, &browser(3)) << "a new one at the right end";
