@@ -13,10 +13,7 @@ using Creation = TabFixture;
 // the SelectTab events raised and the tabs made in all.
 TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReusesClosedOnes)
 {
-    const struct {
-        const char *steps, *strip, *tabs;
-        int selections, made;
-    } rows[] = {
+    const std::tuple<const char *, const char *, const char *, int, int> rows[] = {
         {"o", "0 2700", "open 1 | closed  | tab 1", 1, 2},
         {"o o o o o c5 o", "0 2000 4000 6000 8000 10000", "open 1 2 3 4 5 | closed  | tab 5", 8, 6},
         {"o o o c3 c2 c1 o", "0 2700", "open 3 | closed 2 1 | tab 3", 9, 4},
@@ -30,12 +27,12 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
         {"o o c0 w0 c2 c2 w2 w9", "0 2700", "open 1 | closed 2 | tab 1", 4, 3},
         {"o w1 w0", "0", "open  | closed 1 | tab 0", 2, 2},
     };
-    for (const auto &r : rows) {
-        SCOPED_TRACE(r.steps);
+    for (const auto &[steps, edges, after, raised, made] : rows) {
+        SCOPED_TRACE(steps);
         make(12000);
         browser(0).fireTitleChange(QStringLiteral("Start page"));
         const QStringList tab0Navigations = browser(0).navigations;
-        for (const QString &step : QString::fromLatin1(r.steps).split(' ')) {
+        for (const QString &step : QString::fromLatin1(steps).split(' ')) {
             const auto tab = int16_t(step.mid(1).toInt());
             if (step == "o") {
                 // Fresh, even when reused: no title or caption, the close button at rest, the tab's icon,
@@ -58,9 +55,8 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
                 w().MTab(tab).events.MouseDown(kLeftButton, 0, 0, 0);
             }
         }
-        EXPECT_EQ(strip() + " | " + tabs(), std::string(r.strip) + " | " + r.tabs);
-        EXPECT_EQ(std::tuple(selections, w().MTab.count(), w().WB.count()),
-                  std::tuple(r.selections, r.made, r.made));
+        EXPECT_EQ(strip() + " | " + tabs(), std::string(edges) + " | " + after);
+        EXPECT_EQ(std::tuple(selections, w().MTab.count(), w().WB.count()), std::tuple(raised, made, made));
         expectOnlySelected(w().CurrentTab);
         for (int16_t i : openTabs())
             EXPECT_EQ(w().MTab(i).Width(), w().MTab(0).Width()) << "tab " << i;
