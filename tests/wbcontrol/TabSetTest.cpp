@@ -65,12 +65,7 @@ TEST(TabSet, OpeningReusesTheOldestClosedTabElseTakesTheIndexAfterTheLargestOpen
 
 TEST(TabSet, ClosingKeepsTheTabForReuseAndSelectsTheRightmostLeftInTheControlsSteps)
 {
-    struct Row {
-        const char *before;
-        int16_t tab;
-        const char *steps, *after;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, int16_t, const char *, const char *> rows[] = {
         {"0 1* 2 3 | closed", 1, "keep 1, unlist 1 at 0, gap, select 3", "0 2 3* | closed 1"},
         {"0* 1 2 3 | closed", 2, "keep 2, unlist 2 at 1, gap, select 3", "0 1 3* | closed 2"},
         // The rightmost: its neighbour is selected before List2 has it, and again at the end.
@@ -81,11 +76,11 @@ TEST(TabSet, ClosingKeepsTheTabForReuseAndSelectsTheRightmostLeftInTheControlsSt
         {"0 1 3* | closed 2", 0, "nothing", "0 1 3* | closed 2"},
         {"0 1 3* | closed 2", 2, "nothing", "0 1 3* | closed 2"},
     };
-    for (const Row &r : rows) {
-        TabSet tabs = parse(r.before);
-        const std::string steps = stepsOf(tabs.close(r.tab));
-        EXPECT_EQ(steps + " => " + tabs.toString(), std::string(r.steps) + " => " + r.after)
-            << "closing " << r.tab << " of " << r.before;
+    for (const auto &[before, tab, steps, after] : rows) {
+        TabSet tabs = parse(before);
+        const std::string done = stepsOf(tabs.close(tab)); // before the state after it is read
+        EXPECT_EQ(done + " => " + tabs.toString(), std::string(steps) + " => " + after)
+            << "closing " << tab << " of " << before;
     }
 }
 
