@@ -86,8 +86,7 @@ TEST_F(Frame, TheLayoutFollowsTheSizeAndBelowTheCornersKeepsTheLastGoodSizes)
         f.ImageMin_MouseMove(0, 0, 0, 0, 0);
         f.ImageSize_MouseDown(1, 0, 0, 0, 0);
         f.Move(0, 0, width, height);
-        EXPECT_EQ(layout(f), expected);
-        EXPECT_EQ(pictures(), kAtRest);
+        EXPECT_EQ(layout(f) + " | " + pictures(), expected + std::string(" | ") + kAtRest);
     }
 }
 
@@ -128,15 +127,13 @@ TEST_F(Frame, ACaptionButtonActsOnAClickWithAnyMouseButton)
         EXPECT_EQ(chained, AddressOf(&WindowProc)) << "replaced with a tray or without";
         f.Move(float(r.from.left()), float(r.from.top()), float(r.from.width()), float(r.from.height()));
         QTest::mouseClick(window(), r.mouse, {}, centreOf((f.*r.button)(0)));
-        EXPECT_EQ(where(main()), r.after);
-        EXPECT_EQ(pictures(), kAtRest) << "the pointer, still over the button, shows it normal";
-        EXPECT_EQ(messages.count({WM_SYSCOMMAND, SC_MINIMIZE}), size_t(f.peer()->isMinimized()))
-            << "through the procedure";
+        // The pointer, still over the button, shows it normal; a minimise goes through the procedure.
+        EXPECT_EQ(std::tuple(where(main()), pictures(), messages.count({WM_SYSCOMMAND, SC_MINIMIZE})),
+                  std::tuple(std::string(r.after), std::string(kAtRest), size_t(f.peer()->isMinimized())));
         if (f.peer()->isMinimized())
             f.ImageSize_MouseMove(0, 0, 0, 0, 0); // the system's restore puts it at rest
         r.tray ? trayMessage(WM_LBUTTONDBLCLK) : (void)SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
-        EXPECT_EQ(where(main()), r.back);
-        EXPECT_EQ(pictures(), kAtRest);
+        EXPECT_EQ(where(main()) + " | " + pictures(), r.back + std::string(" | ") + kAtRest);
     }
 }
 
