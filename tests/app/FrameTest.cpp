@@ -3,9 +3,6 @@
 #include "ShellFixture.h"
 
 #include <QCursor>
-#include <QWindow>
-
-#include <set>
 
 using namespace tk;
 
@@ -84,14 +81,12 @@ TEST_F(Frame, TheLayoutFollowsTheSizeAndBelowTheCornersKeepsTheLastGoodSizes)
         {300, 400,
          "-1110 0 465 285 | -665 0 435 285 | -230 0 480 285 | 0 0 270 270 | 270 0 300 270 | 75 0 225 270 | "
          "0 270 135 14350 | 180 270 120 14350 | 0 160 270 240 | 270 160 18705 240 | 75 160 225 240 | "
-         "120 15 345 345 | 480 100 900 180 | 60 380 180 14420"},
-    };
+         "120 15 345 345 | 480 100 900 180 | 60 380 180 14420"}};
     for (const auto &[width, height, expected] : rows) {
         f.ImageMin_MouseMove(0, 0, 0, 0, 0);
         f.ImageSize_MouseDown(1, 0, 0, 0, 0);
         f.Move(0, 0, width, height);
-        EXPECT_EQ(layout(f), expected);
-        EXPECT_EQ(pictures(), kAtRest);
+        EXPECT_EQ(layout(f) + " | " + pictures(), expected + std::string(" | ") + kAtRest);
     }
 }
 
@@ -132,15 +127,13 @@ TEST_F(Frame, ACaptionButtonActsOnAClickWithAnyMouseButton)
         EXPECT_EQ(chained, AddressOf(&WindowProc)) << "replaced with a tray or without";
         f.Move(float(r.from.left()), float(r.from.top()), float(r.from.width()), float(r.from.height()));
         QTest::mouseClick(window(), r.mouse, {}, centreOf((f.*r.button)(0)));
-        EXPECT_EQ(where(main()), r.after);
-        EXPECT_EQ(pictures(), kAtRest) << "the pointer, still over the button, shows it normal";
-        EXPECT_EQ(messages.count({WM_SYSCOMMAND, SC_MINIMIZE}), size_t(f.peer()->isMinimized()))
-            << "through the procedure";
+        // The pointer, still over the button, shows it normal; a minimise goes through the procedure.
+        EXPECT_EQ(std::tuple(where(main()), pictures(), messages.count({WM_SYSCOMMAND, SC_MINIMIZE})),
+                  std::tuple(std::string(r.after), std::string(kAtRest), size_t(f.peer()->isMinimized())));
         if (f.peer()->isMinimized())
             f.ImageSize_MouseMove(0, 0, 0, 0, 0); // the system's restore puts it at rest
         r.tray ? trayMessage(WM_LBUTTONDBLCLK) : (void)SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
-        EXPECT_EQ(where(main()), r.back);
-        EXPECT_EQ(pictures(), kAtRest);
+        EXPECT_EQ(where(main()) + " | " + pictures(), r.back + std::string(" | ") + kAtRest);
     }
 }
 

@@ -14,14 +14,12 @@
 #include "browser/fake/FakeBrowser.h"
 #include "toolkit/EventBridge.h"
 #include "toolkit/Screen.h"
-#include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
-#include <QTest>
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,6 @@
 #include "ModuleSubClass.h"
 #include "ShellFixture.h"
 #include "browser/Downloads.h"
-#include "browser/WebBrowser.h"
 
 #include <QTemporaryDir>
 

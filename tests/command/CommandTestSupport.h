@@ -14,9 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
-
 namespace command_test {
 
 using command::Command;

@@ -1,8 +1,6 @@
 // Mouse, keyboard, focus and hover tracking: what the button raises and shows.
 #include "CommandTestSupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace command_test;
 
 TEST_F(CommandOnForm, EventSequencesRaiseTheirEventsAndShowTheirLooks)

@@ -1,10 +1,7 @@
 // The drawing surface's rules, and the looks of every style at a few pixels.
 #include "CommandTestSupport.h"
-#include "surface/DrawSurface.h"
 
 #include <QFontInfo>
-
-#include <gtest/gtest.h>
 
 using namespace command_test;
 
@@ -92,8 +89,7 @@ TEST_F(CommandOnForm, EachStyleAndLookShowsItsColoursAtItsTellingPixels)
         {"5 Enabled=0 0,0=188,188,64 15,10=238,239,208", ""},
         // The dotted focus rectangle at 2, 2, W - 2, H - 2 over the fill, while the property shows it.
         {"5 focus ShowFocusRect=0 2,2=222,222,160 ShowFocusRect=1 2,2=33,33,95 37,21=33,33,95 "
-         "3,2=222,222,160 "
-         "38,22=222,222,160",
+         "3,2=222,222,160 38,22=222,222,160",
          ""},
         // Pressed, style 2 draws its caption in the light colour and no focus.
         {"2 Caption=一二 focus +L 1*227,227,227 4,10=144,144,144 2,2=96,96,96 37,5=160,160,160 "

@@ -18,8 +18,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
-#include <memory>
-
 namespace {
 
 const QByteArray kBody = QByteArray("contents of a download, ").repeated(400);
@@ -75,8 +73,8 @@ protected:
     // the same to be shown. Any other kind sends it whole.
     void answer(QTcpSocket *s, const QByteArray &head)
     {
-        const QString path = QString::fromLatin1(head.split(' ').value(1).mid(1));
-        const QString kind = path.section('/', 0, 0),
+        const QString path = QString::fromLatin1(head.split(' ').value(1).mid(1)),
+                      kind = path.section('/', 0, 0),
                       name = QUrl::fromPercentEncoding(path.section('/', 1).toLatin1());
         if (kind == "pdf" || kind == "inline") {
             const QByteArray pdf = aPdf();
@@ -91,23 +89,23 @@ protected:
         QByteArray fields =
             "Content-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
             name.toUtf8() + "\"\r\n";
-        if (kind == "resumable")
+        const bool resumable = kind == "resumable",
+                   resumed = resumable &&
+                             head.toLower().contains("\r\nrange: bytes=" + QByteArray::number(kHalf) + "-");
+        if (resumable)
             fields +=
                 "ETag: \"v1\"\r\nAccept-Ranges: bytes\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n";
-        if (kind == "resumable" &&
-            head.toLower().contains("\r\nrange: bytes=" + QByteArray::number(kHalf) + "-")) {
+        if (resumed) {
             heard << "resumed " + name;
-            fields += "Content-Range: bytes " + QByteArray::number(kHalf) + "-" +
-                      QByteArray::number(kBody.size() - 1) + "/" + QByteArray::number(kBody.size()) + "\r\n";
+            fields += QString::asprintf("Content-Range: bytes %lld-%lld/%lld\r\n", kHalf, kBody.size() - 1,
+                                        kBody.size())
+                          .toLatin1();
             s->write(httpHead("206 Partial Content", fields, kBody.size() - kHalf) + kBody.mid(kHalf));
         } else {
             const bool half = QStringList{"broken", "slow", "resumable"}.contains(kind);
             s->write(httpHead("200 OK", fields, kBody.size()) + kBody.left(half ? kHalf : kBody.size()));
         }
-        if (kind == "slow")
-            held << s;
-        else
-            s->disconnectFromHost();
+        kind == "slow" ? void(held << s) : s->disconnectFromHost();
     }
     void release()
     {

@@ -14,18 +14,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
-
-#include <functional>
-#include <memory>
-
-// As the program does before its QApplication exists (the tests' main makes it).
-inline void shareOpenGLContexts()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(shareOpenGLContexts)
 
 // Failures show strings as text.
 inline void PrintTo(const QString &s, std::ostream *os)

@@ -66,8 +66,7 @@ TEST_F(FindPrint, FindCountsStepsBothWaysRoundOnlyTheLatestIsHeardAndClearingCle
     const std::tuple<const char *, bool, const char *> rows[] = {
         {"apple", false, "1/3"}, {"apple", false, "2/3"}, {"apple", false, "3/3"},
         {"apple", false, "1/3"}, {"apple", true, "3/3"},  {"apple", true, "2/3"},
-        {"pear", false, "1/1"},  {"kiwi", false, "0/0"},  {"", false, "0/0"},
-    };
+        {"pear", false, "1/1"},  {"kiwi", false, "0/0"},  {"", false, "0/0"}};
     for (const auto &[text, backward, answer] : rows)
         EXPECT_EQ(find(text, backward), answer) << text << (backward ? " backward" : "");
     b.findText("pl", false, [this](int, int) { heard << "pl"; }); // typed past: not heard

@@ -33,8 +33,7 @@ TEST_F(Robust, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
          " for (const t of tries) try { Promise.resolve(t()).catch(no); } catch (e) {} }"
          " ask(); setInterval(ask, 20);"},
         {"alerts", "setInterval(() => { for (let i = 0; i < 20; i++) { alert(i); confirm('sure?'); "
-                   "prompt('what?'); } }, 5);"},
-    };
+                   "prompt('what?'); } }, 5);"}};
     for (const auto &[name, script] : hostile) {
         const QString page =
             writePage(QStringLiteral("%1.html").arg(name),

@@ -54,8 +54,7 @@ TEST_F(Shell, OnlyTheUsersClicksOpenWindowsEachInANewSelectedTabThatLoadsIt)
         clickPage(view(1), at, button);
         ASSERT_TRUE(waitUntil([&] { return open().size() == n; }));
         ASSERT_TRUE(titled(n, title));
-        EXPECT_EQ(tabs.CurrentTab, n);
-        EXPECT_TRUE(view(n)->isVisible());
+        EXPECT_EQ(std::tuple(tabs.CurrentTab, view(n)->isVisible()), std::tuple(n, true));
     }
     EXPECT_EQ(open(), (QStringList{"1", "2", "3", "4"})) << "the page's own window.open opened a tab";
 }
@@ -83,19 +82,16 @@ TEST_F(Shell, APagesFullScreenRequestReachesTheShellAndEscapeRestoresTheWindowAn
     QApplication::setActiveWindow(full);
     press(Qt::Key_Escape);
     ASSERT_TRUE(titled(1, "out"));
-    EXPECT_EQ(tabs.fullScreenTab(), std::nullopt);
-    EXPECT_EQ(view(1)->parentWidget(), tabs.WBCnt(1).clientWidget());
-    EXPECT_EQ(view(1)->geometry(), inTab);
-    EXPECT_EQ(host.peer()->geometry(), frame);
-    EXPECT_FALSE(full->isVisible());
+    EXPECT_EQ(std::tuple(tabs.fullScreenTab(), view(1)->parentWidget(), view(1)->geometry(),
+                         host.peer()->geometry(), full->isVisible()),
+              std::tuple(std::nullopt, tabs.WBCnt(1).clientWidget(), inTab, frame, false));
 
     ASSERT_TRUE(clickUntilTitled(1, QPoint(150, 300), "waiting"));
     select(0);
     ASSERT_TRUE(waitUntil([&] {
         return QStringList{"out", "denied", "granted"}.contains(tabs.WB(1)->LocationName());
     }));
-    EXPECT_EQ(tabs.fullScreenTab(), std::nullopt);
-    EXPECT_EQ(view(1)->window(), host.peer());
+    EXPECT_EQ(std::tuple(tabs.fullScreenTab(), view(1)->window()), std::tuple(std::nullopt, host.peer()));
 }
 
 // Each key pressed while the selected page has the keyboard, until its work

@@ -4,7 +4,6 @@
 #include "EngineSupport.h"
 #include "WBControl.h"
 #include "browser/webengine/QtWebBrowser.h"
-#include "toolkit/Form.h"
 
 class ShellOnEngine : public ::testing::Test {
 protected:

@@ -15,13 +15,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <stdexcept>
 
 using namespace tk;
 

@@ -13,6 +13,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does, for the engine
     QApplication app(argc, argv);
     tk::setUpFonts();
     ::testing::InitGoogleTest(&argc, argv);

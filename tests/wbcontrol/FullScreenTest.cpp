@@ -4,33 +4,18 @@
 #include "Wait.h"
 
 #include <QApplication>
-#include <QTest>
-
-#include <functional>
 
 namespace {
 
 class FullScreen : public TabFixture {
 protected:
-    void SetUp() override
-    {
-        TabFixture::SetUp();
-        w().Move(0, 0, 12000, 9000);
-        open(2); // tabs 1 and 2, 2 selected
-    }
+    void SetUp() override { make(12000, 2, 9000); } // tabs 1 and 2, 2 selected
 
     // Where the browser of tab i is, in twips, and whether its tab holds it.
     std::string placeOf(int16_t i)
     {
-        const tk::BrowserControl &b = w().WB(i);
-        const bool inTab = b.peer()->parentWidget() == w().WBCnt(i).clientWidget();
-        return QStringLiteral("%1 %2 %3 %4 %5")
-            .arg(b.Left())
-            .arg(b.Top())
-            .arg(b.Width())
-            .arg(b.Height())
-            .arg(inTab ? "in tab" : "elsewhere")
-            .toStdString();
+        const bool inTab = w().WB(i).peer()->parentWidget() == w().WBCnt(i).clientWidget();
+        return geometry(w().WB(i)) + (inTab ? " in tab" : " elsewhere");
     }
     QWidget *windowOf(int16_t i) { return w().WB(i).peer()->window(); }
 };
@@ -39,25 +24,22 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
 {
     // Only the selected tab's page may: the others are refused and stay in their tabs.
     const std::string place = placeOf(1);
-    EXPECT_FALSE(browser(1).fireFullScreenRequested(true));
-    EXPECT_FALSE(browser(0).fireFullScreenRequested(true));
-    EXPECT_EQ(w().fullScreenTab(), std::nullopt);
-    EXPECT_EQ(placeOf(1), place);
+    EXPECT_EQ((std::tuple{browser(1).fireFullScreenRequested(true), browser(0).fireFullScreenRequested(true),
+                          w().fullScreenTab(), placeOf(1)}),
+              std::tuple(false, false, std::optional<int16_t>(), place));
     ASSERT_TRUE(placeOf(2).ends_with("in tab"));
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
-    EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
+    // The page alone in a window of its own, over all of it, and not told to leave.
     QWidget *full = windowOf(2);
-    EXPECT_NE(full, w().WBCnt(2).peer()->window());
-    EXPECT_TRUE(full->isFullScreen());
-    EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect()) << "the page alone, over all of it";
-    EXPECT_EQ(browser(2).fullScreenExits, 0);
+    EXPECT_EQ(std::tuple(w().fullScreenTab(), full != w().WBCnt(2).peer()->window(), full->isFullScreen(),
+                         w().WB(2).peer()->geometry() == full->rect(), browser(2).fullScreenExits),
+              std::tuple(std::optional<int16_t>(2), true, true, true, 0));
 
     // A second request, another page's leaving request, a load ending or the control resizing meanwhile
     // leave the page over the screen.
     EXPECT_TRUE(browser(2).fireFullScreenRequested(true));
     browser(1).fireFullScreenRequested(false);
-    EXPECT_EQ(windowOf(2), full);
-    EXPECT_EQ(w().fullScreenTab(), std::optional<int16_t>(2));
+    EXPECT_EQ(std::tuple(windowOf(2), w().fullScreenTab()), std::tuple(full, std::optional<int16_t>(2)));
     browser(2).completeLoad(QStringLiteral("Loaded"));
     w().Move(0, 0, 12000, 9000);
     EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect());
@@ -70,21 +52,15 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     EXPECT_TRUE(loaded.ends_with("in tab"));
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
     browser(2).fireFullScreenRequested(false);
-    EXPECT_EQ(placeOf(2), loaded);
-    EXPECT_FALSE(full->isVisible());
-    EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 2");
+    EXPECT_EQ(placeOf(2) + (full->isVisible() ? " still shown " : " ") + tabs(),
+              loaded + " open 1 2 | closed  | tab 2");
     expectOnlySelected(2);
 }
 
 TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
 {
-    struct Way {
-        const char *name;
-        int16_t tab;
-        std::function<void(QWidget *full)> out;
-        const char *after;
-    };
-    const Way ways[] = {
+    // The way out, the tab whose page fills the screen, what is done, and the tabs after.
+    const std::tuple<const char *, int16_t, std::function<void(QWidget * full)>, const char *> ways[] = {
         {"Escape", 2,
          [&](QWidget *full) {
              QApplication::setActiveWindow(full);
@@ -97,25 +73,20 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
          "open 1 2 | closed  | tab 1"},
         {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); },
          "open 2 | closed 1 | tab 2"},
-        {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"},
-    };
+        {"the window closing", 2, [](QWidget *full) { full->close(); }, "open 2 | closed 1 | tab 2"}};
     const std::string place = placeOf(2);
-    for (const Way &way : ways) {
-        SCOPED_TRACE(way.name);
-        const std::string before = placeOf(way.tab);
-        const int exits = browser(way.tab).fullScreenExits;
-        ASSERT_TRUE(browser(way.tab).fireFullScreenRequested(true));
-        QWidget *full = windowOf(way.tab);
-        way.out(full);
+    for (const auto &[way, tab, out, after] : ways) {
+        SCOPED_TRACE(way);
+        const int exits = browser(tab).fullScreenExits;
+        ASSERT_TRUE(browser(tab).fireFullScreenRequested(true));
+        QWidget *full = windowOf(tab);
+        out(full);
         ASSERT_TRUE(waitFor([&] { return !w().fullScreenTab(); }));
-        EXPECT_EQ(browser(way.tab).fullScreenExits, exits + 1) << "the page is told it left";
-        EXPECT_FALSE(full->isVisible());
-        EXPECT_EQ(tabs(), way.after);
+        // The page is told it left, and is back in its tab (tab 2 where it was).
+        EXPECT_EQ(std::tuple(browser(tab).fullScreenExits - exits, full->isVisible(), tabs()),
+                  std::tuple(1, false, std::string(after)));
         expectOnlySelected(w().CurrentTab);
-        if (way.tab == 2)
-            EXPECT_EQ(placeOf(2), place);
-        else
-            EXPECT_TRUE(placeOf(1).ends_with("in tab"));
+        EXPECT_TRUE(tab == 2 ? placeOf(2) == place : placeOf(1).ends_with("in tab")) << placeOf(tab);
     }
     EXPECT_TRUE(browser(1).discarded) << "a closed tab's page is given back";
     // Escape is the page's again.

@@ -13,10 +13,7 @@ using Creation = TabFixture;
 // the SelectTab events raised and the tabs made in all.
 TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReusesClosedOnes)
 {
-    const struct {
-        const char *steps, *strip, *tabs;
-        int selections, made;
-    } rows[] = {
+    const std::tuple<const char *, const char *, const char *, int, int> rows[] = {
         {"o", "0 2700", "open 1 | closed  | tab 1", 1, 2},
         {"o o o o o c5 o", "0 2000 4000 6000 8000 10000", "open 1 2 3 4 5 | closed  | tab 5", 8, 6},
         {"o o o c3 c2 c1 o", "0 2700", "open 3 | closed 2 1 | tab 3", 9, 4},
@@ -30,24 +27,24 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
         {"o o c0 w0 c2 c2 w2 w9", "0 2700", "open 1 | closed 2 | tab 1", 4, 3},
         {"o w1 w0", "0", "open  | closed 1 | tab 0", 2, 2},
     };
-    for (const auto &r : rows) {
-        SCOPED_TRACE(r.steps);
-        make();
-        selections = 0;
-        w().Move(0, 0, 12000, 5000);
+    for (const auto &[steps, edges, after, raised, made] : rows) {
+        SCOPED_TRACE(steps);
+        make(12000);
         browser(0).fireTitleChange(QStringLiteral("Start page"));
         const QStringList tab0Navigations = browser(0).navigations;
-        for (const QString &step : QString::fromLatin1(r.steps).split(' ')) {
+        for (const QString &step : QString::fromLatin1(steps).split(' ')) {
             const auto tab = int16_t(step.mid(1).toInt());
             if (step == "o") {
+                // Fresh, even when reused: no title or caption, the close button at rest, the tab's icon,
+                // the page in the tab, kept and loaded.
                 const int16_t n = open();
-                EXPECT_EQ(w().tabs().title(n), QString()) << "tab " << n;
-                EXPECT_EQ(w().Tstr(n).Caption(), QString()) << "tab " << n;
-                EXPECT_EQ(closeButtonOf(n), 0) << "tab " << n;
-                EXPECT_EQ(w().TIcon(n).picture(), w().Icon1.picture()) << "tab " << n;
-                EXPECT_EQ(w().WB(n).Container(), &w().WBCnt(n)) << "tab " << n;
-                EXPECT_FALSE(browser(n).discarded) << "tab " << n;
-                EXPECT_EQ(browser(n).navigations.last(), "http://example.test/0") << "loaded after reuse";
+                EXPECT_EQ(
+                    std::tuple(w().tabs().title(n) + w().Tstr(n).Caption(), closeButtonOf(n),
+                               w().TIcon(n).picture() == w().Icon1.picture(),
+                               w().WB(n).Container() == &w().WBCnt(n), browser(n).discarded,
+                               browser(n).navigations.last()),
+                    std::tuple(QString(), 0, true, true, false, QStringLiteral("http://example.test/0")))
+                    << "tab " << n;
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
             } else if (step.startsWith('c') && w().Tcbt.exists(tab)) {
                 w().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);
@@ -58,18 +55,16 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
                 w().MTab(tab).events.MouseDown(kLeftButton, 0, 0, 0);
             }
         }
-        EXPECT_EQ(strip(), r.strip);
-        EXPECT_EQ(tabs(), r.tabs);
-        EXPECT_EQ(selections, r.selections);
-        EXPECT_EQ(w().MTab.count(), r.made);
-        EXPECT_EQ(w().WB.count(), r.made);
+        EXPECT_EQ(strip() + " | " + tabs(), std::string(edges) + " | " + after);
+        EXPECT_EQ(std::tuple(selections, w().MTab.count(), w().WB.count()), std::tuple(raised, made, made));
         expectOnlySelected(w().CurrentTab);
         for (int16_t i : openTabs())
             EXPECT_EQ(w().MTab(i).Width(), w().MTab(0).Width()) << "tab " << i;
         for (const QString &item : w().List2.items()) {
             FakeBrowser &closed = browser(int16_t(item.toInt()));
-            EXPECT_EQ(closed.navigations.last(), "About:Blank") << "tab " << item.toStdString();
-            EXPECT_TRUE(closed.discarded) << "tab " << item.toStdString();
+            EXPECT_EQ(closed.navigations.last() + (closed.discarded ? " discarded" : ""),
+                      "About:Blank discarded")
+                << "tab " << item.toStdString();
         }
         EXPECT_EQ(browser(0).navigations, tab0Navigations);
     }
@@ -77,22 +72,16 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
 
 TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab)
 {
-    make(2); // tab 0 and tab 1 get browsers, then none
-    w().Move(0, 0, 6000, 5000);
-    open();
-    selections = 0;
+    make(6000, 1, 5000, 2); // tab 0 and tab 1 get browsers, then none
     EXPECT_EQ(w().NewWindow(QStringLiteral("x")), std::nullopt);
     bool cancel = true; // a page asking for a window now is refused, not given another tab
-    EXPECT_EQ(browser(1).fireNewWindow2(&cancel), nullptr);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(tabs(), "open 1 | closed  | tab 1");
-    expectOnlySelected(1);
-    EXPECT_EQ(selections, 0);
+    EXPECT_EQ((std::tuple{browser(1).fireNewWindow2(&cancel), cancel, tabs()}),
+              std::tuple(nullptr, false, "open 1 | closed  | tab 1"));
+    expectOnlySelected(1, 0);
 
     FakeBrowser::install();
-    EXPECT_EQ(w().NewWindow(QStringLiteral("y")), 2);
-    EXPECT_EQ(tabs(), "open 1 2 | closed  | tab 2");
-    EXPECT_EQ(browser(2).navigations, QStringList{"y"});
+    EXPECT_EQ((std::tuple{w().NewWindow(QStringLiteral("y")), tabs(), browser(2).navigations}),
+              std::tuple(std::optional<int16_t>(2), "open 1 2 | closed  | tab 2", QStringList{"y"}));
     expectOnlySelected(2);
     EXPECT_EQ(w().bgLeft(2).Container(), &w().MTab(2));
     EXPECT_EQ(strip(), "0 2000 4000");
@@ -100,13 +89,12 @@ TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab
 
 TEST_F(Creation, APageAskingForANewWindowGetsTheTabJustOpened)
 {
-    w().Move(0, 0, 6000, 5000);
-    open(2);
+    make(6000, 2);
     browser(1).fireWindowClosing(false);
     bool cancel = true;
-    EXPECT_EQ(browser(2).fireNewWindow2(&cancel), &browser(1)) << "the closed tab, reused";
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(tabs(), "open 2 1 | closed  | tab 1");
+    EXPECT_EQ((std::tuple{browser(2).fireNewWindow2(&cancel), cancel, tabs()}),
+              std::tuple(&browser(1), false, "open 2 1 | closed  | tab 1"))
+        << "the closed tab, reused";
     EXPECT_EQ(browser(1).navigations.last(), "About:Blank");
     WebBrowser *handedBack = browser(1).fireNewWindow2();
     EXPECT_EQ(handedBack, &browser(3)) << "a new one at the right end";

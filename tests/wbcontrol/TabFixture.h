@@ -7,21 +7,22 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <memory>
-#include <string>
-
 class TabFixture : public ::testing::Test {
 protected:
     void SetUp() override { make(); }
 
-    void make(int failAfter = -1)
+    // A new control on a fresh fake browser (which fails after failAfter browsers), moved to width × height
+    // twips when given a width, with count tabs opened and SelectTab counted from there.
+    void make(float width = 0, int count = 0, float height = 5000, int failAfter = -1)
     {
         control.reset();
         tk::FakeBrowser::install(failAfter);
         control = std::make_unique<WBControl>(nullptr);
         control->events.SelectTab = [this] { ++selections; };
+        if (width > 0)
+            w().Move(0, 0, width, height);
+        open(count);
+        selections = 0;
     }
 
     WBControl &w() { return *control; }
@@ -31,11 +32,8 @@ protected:
     int16_t open(int count = 1)
     {
         int16_t last = -1;
-        for (int k = 0; k < count; ++k) {
-            const std::optional<int16_t> n = w().NewWindow(QStringLiteral("http://example.test/%1").arg(k));
-            EXPECT_TRUE(n.has_value());
-            last = n.value_or(-1);
-        }
+        for (int k = 0; k < count; ++k)
+            EXPECT_GE(last = w().NewWindow(QStringLiteral("http://example.test/%1").arg(k)).value_or(-1), 0);
         return last;
     }
 
@@ -82,19 +80,20 @@ protected:
 
     // Every tab made so far shows what the model says: a tab body only when
     // on the strip; the page, the selected look and (but tab 0) the close
-    // button only when selected.
-    void expectOnlySelected(int16_t selected)
+    // button only when selected. Given a count, SelectTab was raised as often.
+    void expectOnlySelected(int16_t selected, int raised = -1)
     {
         EXPECT_EQ(w().CurrentTab, selected);
+        EXPECT_TRUE(raised < 0 || selections == raised) << selections << " SelectTab events";
         const std::vector<int16_t> strip = openTabs();
         for (int16_t i = 0; i < 64; ++i) {
             if (!w().MTab.exists(i))
                 continue;
-            const bool onStrip = std::find(strip.begin(), strip.end(), i) != strip.end();
-            EXPECT_EQ(w().MTab(i).Visible(), onStrip) << "tab " << i;
-            EXPECT_TRUE(!onStrip || skinOf(i) == (i == selected ? 0 : 1)) << "tab " << i;
-            EXPECT_EQ(w().WBCnt(i).Visible(), i == selected) << "tab " << i;
-            EXPECT_EQ(w().Tcbt(i).Visible(), i == selected && i != 0) << "tab " << i;
+            const bool onStrip = std::find(strip.begin(), strip.end(), i) != strip.end(), on = i == selected;
+            EXPECT_EQ(std::tuple(w().MTab(i).Visible(), onStrip ? skinOf(i) : !on, w().WBCnt(i).Visible(),
+                                 w().Tcbt(i).Visible()),
+                      std::tuple(onStrip, int(!on), on, on && i != 0))
+                << "tab " << i;
         }
     }
 

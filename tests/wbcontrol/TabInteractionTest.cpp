@@ -3,7 +3,6 @@
 #include "win32/Win32.h"
 
 #include <QTest>
-#include <QWidget>
 #include <QWindow>
 
 using namespace tk;
@@ -13,14 +12,7 @@ namespace {
 // Four tabs of 1500 twips (100 pixels) on a 6000 × 5000 control; tab 3 selected.
 class Strip : public TabFixture {
 protected:
-    void SetUp() override { fourTabs(); }
-    void fourTabs()
-    {
-        make();
-        w().Move(0, 0, 6000, 5000);
-        open(3);
-        selections = 0;
-    }
+    void SetUp() override { make(6000, 3); }
     void TearDown() override { ReleaseCapture(); }
     // Real pointer input through the window, so that capture is honoured.
     QWindow *show()
@@ -41,25 +33,21 @@ TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndClose
 {
     expectOnlySelected(3);
     w().bgCenter(1).events.MouseDown(kLeftButton, 0, 500, 200);
-    expectOnlySelected(1);
-    EXPECT_EQ(selections, 1);
+    expectOnlySelected(1, 1);
     EXPECT_EQ(geometry(w().WBCnt(1)), "0 480 6000 4520");
     // Tab 0 never shows a close button.
     w().TIcon(0).events.MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(0);
     w().Tstr(2).events.MouseDown(kLeftButton, 0, 10, 10);
-    expectOnlySelected(2);
-    EXPECT_EQ(selections, 3);
+    expectOnlySelected(2, 3);
 
     // Pressing the selected tab only raises SelectTab; other buttons do nothing.
     w().MTab(3).setLeft(12345); // would move back with a layout
     w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
-    EXPECT_EQ(selections, 4);
-    EXPECT_EQ(w().MTab(3).Left(), 12345);
+    EXPECT_EQ(std::tuple(selections, w().MTab(3).Left()), std::tuple(4, 12345.0f));
     for (int16_t button : {kRightButton, kMiddleButton})
         w().bgLeft(1).events.MouseDown(button, 0, 10, 10);
-    expectOnlySelected(2);
-    EXPECT_EQ(selections, 4);
+    expectOnlySelected(2, 4);
     w().MTab(3).setLeft(4500);
 
     // Moving over a tab's skin with only the left button held selects it.
@@ -68,33 +56,29 @@ TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndClose
     expectOnlySelected(2);
     w().bgRight(1).events.MouseMove(kLeftButton, 0, 10, 10);
     w().bgCenter(1).events.MouseMove(kLeftButton, 0, 20, 10);
-    expectOnlySelected(1);
-    EXPECT_EQ(selections, 6) << "SelectTab at every movement";
+    expectOnlySelected(1, 6); // SelectTab at every movement
 }
 
 TEST_F(Hover, AnUnselectedTabLightsUpUnderThePointerUntilItLeavesOrIsClicked)
 {
     QWindow *window = show();
     QTest::mouseMove(window, in(1, 12, 14)); // the icon
-    EXPECT_EQ(skinOf(1), 2);
-    EXPECT_EQ(grabber(), w().MTab(1).peer());
+    EXPECT_EQ(std::tuple(skinOf(1), grabber()), std::tuple(2, w().MTab(1).peer()));
     QTest::mouseMove(window, in(1, 50, 25)); // its skin, heard by the captured body
     EXPECT_EQ(skinOf(1), 2);
     QTest::mouseMove(window, in(2, 50, 25)); // the next tab
-    EXPECT_EQ(skinOf(1), 1);
-    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(std::tuple(skinOf(1), grabber()), std::tuple(1, nullptr));
     QTest::mouseMove(window, in(2, 55, 25));
     EXPECT_EQ(skinOf(2), 1) << "the skin alone does not light a tab up";
     QTest::mouseMove(window, in(3, 12, 14));
-    EXPECT_EQ(skinOf(3), 0) << "the selected tab never changes";
-    EXPECT_EQ(grabber(), nullptr);
-    EXPECT_EQ(selections, 0);
+    EXPECT_EQ(std::tuple(skinOf(3), grabber(), selections), std::tuple(0, nullptr, 0))
+        << "the selected tab never changes";
 
     // A click on a lit tab selects it and lets the pointer go to the next tab clicked.
     QTest::mouseMove(window, in(1, 12, 14));
     QTest::mouseClick(window, Qt::LeftButton, {}, in(1, 12, 14));
     expectOnlySelected(1);
-    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(grabber(), nullptr) << "the pointer is let go";
     QTest::mouseClick(window, Qt::LeftButton, {}, in(2, 50, 25));
     expectOnlySelected(2);
 }
@@ -110,8 +94,8 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
     QTest::mouseMove(window, in(3, 40, 20));
     EXPECT_EQ(closeButtonOf(3), 0);
     QTest::mouseRelease(window, Qt::LeftButton, {}, in(3, 40, 20));
-    EXPECT_EQ(items(w().List1), "1 2 3") << "released off the button";
-    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(std::tuple(items(w().List1), grabber()), std::tuple("1 2 3", nullptr))
+        << "released off the button";
 
     QTest::mouseMove(window, button);
     QTest::mouseClick(window, Qt::RightButton, {}, button);
@@ -120,8 +104,7 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
     QTest::mouseMove(window, button + QPoint(1, 1));
     EXPECT_EQ(closeButtonOf(3), 2);
     QTest::mouseRelease(window, Qt::LeftButton, {}, button + QPoint(1, 1));
-    EXPECT_EQ(tabs(), "open 1 2 | closed 3 | tab 2");
-    EXPECT_EQ(grabber(), nullptr);
+    EXPECT_EQ(std::tuple(tabs(), grabber()), std::tuple("open 1 2 | closed 3 | tab 2", nullptr));
 }
 
 } // namespace

@@ -46,16 +46,14 @@ std::string stepsOf(const std::optional<wbcontrol::TabClosing> &c)
 
 TEST(TabSet, OpeningReusesTheOldestClosedTabElseTakesTheIndexAfterTheLargestOpen)
 {
-    const std::pair<const char *, const char *> rows[] = {
-        {"0* | closed", "0 1* | closed"},
-        {"0 1 3* | closed 2", "0 1 3 2* | closed"},
-        {"0 1* | closed 4 2", "0 1 4* | closed 2"},
-        {"0* | closed 3 1 2", "0 3* | closed 1 2"},
-        {"0 5 2* | closed", "0 5 2 6* | closed"},
-        {"0* 32766 | closed", "0 32766 32767* | closed"},
-        {"0 32767* | closed", "none"},
-        {"0 32767* 4 | closed 9", "0 32767 4 9* | closed"},
-    };
+    const std::pair<const char *, const char *> rows[] = {{"0* | closed", "0 1* | closed"},
+                                                          {"0 1 3* | closed 2", "0 1 3 2* | closed"},
+                                                          {"0 1* | closed 4 2", "0 1 4* | closed 2"},
+                                                          {"0* | closed 3 1 2", "0 3* | closed 1 2"},
+                                                          {"0 5 2* | closed", "0 5 2 6* | closed"},
+                                                          {"0* 32766 | closed", "0 32766 32767* | closed"},
+                                                          {"0 32767* | closed", "none"},
+                                                          {"0 32767* 4 | closed 9", "0 32767 4 9* | closed"}};
     for (const auto &[before, after] : rows) {
         TabSet tabs = parse(before);
         const auto opening = tabs.nextOpening();
@@ -67,12 +65,7 @@ TEST(TabSet, OpeningReusesTheOldestClosedTabElseTakesTheIndexAfterTheLargestOpen
 
 TEST(TabSet, ClosingKeepsTheTabForReuseAndSelectsTheRightmostLeftInTheControlsSteps)
 {
-    struct Row {
-        const char *before;
-        int16_t tab;
-        const char *steps, *after;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, int16_t, const char *, const char *> rows[] = {
         {"0 1* 2 3 | closed", 1, "keep 1, unlist 1 at 0, gap, select 3", "0 2 3* | closed 1"},
         {"0* 1 2 3 | closed", 2, "keep 2, unlist 2 at 1, gap, select 3", "0 1 3* | closed 2"},
         // The rightmost: its neighbour is selected before List2 has it, and again at the end.
@@ -83,11 +76,11 @@ TEST(TabSet, ClosingKeepsTheTabForReuseAndSelectsTheRightmostLeftInTheControlsSt
         {"0 1 3* | closed 2", 0, "nothing", "0 1 3* | closed 2"},
         {"0 1 3* | closed 2", 2, "nothing", "0 1 3* | closed 2"},
     };
-    for (const Row &r : rows) {
-        TabSet tabs = parse(r.before);
-        const std::string steps = stepsOf(tabs.close(r.tab));
-        EXPECT_EQ(steps + " => " + tabs.toString(), std::string(r.steps) + " => " + r.after)
-            << "closing " << r.tab << " of " << r.before;
+    for (const auto &[before, tab, steps, after] : rows) {
+        TabSet tabs = parse(before);
+        const std::string done = stepsOf(tabs.close(tab)); // before the state after it is read
+        EXPECT_EQ(done + " => " + tabs.toString(), std::string(steps) + " => " + after)
+            << "closing " << tab << " of " << before;
     }
 }
 
@@ -115,8 +108,7 @@ TEST(TabSet, AStateWithATabInTwoPlacesOrTheSelectionOffTheStripIsNotWhole)
 {
     const std::tuple<std::vector<int16_t>, std::vector<int16_t>, int16_t, bool> rows[] = {
         {{1, 2}, {3}, 2, true}, {{1, 2}, {2}, 1, false}, {{1, 1}, {}, 1, false},
-        {{0, 1}, {}, 1, false}, {{1}, {}, 3, false},     {{1}, {-4}, 0, false},
-    };
+        {{0, 1}, {}, 1, false}, {{1}, {}, 3, false},     {{1}, {-4}, 0, false}};
     for (const auto &[open, closed, selected, whole] : rows) {
         const TabSet tabs(open, closed, selected);
         EXPECT_EQ(tabs.whole(), whole) << tabs.toString();

@@ -1,7 +1,6 @@
 // Strip layout and caption fitting. The test set-up's caption font is 6
 // pixels (90 twips) wide for a Latin character, 12 (180) for a Chinese one.
 #include "TabFixture.h"
-#include "TabLayout.h"
 #include "Wait.h"
 
 #include <QApplication>
@@ -23,39 +22,33 @@ const QString kTwenty = QStringLiteral("abcdefghijklmnopqrst"); // 1800 twips
 
 TEST_F(Layout, TabZeroStartsSelectedOnTheStartPageAt60UntilTheHostSizesIt)
 {
-    EXPECT_EQ(tabs(), "open  | closed  | tab 0");
     expectOnlySelected(0);
     EXPECT_EQ(browser(0).navigations, QStringList{WBControl::startPage()});
-    EXPECT_TRUE(browser(0).Busy());
-    EXPECT_EQ(geometry(w().MTab(0)), "60 0 2700 420");
+    EXPECT_EQ(tabs() + (browser(0).Busy() ? " busy at " : " idle at ") + geometry(w().MTab(0)),
+              "open  | closed  | tab 0 busy at 60 0 2700 420");
 }
 
-// Width, tabs opened, then the strip and the last tab's centre, right skin and close button.
+// Width, tabs opened, then the strip and the last tab's centre, right skin and close button; its left skin
+// and icon stay where they are.
 TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
 {
-    const struct {
-        float width;
-        int opened;
-        const char *strip, *centre, *right, *close;
-    } rows[] = {
-        {8000, 0, "0", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"},
-        {6000, 3, "0 1500 3000 4500", "120 0 1260 420", "1380 0 120 420", "1215 105 225 210"},
-        {5001, 1, "0 2500", "120 0 2260 420", "2380 0 120 420", "2215 105 225 210"},
-        {5003, 1, "0 2502", "120 0 2262 420", "2382 0 120 420", "2217 105 225 210"},
-        {70000, 1, "0 2700", "120 0 2460 420", "2580 0 120 420", "2415 105 225 210"}, // past 16 bits each
+    const std::tuple<float, int, const char *, const char *> rows[] = {
+        {8000, 0, "0", "120 0 2460 420 | 2580 0 120 420 | 2415 105 225 210"},
+        {6000, 3, "0 1500 3000 4500", "120 0 1260 420 | 1380 0 120 420 | 1215 105 225 210"},
+        {5001, 1, "0 2500", "120 0 2260 420 | 2380 0 120 420 | 2215 105 225 210"},
+        {5003, 1, "0 2502", "120 0 2262 420 | 2382 0 120 420 | 2217 105 225 210"},
+        {70000, 1, "0 2700", "120 0 2460 420 | 2580 0 120 420 | 2415 105 225 210"}, // past 16 bits each
     };
-    for (const auto &r : rows) {
-        SCOPED_TRACE(r.width);
-        make();
-        w().Move(0, 0, r.width, 5000);
-        const int16_t last = r.opened ? open(r.opened) : 0;
+    for (const auto &[width, opened, edges, pieces] : rows) {
+        SCOPED_TRACE(width);
+        make(width, opened);
+        const auto last = int16_t(opened);
         w().TabResize();
-        EXPECT_EQ(strip(), r.strip);
-        EXPECT_EQ(geometry(w().bgLeft(last)) + " | " + geometry(w().bgCenter(last)) + " | " +
-                      geometry(w().bgRight(last)) + " | " + geometry(w().TIcon(last)) + " | " +
+        EXPECT_EQ(strip() + " | " + geometry(w().bgLeft(last)) + " | " + geometry(w().TIcon(last)),
+                  std::string(edges) + " | 0 0 120 420 | 60 90 240 240");
+        EXPECT_EQ(geometry(w().bgCenter(last)) + " | " + geometry(w().bgRight(last)) + " | " +
                       geometry(w().Tcbt(last)),
-                  std::string("0 0 120 420 | ") + r.centre + " | " + r.right + " | 60 90 240 240 | " +
-                      r.close);
+                  pieces);
     }
 }
 
@@ -86,14 +79,13 @@ TEST_F(Layout, TakingTheFocusHandsItToTheSelectedPage)
 
 TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
 {
-    w().Move(0, 0, 6000, 5000);
-    open(40);
+    make(6000, 40);
     const std::vector<int16_t> tabs = openTabs();
     ASSERT_EQ(tabs.size(), 41u);
-    for (size_t p = 0; p < tabs.size(); ++p) {
-        EXPECT_EQ(w().MTab(tabs[p]).Left(), 1000.0f * float(p)) << "position " << p;
-        EXPECT_EQ(w().bgRight(tabs[p]).Left(), 880) << "position " << p;
-    }
+    for (size_t p = 0; p < tabs.size(); ++p)
+        EXPECT_EQ(std::tuple(w().MTab(tabs[p]).Left(), w().bgRight(tabs[p]).Left()),
+                  std::tuple(1000.0f * p, 880.0f))
+            << "position " << p;
 }
 
 TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
@@ -102,21 +94,18 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
     browser(0).fireTitleChange(kTwenty);
     EXPECT_EQ(geometry(w().Tstr(0)), "320 120 1800 180") << "2100 twips of room";
     // The width shown is measured in the font it is shown in; the full title is kept.
-    const struct {
-        float width;
-        const char *caption;
-        float shown;
-    } rows[] = {{2000, "abcdefghij...", 1170},
-                {1500, "abcdefg...", 900},
-                {1200, "abc...", 540}, // the shortest cut that keeps more than one character
-                {1000, "a...", 360},
-                {8000, "abcdefghijklmnopqrst", 1800}};
-    for (const auto &r : rows) {
-        w().setWidth(r.width);
+    const std::tuple<float, const char *, float> rows[] = {
+        {2000, "abcdefghij...", 1170},
+        {1500, "abcdefg...", 900},
+        {1200, "abc...", 540}, // the shortest cut that keeps more than one character
+        {1000, "a...", 360},
+        {8000, "abcdefghijklmnopqrst", 1800}};
+    for (const auto &[width, caption, shown] : rows) {
+        w().setWidth(width);
         EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " +
                       w().tabs().title(0),
-                  QStringLiteral("%1 %2 %3").arg(r.caption).arg(r.shown).arg(kTwenty))
-            << r.width;
+                  QStringLiteral("%1 %2 %3").arg(caption).arg(shown).arg(kTwenty))
+            << width;
     }
     w().Tstr(0).Move(1, 2);
     browser(0).fireTitleChange(kTwenty);
