@@ -21,8 +21,10 @@ void styleTextBox(tk::TextBox &box)
     box.setFont(font);
 }
 
-void showWithKeyboard(tk::Form &form, tk::TextBox &box)
+void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left)
 {
+    form.setTop(top);
+    form.setLeft(left);
     form.Show();
     form.peer()->raise();
     form.peer()->activateWindow();

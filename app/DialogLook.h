@@ -11,7 +11,8 @@ namespace dialogs {
 
 // The address dialog's box: its pale blue and its fixed-width font.
 void styleTextBox(tk::TextBox &box);
-// Shows the form above the others, active, with the keyboard in box.
-void showWithKeyboard(tk::Form &form, tk::TextBox &box);
+// Shows the form at top, left (twips) above the others, active, with the
+// keyboard in box.
+void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left);
 
 } // namespace dialogs

@@ -44,9 +44,7 @@ FormFind::FormFind() : Text1(this), LabelCount(this)
 
 void FormFind::showAt(float top, float left)
 {
-    setTop(top);
-    setLeft(left);
-    dialogs::showWithKeyboard(*this, Text1);
+    dialogs::showWithKeyboard(*this, Text1, top, left);
     Text1.edit()->selectAll();
 }
 

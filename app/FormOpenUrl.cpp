@@ -35,9 +35,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
 
 void FormOpenUrl::showAt(float top, float left)
 {
-    setTop(top);
-    setLeft(left);
-    dialogs::showWithKeyboard(*this, Text1);
+    dialogs::showWithKeyboard(*this, Text1, top, left);
 }
 
 void FormOpenUrl::CommandOK_Click()

@@ -99,9 +99,8 @@ bool FormSignIn::ask(const Question &question, QString &user, QString &password)
             loop.quit();
         };
         Form1 &main = *forms::Form1;
-        form.setTop(main.Top() + kDrop);
-        form.setLeft(main.Left() + (main.Width() - form.Width()) / 2);
-        dialogs::showWithKeyboard(form, form.TextUser);
+        dialogs::showWithKeyboard(form, form.TextUser, main.Top() + kDrop,
+                                  main.Left() + (main.Width() - form.Width()) / 2);
         // Ended by the form going, or by the program's own end (every loop
         // is left then), when the form goes here.
         if (forms::FormSignIn.isLoaded())
