@@ -1,5 +1,6 @@
 #include "DialogLook.h"
 
+#include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/Form.h"
 #include "toolkit/TextBox.h"
@@ -11,7 +12,16 @@ namespace dialogs {
 
 namespace {
 constexpr uint32_t kTextBackColor = 0x00FFEFDE;
+constexpr float kDialogWidth = 4785;
 } // namespace
+
+void setUpDialog(tk::Form &form, const QString &caption, const QString &picture, float height)
+{
+    form.setCaption(caption);
+    form.setFixedDialog(true);
+    form.setPicture(skin::picture(picture));
+    form.Move(form.Left(), form.Top(), kDialogWidth, height);
+}
 
 void styleTextBox(tk::TextBox &box)
 {

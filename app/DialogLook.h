@@ -2,6 +2,8 @@
 // What the program's small dialogs share: the address dialog's text box and
 // the way each comes up with the keyboard.
 
+class QString;
+
 namespace tk {
 class Form;
 class TextBox;
@@ -9,6 +11,9 @@ class TextBox;
 
 namespace dialogs {
 
+// A small fixed dialog with its caption and skin picture, as wide as the
+// address dialog and height twips high.
+void setUpDialog(tk::Form &form, const QString &caption, const QString &picture, float height);
 // The address dialog's box: its pale blue and its fixed-width font.
 void styleTextBox(tk::TextBox &box);
 // Shows the form at top, left (twips) above the others, active, with the

@@ -3,7 +3,6 @@
 #include "DialogLook.h"
 #include "Forms.h"
 #include "SavedButton.h"
-#include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TkError.h"
@@ -22,10 +21,7 @@ constexpr float kCountLeft = 3120, kCountWidth = 960;
 
 FormFind::FormFind() : Text1(this), LabelCount(this)
 {
-    setCaption(QStringLiteral("查找"));
-    setFixedDialog(true);
-    setPicture(skin::picture(QStringLiteral("OpenUrlBack")));
-    Move(Left(), Top(), 4785, 405);
+    dialogs::setUpDialog(*this, QStringLiteral("查找"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 2960, 270);
     dialogs::styleTextBox(Text1);

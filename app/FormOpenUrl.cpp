@@ -4,7 +4,6 @@
 #include "SavedButton.h"
 
 #include "Forms.h"
-#include "Skin.h"
 #include "toolkit/TkError.h"
 
 #include <QLineEdit>
@@ -19,10 +18,7 @@ constexpr int16_t kEscapeKey = 27;
 
 FormOpenUrl::FormOpenUrl() : Text1(this)
 {
-    setCaption(QStringLiteral("打开网址"));
-    setFixedDialog(true);
-    setPicture(skin::picture(QStringLiteral("OpenUrlBack")));
-    Move(Left(), Top(), 4785, 405);
+    dialogs::setUpDialog(*this, QStringLiteral("打开网址"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 3840, 270);
     dialogs::styleTextBox(Text1);

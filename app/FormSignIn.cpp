@@ -5,7 +5,6 @@
 #include "DialogLook.h"
 #include "Form1.h"
 #include "Forms.h"
-#include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/TkError.h"
 
@@ -62,10 +61,7 @@ void placeText(TextBox &text, float rowTop)
 
 FormSignIn::FormSignIn() : LabelUser(this), LabelPassword(this), TextUser(this), TextPassword(this)
 {
-    setCaption(QStringLiteral("登录"));
-    setFixedDialog(true);
-    setPicture(skin::picture(QStringLiteral("SignInBack")));
-    Move(Left(), Top(), 4785, 780);
+    dialogs::setUpDialog(*this, QStringLiteral("登录"), QStringLiteral("SignInBack"), 780);
 
     placeLabel(LabelUser, QStringLiteral("用户名"), kRowTop[0]);
     placeLabel(LabelPassword, QStringLiteral("密码"), kRowTop[1]);
