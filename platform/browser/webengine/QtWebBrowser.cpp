@@ -436,9 +436,17 @@ void QtWebBrowser::ExitFullScreen()
 void QtWebBrowser::Discard()
 {
     pageEvent(PageEvent::DiscardAsked);
-    // Queued: the caller has usually just hidden the page or sent it away.
-    QMetaObject::invokeMethod(
-        m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+    // The caller has usually just hidden the page or sent it away.
+    discardSoon();
+}
+
+// Queued: whatever kept a wanted discard waiting has just ended, and its
+// handler is still on the stack.
+void QtWebBrowser::discardSoon()
+{
+    if (discardWanted())
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
 }
 
 // The page goes altogether: what the engine keeps for a page even without
@@ -546,9 +554,7 @@ void QtWebBrowser::onLoadFinished()
     if (m_load != Load::Running)
         return; // its start was not reported, or a dead renderer's was finished already
     setLoad(Load::Idle);
-    if (discardWanted())
-        QMetaObject::invokeMethod(
-            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+    discardSoon();
     // The classic component reports -1 when it is done.
     raiseDroppingErrors(events.ProgressChange, -1, 100);
     raiseDroppingErrors(events.DownloadComplete);
@@ -586,9 +592,7 @@ void QtWebBrowser::onSignInAsked(const QString &site, QAuthenticator *auth, bool
         } else {
             if (std::exchange(m_signIn, SignIn::None) == SignIn::Withdrawn)
                 signIn = false;
-            if (discardWanted())
-                QMetaObject::invokeMethod(
-                    m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+            discardSoon();
         }
     }
     if (signIn) {
@@ -802,9 +806,7 @@ void QtWebBrowser::onPrintFinished()
     QMetaObject::invokeMethod(
         m_context.get(), [printer = std::shared_ptr<QPrinter>(std::move(m_printer))] {},
         Qt::QueuedConnection);
-    if (discardWanted())
-        QMetaObject::invokeMethod(
-            m_context.get(), [this] { discardWhenIdle(); }, Qt::QueuedConnection);
+    discardSoon();
 }
 
 void registerQtWebBrowserFactory(Desktop &desktop)

@@ -137,6 +137,7 @@ private:
     void keepKeyboardWhileRecovering();
     void stopKeepingKeyboardSoon();
     void stopKeepingKeyboard(QObject *keeper);
+    void discardSoon(); // discardWhenIdle, queued, if a discard is wanted
     void discardWhenIdle();
     void onPrintRequested();
     void onPrintFinished();
