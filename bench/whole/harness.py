@@ -43,7 +43,7 @@ which nothing running beside it moves. Reading page frames takes root
 same moment is kept in the JSON file (pss_*). Rounds during which another
 program ran the engine are counted as disturbed: their times shared the CPU.
 
-usage: harness.py [--build DIR] [--rounds N] [--json FILE]
+usage: python3 -m bench.whole.harness [--build DIR] [--rounds N] [--json FILE]
        TAVRIN_BENCH_ROUNDS=N sets the default for --rounds (9).
 """
 
@@ -60,8 +60,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(REPO, "tests", "support"))
-from xsession import Failure, Server, Session, process_tree, wait_for, write  # noqa: E402
+from tests.support.xsession import Failure, Server, Session, process_tree, wait_for, write
 
 PAGES = 10                 # pages open at the most, the first page included
 DIALOG = "打开网址"        # the address dialog's caption
@@ -398,8 +397,7 @@ def main():
             json.dump({"pages": PAGES, "rounds": rounds, "summary": summary}, f, indent=1)
     if not args.json:        # otherwise the caller prints the table (make bench: with the others)
         sys.dont_write_bytecode = True
-        sys.path.insert(0, HERE)
-        import table
+        from bench.whole import table
         print()
         print(table.whole_table(summary))
     return 0

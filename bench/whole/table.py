@@ -2,7 +2,7 @@
 """The one table `make bench` ends with: the in-process benchmarks (Google
 Benchmark JSON files) and the whole-program harness (its --json file).
 
-usage: table.py [--whole FILE] [GBENCH_JSON...]
+usage: python3 -m bench.whole.table [--whole FILE] [GBENCH_JSON...]
 """
 
 import argparse

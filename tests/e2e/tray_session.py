@@ -15,15 +15,14 @@ A page behind a password brings the sign-in form: Escape goes on without
 A click on a file input opens the desktop's file dialog, and the file named
 there goes up with the page's form.
 
-usage: tray_session.py <tavrin binary> <skin folder>
+usage: python3 -m tests.e2e.tray_session <tavrin binary> <skin folder>
 """
 
 import base64
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for, write  # noqa: E402
+from tests.support.xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for, write
 
 CENTRED = (189, 211)  # Left 2827.5, Top 3165 twips
 # Tab 1's close button (tab 0 has none), it the selected tab of two: the strip
