@@ -636,28 +636,22 @@ int check(const QString &path)
     const QImage bm = c.load("ImageButtomMiddle.png", 19, 16);
     const QImage br = c.load("ImageButtomRight.png", 15, 16);
     const QImage min0 = c.load("ImageMin0.png", 31, 19);
-    c.load("ImageMin1.png", 31, 19);
-    c.load("ImageMin2.png", 31, 19);
-    c.load("ImageSize0.png", 29, 19);
-    c.load("ImageSize1.png", 29, 19);
-    c.load("ImageSize2.png", 29, 19);
-    c.load("ImageExit0.png", 32, 19);
-    c.load("ImageExit1.png", 32, 19);
-    c.load("ImageExit2.png", 32, 19);
-    c.load("Image1.png", 23, 23);
+    // The rest are only checked for their sizes.
+    const std::tuple<const char *, int, int> others[] = {
+        {"ImageMin1.png", 31, 19},  {"ImageMin2.png", 31, 19},    {"ImageSize0.png", 29, 19},
+        {"ImageSize1.png", 29, 19}, {"ImageSize2.png", 29, 19},   {"ImageExit0.png", 32, 19},
+        {"ImageExit1.png", 32, 19}, {"ImageExit2.png", 32, 19},   {"Image1.png", 23, 23},
+        {"tc0.png", 15, 14},        {"tc1.png", 15, 14},          {"tc2.png", 15, 14},
+        {"Icon1.png", 16, 16},      {"OpenUrlBack.png", 319, 27}, {"SignInBack.png", 319, 52}};
+    for (const auto &[name, w, h] : others)
+        c.load(name, w, h);
     QImage tabs[3][3];
     for (int i = 0; i < 3; ++i) {
         const QByteArray n = QByteArray::number(i);
-        tabs[i][0] = c.load(("TLeft" + n + ".png").constData(), 8, 28);
-        tabs[i][1] = c.load(("TCenter" + n + ".png").constData(), 8, 28);
-        tabs[i][2] = c.load(("TRight" + n + ".png").constData(), 8, 28);
+        int k = 0;
+        for (const char *piece : {"TLeft", "TCenter", "TRight"})
+            tabs[i][k++] = c.load((piece + n + ".png").constData(), 8, 28);
     }
-    c.load("tc0.png", 15, 14);
-    c.load("tc1.png", 15, 14);
-    c.load("tc2.png", 15, 14);
-    c.load("Icon1.png", 16, 16);
-    c.load("OpenUrlBack.png", 319, 27);
-    c.load("SignInBack.png", 319, 52);
     if (c.failures)
         return 1;
 
