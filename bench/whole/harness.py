@@ -66,13 +66,15 @@ PAGES = 10                 # pages open at the most, the first page included
 DIALOG = "打开网址"        # the address dialog's caption
 POLL = 0.02                # how often the titles are looked at
 
+# The figures compared: key, the figure, Tavrin's run, the run it is held against (None: Tavrin's alone).
 FIGURES = [
-    # key, label, unit
-    ("start", "cold start to first page", "s"),
-    ("mem_one", "memory, one page", "MiB"),
-    ("ten_tabs", "ten tabs loaded", "s"),
-    ("mem_ten", "memory, ten pages", "MiB"),
-    ("mem_closed", "memory, nine closed", "MiB"),
+    ("start", "start", "tavrin", "floor"),
+    ("mem_one", "mem_one", "tavrin", "floor"),
+    ("ten_tabs", "ten_tabs", "tavrin", "floor"),
+    ("input", "input", "tavrin", "floor"),
+    ("xdotool", "xdotool", "tavrin", "floor"),
+    ("mem_ten", "mem_ten", "tavrin", "floor"),
+    ("mem_closed", "mem_closed", "tavrin", "floor"),
 ]
 
 
@@ -86,9 +88,9 @@ def page_html(n):
             "</script></body></html>" % (n, n, paragraphs, n))
 
 
-def page_route(handler):
-    """/page-N answers page N, never from a cache."""
-    return page_html(int(handler.path[6:])), {"Cache-Control": "no-store"}
+def route(html):
+    """/KIND-N answers page N of its kind, never from a cache."""
+    return lambda handler: (html(int(handler.path.rpartition("-")[2])), {"Cache-Control": "no-store"})
 
 
 # --- memory ----------------------------------------------------------------
@@ -193,13 +195,14 @@ class Run(Session):
     def __init__(self, program, build, base):
         super().__init__(prefix="tavrin-bench-%s-" % program)
         self.program_name = program      # "tavrin" or "floor"
+        self.tavrin = program == "tavrin"
         self.build = build
         self.base = base
         self.proc = None
         self.x_time = 0.0                # spent sending X input
 
-    def url(self, n):
-        return "%s/page-%d" % (self.base, n)
+    def url(self, n, kind="page"):
+        return "%s/%s-%d" % (self.base, kind, n)
 
     def x(self, *args, check=False, timeout=20):
         started = time.monotonic()
@@ -232,7 +235,7 @@ class Run(Session):
 
     # --- the program's window and keys ---
     def window(self):
-        if self.program_name == "tavrin":
+        if self.tavrin:
             return self.main_window()
         found = self.xdo("search", "--onlyvisible", "--pid", self.proc.pid).split()
         return found[0] if found else None
@@ -255,55 +258,64 @@ class Run(Session):
         self.xdo("windowfocus", self.main, "key", "--delay", "0", "ctrl+w")
 
     # --- the run ---
-    def run(self):
+    def launch(self, first_page, title):
+        """Starts the program on first_page; the time until its title reads title."""
         self.start_x()
         self.make_home(sandbox=True)    # the engine's sandbox, unless as root
         self.remote_debugging()
-        if self.program_name == "tavrin":
-            self.lay_out(os.path.join(self.build, "tavrin"), os.path.join(REPO, "skin"), page_html(0))
+        if self.tavrin:
+            self.lay_out(os.path.join(self.build, "tavrin"), os.path.join(REPO, "skin"), first_page)
             args = [os.path.join(self.prog, "tavrin")]
         else:
-            self.prog = os.path.dirname(write(self.path("program", "start.html"), page_html(0)))
+            self.prog = os.path.dirname(write(self.path("program", "start.html"), first_page))
             args = [os.path.join(self.build, "bench", "tavrin_floor"),
                     "file://" + os.path.join(self.prog, "start.html")]
-        fig = {}
-
-        t0 = time.monotonic()
+        started = time.monotonic()
         self.proc = self.spawn(args, "program.log", cwd=self.tmp, stdin=subprocess.PIPE)
-        self.wait_loaded({"loaded-0"}, "the first page", bound=120)
-        first = time.monotonic()
-        fig["start"] = first - t0
+        self.wait_loaded({title}, "the first page", bound=120)
+        return time.monotonic() - started
 
-        time.sleep(max(0.0, first + 2.0 - time.monotonic()))
-        fig["mem_one"], fig["pss_one"], fig["procs_one"] = memory(self.proc.pid)
-        fig["foreign"] = foreign_engines(self.proc.pid)
-
-        self.main = wait_for(self.window, 30, "the main window")
-        wanted = {"loaded-%d" % n for n in range(PAGES)}
-        asked = time.monotonic()
-        self.x_time = 0.0
-        if self.program_name == "tavrin" and os.environ.get("TAVRIN_BENCH_ASK") == "dialog":
-            for n in range(1, PAGES):
-                self.ask_tavrin(self.url(n))
-                self.check_alive()
-        elif self.program_name == "tavrin":
-            # Started again with the nine addresses: the running one opens them.
-            again = self.spawn([os.path.join(self.prog, "tavrin")] + [self.url(n) for n in range(1, PAGES)],
-                               "again.log", cwd=self.tmp)
+    def hand_over(self, addresses):
+        """Tavrin started again with the addresses hands them to the running one; the floor reads them on its input."""
+        if self.tavrin:
+            again = self.spawn([os.path.join(self.prog, "tavrin")] + addresses, "again.log", cwd=self.tmp)
             if again.wait(timeout=30) != 0:
                 raise Failure("the second start ended with status %d" % again.returncode)
         else:
-            self.proc.stdin.write("".join(self.url(n) + "\n" for n in range(1, PAGES)).encode())
+            self.proc.stdin.write("".join(a + "\n" for a in addresses).encode())
             self.proc.stdin.flush()
-        fig["input"] = time.monotonic() - asked
-        fig["xdotool"] = self.x_time
-        self.wait_loaded(wanted, "ten pages", bound=120)
-        ten = time.monotonic()
-        fig["ten_tabs"] = ten - asked
 
-        time.sleep(max(0.0, ten + 2.0 - time.monotonic()))
-        fig["mem_ten"], fig["pss_ten"], fig["procs_ten"] = memory(self.proc.pid)
-        fig["foreign"] = max(fig["foreign"], foreign_engines(self.proc.pid))
+    def open_tabs(self, numbers, by_dialog=False):
+        """Pages asked for as new tabs: the time to the last loaded, and of it the time spent asking."""
+        wanted = {"loaded-0"} | {"loaded-%d" % n for n in numbers}
+        asked = time.monotonic()
+        if by_dialog:
+            for n in numbers:
+                self.ask_tavrin(self.url(n))
+                self.check_alive()
+        else:
+            self.hand_over([self.url(n) for n in numbers])
+        handed = time.monotonic()
+        self.wait_loaded(wanted, "%d pages" % len(wanted), bound=300)
+        return time.monotonic() - asked, handed - asked
+
+    def measure_memory(self, fig, name, since):
+        """Memory 2 s after since, as mem_NAME (pss_NAME, procs_NAME beside it)."""
+        time.sleep(max(0.0, since + 2.0 - time.monotonic()))
+        fig["mem_" + name], fig["pss_" + name], fig["procs_" + name] = memory(self.proc.pid)
+        fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
+
+    def run(self):
+        """Start, one page, ten tabs, nine closed."""
+        fig = {"start": self.launch(page_html(0), "loaded-0")}
+        self.measure_memory(fig, "one", time.monotonic())
+
+        self.main = wait_for(self.window, 30, "the main window")
+        self.x_time = 0.0
+        by_dialog = self.tavrin and os.environ.get("TAVRIN_BENCH_ASK") == "dialog"
+        fig["ten_tabs"], fig["input"] = self.open_tabs(range(1, PAGES), by_dialog)
+        fig["xdotool"] = self.x_time
+        self.measure_memory(fig, "ten", time.monotonic())
 
         # Nine closed: the tab shown each time, the last opened first.
         for left in range(PAGES - 1, 0, -1):
@@ -313,7 +325,7 @@ class Run(Session):
         if self.loaded() != {"loaded-0"}:
             raise Failure("after closing, the pages left are %s" % sorted(self.loaded()))
         fig["mem_closed"], fig["pss_closed"], fig["procs_closed"] = settled_memory(self.proc.pid)
-        fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
+        fig["foreign"] = max(fig["foreign"], foreign_engines(self.proc.pid))
         return fig
 
 
@@ -325,11 +337,12 @@ def spread(values):
 
 def summarise(rounds):
     out = {}
-    for key, _, _ in FIGURES + [("input", "", "s"), ("xdotool", "", "s")]:
-        t = [r["tavrin"][key] for r in rounds]
-        f = [r["floor"][key] for r in rounds]
-        out[key] = {"tavrin": spread(t), "floor": spread(f),
-                    "ratio": spread([a / b if b else float("inf") for a, b in zip(t, f)])}
+    for key, figure, who, against in FIGURES:
+        t = [r[who][figure] for r in rounds]
+        out[key] = {"tavrin": spread(t)}
+        if against:
+            f = [r[against][figure] for r in rounds]
+            out[key].update(floor=spread(f), ratio=spread([a / b if b else float("inf") for a, b in zip(t, f)]))
     # Memory after closing, against the same program's one-page figure.
     for who in ("tavrin", "floor"):
         out["mem_closed"][who + "_vs_one"] = spread(
@@ -369,7 +382,7 @@ def main():
             print("no %s in %s: build first" % (path, build))
             return 2
 
-    server = Server({"/page-": page_route})
+    server = Server({"/page-": route(page_html)})
 
     rounds = []
     try:
@@ -379,8 +392,8 @@ def main():
             for program in ("tavrin", "floor"):
                 result[program] = one_run(program, build, server.base)
             print("%-16s" % name + "  ".join(
-                "%s %s %.2f/%.2f" % (key, unit, result["tavrin"][key], result["floor"][key])
-                for key, _, unit in FIGURES), flush=True)
+                "%s %.2f" % (key, result[who][figure]) + ("/%.2f" % result[against][figure] if against else "")
+                for key, figure, who, against in FIGURES), flush=True)
             if k > 0:
                 rounds.append(result)
     except Failure as e:
@@ -391,7 +404,7 @@ def main():
         server.server_close()
 
     summary = summarise(rounds)
-    summary["disturbed_rounds"] = sum(1 for r in rounds if r["tavrin"]["foreign"] or r["floor"]["foreign"])
+    summary["disturbed_rounds"] = sum(1 for r in rounds if any(run["foreign"] for run in r.values()))
     if args.json:
         with open(args.json, "w") as f:
             json.dump({"pages": PAGES, "rounds": rounds, "summary": summary}, f, indent=1)
