@@ -1,21 +1,24 @@
 #!/usr/bin/env python3
 """Tavrin against the bare engine, whole programs, black box.
 
-Each round starts Tavrin and then the floor (build/bench/tavrin_floor: one
-window, a tab widget, one Qt WebEngine view per page, the engine's defaults),
-each once, each under a fresh HOME and XDG folders, on a private Xvfb with a
+Each round starts Tavrin, the floor (build/bench/tavrin_floor: one window, a
+tab widget, one Qt WebEngine view per page, the engine's defaults) and the
+tuned floor (the same program on the scene graph Tavrin picks on this
+machine: Qt Quick's software one when there is no GPU render node), each
+once, each under a fresh HOME and XDG folders, on a private Xvfb with a
 notification area (trayer). The first round warms the caches and is not
-counted. Both load the same local pages from a loopback HTTP server; every
+counted. All load the same local pages from a loopback HTTP server; every
 page sets its title to loaded-N in its load handler, and the harness reads the
 titles from the engine's remote debugging endpoint (QTWEBENGINE_REMOTE_DEBUGGING,
 GET /json): nothing inside either program is hooked.
 
-What one run measures:
+What one round measures:
   start      from spawning the program to its first page reading loaded-0
              (Tavrin's first page is start.html in its program directory; the
-             floor gets the same page as its argument);
+             floors get the same page as their argument); against the floor
+             and against the tuned floor;
   mem one    memory of the whole process tree, every engine helper included
-             (see below), 2 s after the first page loaded;
+             (see below), 2 s after the first page loaded; against both floors;
   ten tabs   nine more pages asked for as new tabs, ten pages open in all:
              from the first request to the tenth page reading loaded.
              Tavrin is started a second time with the nine addresses on its
@@ -49,6 +52,7 @@ usage: python3 -m bench.whole.harness [--build DIR] [--rounds N] [--json FILE]
 
 import argparse
 import contextlib
+import glob
 import json
 import os
 import re
@@ -65,11 +69,16 @@ from tests.support.xsession import Failure, Server, Session, process_tree, wait_
 PAGES = 10                 # pages open at the most, the first page included
 DIALOG = "打开网址"        # the address dialog's caption
 POLL = 0.02                # how often the titles are looked at
+# The scene graph Tavrin picks here: Qt Quick's software one without a GPU render node.
+TUNED_ENV = {} if any(os.access(n, os.R_OK | os.W_OK) for n in glob.glob("/dev/dri/renderD*")) else {
+    "QT_QUICK_BACKEND": "software"}
 
 # The figures compared: key, the figure, Tavrin's run, the run it is held against (None: Tavrin's alone).
 FIGURES = [
     ("start", "start", "tavrin", "floor"),
     ("mem_one", "mem_one", "tavrin", "floor"),
+    ("start_tuned", "start", "tavrin", "tuned"),
+    ("mem_one_tuned", "mem_one", "tavrin", "tuned"),
     ("ten_tabs", "ten_tabs", "tavrin", "floor"),
     ("input", "input", "tavrin", "floor"),
     ("xdotool", "xdotool", "tavrin", "floor"),
@@ -194,7 +203,7 @@ class Run(Session):
 
     def __init__(self, program, build, base):
         super().__init__(prefix="tavrin-bench-%s-" % program)
-        self.program_name = program      # "tavrin" or "floor"
+        self.program_name = program      # "tavrin", "floor" or "tuned" (the floor on Tavrin's scene graph)
         self.tavrin = program == "tavrin"
         self.build = build
         self.base = base
@@ -270,6 +279,8 @@ class Run(Session):
             self.prog = os.path.dirname(write(self.path("program", "start.html"), first_page))
             args = [os.path.join(self.build, "bench", "tavrin_floor"),
                     "file://" + os.path.join(self.prog, "start.html")]
+            if self.program_name == "tuned":
+                self.env.update(TUNED_ENV)
         started = time.monotonic()
         self.proc = self.spawn(args, "program.log", cwd=self.tmp, stdin=subprocess.PIPE)
         self.wait_loaded({title}, "the first page", bound=120)
@@ -306,9 +317,11 @@ class Run(Session):
         fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
 
     def run(self):
-        """Start, one page, ten tabs, nine closed."""
+        """Start, one page, ten tabs, nine closed; the tuned floor stops after one page."""
         fig = {"start": self.launch(page_html(0), "loaded-0")}
         self.measure_memory(fig, "one", time.monotonic())
+        if self.program_name == "tuned":
+            return fig
 
         self.main = wait_for(self.window, 30, "the main window")
         self.x_time = 0.0
@@ -389,7 +402,7 @@ def main():
         for k in range(args.rounds + 1):
             name = "warm-up round" if k == 0 else "round %d of %d" % (k, args.rounds)
             result = {}
-            for program in ("tavrin", "floor"):
+            for program in ("tavrin", "floor", "tuned"):
                 result[program] = one_run(program, build, server.base)
             print("%-16s" % name + "  ".join(
                 "%s %.2f" % (key, result[who][figure]) + ("/%.2f" % result[against][figure] if against else "")
