@@ -33,7 +33,10 @@ What one round measures:
   mem ten    memory 2 s after the tenth page loaded;
   mem closed memory after nine of the ten tabs are closed with Ctrl+W (the first
              page stays), once memory has settled: sampled every 0.5 s until
-             three samples agree within 1 %, at most 10 s.
+             three samples agree within 1 %, at most 10 s;
+  thirty     then thirty more pages handed over at once as the nine were: the
+             time to the last loaded, and memory 2 s later less memory after
+             closing, per added tab.
 
 Memory: PSS divides a page among every process mapping it, so another program
 running Qt WebEngine beside the harness would take a share of the engine's
@@ -66,7 +69,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 from tests.support.xsession import Failure, Server, Session, process_tree, wait_for, write
 
-PAGES = 10                 # pages open at the most, the first page included
+PAGES = 10                 # pages open at the most in the ten-tab run, the first page included
+THIRTY = 30                # pages handed over at once afterwards
 DIALOG = "打开网址"        # the address dialog's caption
 POLL = 0.02                # how often the titles are looked at
 # The scene graph Tavrin picks here: Qt Quick's software one without a GPU render node.
@@ -84,6 +88,8 @@ FIGURES = [
     ("xdotool", "xdotool", "tavrin", "floor"),
     ("mem_ten", "mem_ten", "tavrin", "floor"),
     ("mem_closed", "mem_closed", "tavrin", "floor"),
+    ("thirty_tabs", "thirty_tabs", "tavrin", "floor"),
+    ("mem_per_tab", "mem_per_tab", "tavrin", "floor"),
 ]
 
 
@@ -317,7 +323,7 @@ class Run(Session):
         fig["foreign"] = max(fig.get("foreign", 0), foreign_engines(self.proc.pid))
 
     def run(self):
-        """Start, one page, ten tabs, nine closed; the tuned floor stops after one page."""
+        """Start, one page, ten tabs, nine closed, thirty more; the tuned floor stops after one page."""
         fig = {"start": self.launch(page_html(0), "loaded-0")}
         self.measure_memory(fig, "one", time.monotonic())
         if self.program_name == "tuned":
@@ -339,6 +345,10 @@ class Run(Session):
             raise Failure("after closing, the pages left are %s" % sorted(self.loaded()))
         fig["mem_closed"], fig["pss_closed"], fig["procs_closed"] = settled_memory(self.proc.pid)
         fig["foreign"] = max(fig["foreign"], foreign_engines(self.proc.pid))
+
+        fig["thirty_tabs"], fig["input_thirty"] = self.open_tabs(range(PAGES, PAGES + THIRTY))
+        self.measure_memory(fig, "thirty", time.monotonic())
+        fig["mem_per_tab"] = (fig["mem_thirty"] - fig["mem_closed"]) / THIRTY
         return fig
 
 
@@ -420,7 +430,7 @@ def main():
     summary["disturbed_rounds"] = sum(1 for r in rounds if any(run["foreign"] for run in r.values()))
     if args.json:
         with open(args.json, "w") as f:
-            json.dump({"pages": PAGES, "rounds": rounds, "summary": summary}, f, indent=1)
+            json.dump({"pages": PAGES, "thirty": THIRTY, "rounds": rounds, "summary": summary}, f, indent=1)
     if not args.json:        # otherwise the caller prints the table (make bench: with the others)
         sys.dont_write_bytecode = True
         from bench.whole import table

@@ -20,11 +20,13 @@ WHOLE = [
     ("ten_tabs", "ten tabs loaded", "s", ("≤", 0.90)),
     ("mem_ten", "memory, ten pages", "MiB", ("≤", 0.95)),
     ("mem_closed", "memory, nine closed", "MiB", None),
+    ("thirty_tabs", "thirty tabs more loaded", "s", ("≤", 0.90)),
+    ("mem_per_tab", "memory per tab of the thirty", "MiB/tab", ("≤", 1.00)),
 ]
 CLOSED_WITHIN = 1.10   # after closing nine, against the same program's one-page figure
 
 TAB_RESIZE_MS = 0.25
-FORMAT = {"s": "%.2f", "x": "%.2f"}   # else whole numbers
+FORMAT = {"s": "%.2f", "x": "%.2f", "MiB/tab": "%.1f"}   # else whole numbers
 
 
 def value(x, unit):
