@@ -2,15 +2,15 @@
 """Tavrin against the bare engine, whole programs, black box.
 
 Each round starts Tavrin, the floor (build/bench/tavrin_floor: one window, a
-tab widget, one Qt WebEngine view per page, the engine's defaults) and the
-tuned floor (the same program on the scene graph Tavrin picks on this
-machine: Qt Quick's software one when there is no GPU render node), each
-once, each under a fresh HOME and XDG folders, on a private Xvfb with a
-notification area (trayer). The first round warms the caches and is not
-counted. All load the same local pages from a loopback HTTP server; every
-page sets its title to loaded-N in its load handler, and the harness reads the
+tab widget, one Qt WebEngine view per page, the engine's defaults), the tuned
+floor (the same program on the scene graph Tavrin picks on this machine:
+Qt Quick's software one when there is no GPU render node), and Tavrin once
+more with busy pages, each under a fresh HOME and XDG folders, on a private
+Xvfb with a notification area (trayer). The first round warms the caches and
+is not counted. All load local pages from a loopback HTTP server; every page
+sets its title to loaded-N in its load handler, and the harness reads the
 titles from the engine's remote debugging endpoint (QTWEBENGINE_REMOTE_DEBUGGING,
-GET /json): nothing inside either program is hooked.
+GET /json): nothing inside any program is hooked.
 
 What one round measures:
   start      from spawning the program to its first page reading loaded-0
@@ -36,7 +36,17 @@ What one round measures:
              three samples agree within 1 %, at most 10 s;
   thirty     then thirty more pages handed over at once as the nine were: the
              time to the last loaded, and memory 2 s later less memory after
-             closing, per added tab.
+             closing, per added tab;
+  busy       Tavrin alone, with ten busy pages (a 4 ms timer, a CSS animation,
+             a callback every animation frame): the tree's CPU (utime + stime
+             of every process in it) over 10 s, 3 s after the last loaded with
+             the window up, then 3 s after its close button hid it to the tray,
+             as a share of one core;
+  back       then a double click on the tray icon until the page's colour
+             fills a square of the page area where the window was: the window
+             mapped and its page painted, in ms (the harness reads the pixels
+             itself through libX11 every 2 ms or so, and sends the clicks through
+             XTest, so that neither costs a process).
 
 Memory: PSS divides a page among every process mapping it, so another program
 running Qt WebEngine beside the harness would take a share of the engine's
@@ -55,6 +65,7 @@ usage: python3 -m bench.whole.harness [--build DIR] [--rounds N] [--json FILE]
 
 import argparse
 import contextlib
+import ctypes
 import glob
 import json
 import os
@@ -67,12 +78,14 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
-from tests.support.xsession import Failure, Server, Session, process_tree, wait_for, write
+from tests.support.xsession import (CLOSE_BUTTON, Failure, Image, Server, Session, near, proc, process_tree, require,
+                                    wait_for, write)
 
 PAGES = 10                 # pages open at the most in the ten-tab run, the first page included
 THIRTY = 30                # pages handed over at once afterwards
 DIALOG = "打开网址"        # the address dialog's caption
 POLL = 0.02                # how often the titles are looked at
+CPU_AFTER, CPU_SPAN = 3.0, 10.0   # the busy pages' CPU: from so long after, over so long
 # The scene graph Tavrin picks here: Qt Quick's software one without a GPU render node.
 TUNED_ENV = {} if any(os.access(n, os.R_OK | os.W_OK) for n in glob.glob("/dev/dri/renderD*")) else {
     "QT_QUICK_BACKEND": "software"}
@@ -90,6 +103,9 @@ FIGURES = [
     ("mem_closed", "mem_closed", "tavrin", "floor"),
     ("thirty_tabs", "thirty_tabs", "tavrin", "floor"),
     ("mem_per_tab", "mem_per_tab", "tavrin", "floor"),
+    ("cpu_up", "cpu_up", "tray", None),
+    ("cpu_tray", "cpu_tray", "tray", None),
+    ("back", "back", "tray", None),
 ]
 
 
@@ -101,6 +117,24 @@ def page_html(n):
             "<body><h1>Page %d</h1>%s<script>"
             "addEventListener('load', () => document.title = 'loaded-%d');"
             "</script></body></html>" % (n, n, paragraphs, n))
+
+
+BUSY_COLOUR = (0x2E, 0x8B, 0x57)
+
+
+def busy_html(n):
+    """A page that never rests (a 4 ms timer, a CSS animation, a callback every
+    animation frame), on a plain colour that shows when it is painted."""
+    return ("<!doctype html><html><head><meta charset=\"utf-8\"><title>busy %d</title><style>"
+            "body{margin:0;height:100vh;background:#2e8b57}"
+            "#spin{width:60px;height:60px;background:#fff;animation:spin 1s linear infinite}"
+            "@keyframes spin{to{transform:rotate(360deg)}}</style></head>"
+            "<body><div id=\"spin\"></div><p id=\"ticks\">0</p><script>"
+            "let ticks = 0; setInterval(() => ticks++, 4);"
+            "const frame = () => { document.getElementById('ticks').textContent = ticks;"
+            " requestAnimationFrame(frame); }; requestAnimationFrame(frame);"
+            "addEventListener('load', () => document.title = 'loaded-busy-%d');"
+            "</script></body></html>" % (n, n))
 
 
 def route(html):
@@ -202,6 +236,91 @@ def settled_memory(root, bound=10.0):
     return samples[-1]
 
 
+# --- CPU and the screen -----------------------------------------------------
+
+TICK = os.sysconf("SC_CLK_TCK")
+
+
+def tree_cpu(root):
+    """CPU seconds (utime + stime) each process of the tree has used so far."""
+    out = {}
+    for pid in process_tree(root):
+        fields = proc(pid, "stat").rpartition(b")")[2].split()   # from the state on: utime is the 12th
+        if len(fields) > 12:
+            out[pid] = (int(fields[11]) + int(fields[12])) / TICK
+    return out
+
+
+def cpu_share(root, since):
+    """The tree's CPU over CPU_SPAN seconds from CPU_AFTER after since, in per cent of one
+    core; a process started meanwhile counts from its start."""
+    time.sleep(max(0.0, since + CPU_AFTER - time.monotonic()))
+    started, before = time.monotonic(), tree_cpu(root)
+    time.sleep(CPU_SPAN)
+    after = tree_cpu(root)
+    return 100.0 * sum(t - before.get(pid, 0.0) for pid, t in after.items()) / (time.monotonic() - started)
+
+
+class XImage(ctypes.Structure):     # Xlib's XImage, as far as its samples
+    _fields_ = [(name, ctypes.c_int) for name in ("width", "height", "xoffset", "format")] + [
+        ("data", ctypes.c_void_p)] + [(name, ctypes.c_int) for name in (
+            "byte_order", "bitmap_unit", "bitmap_bit_order", "bitmap_pad", "depth", "bytes_per_line",
+            "bits_per_pixel")]
+
+
+class Display:
+    """The harness's own connection to the X server: the screen's pixels and
+    clicks at once, where xsession's grab starts ImageMagick (over 100 ms a
+    look here) and xdotool a process a call. Closed before the server ends:
+    Xlib ends the process whose server goes."""
+
+    def __init__(self, name):
+        c = ctypes
+        signatures = {  # name: result, arguments
+            "XOpenDisplay": (c.c_void_p, [c.c_char_p]),
+            "XDefaultRootWindow": (c.c_ulong, [c.c_void_p]),
+            "XGetImage": (c.POINTER(XImage), [c.c_void_p, c.c_ulong, c.c_int, c.c_int, c.c_uint, c.c_uint,
+                                              c.c_ulong, c.c_int]),
+            "XDestroyImage": (c.c_int, [c.POINTER(XImage)]),
+            "XFlush": (c.c_int, [c.c_void_p]),
+            "XCloseDisplay": (c.c_int, [c.c_void_p]),
+            "XTestFakeMotionEvent": (c.c_int, [c.c_void_p, c.c_int, c.c_int, c.c_int, c.c_ulong]),
+            "XTestFakeButtonEvent": (c.c_int, [c.c_void_p, c.c_uint, c.c_int, c.c_ulong]),
+        }
+        x11, xtst = c.CDLL("libX11.so.6"), c.CDLL("libXtst.so.6")
+        for fn, (result, arguments) in signatures.items():
+            f = getattr(xtst if fn.startswith("XTest") else x11, fn)
+            f.restype, f.argtypes = result, arguments
+            setattr(self, fn, f)
+        self.dpy = self.XOpenDisplay(name.encode())
+        require(self.dpy, "cannot open the display %s", name)
+        self.root = self.XDefaultRootWindow(self.dpy)
+
+    def pixels(self, x, y, w, h):
+        """The screen's pixels in the rectangle (inside the screen), as xsession's Image."""
+        ref = self.XGetImage(self.dpy, self.root, x, y, w, h, 0xFFFFFFFF, 2)   # all planes, ZPixmap
+        require(ref, "no image of %dx%d+%d+%d", w, h, x, y)
+        try:
+            img = ref.contents
+            require(img.bits_per_pixel == 32 and img.bytes_per_line == 4 * w, "an image of %d bits a pixel",
+                    img.bits_per_pixel)
+            bgrx = ctypes.string_at(img.data, 4 * w * h)
+        finally:
+            self.XDestroyImage(ref)
+        rgb = bytearray(3 * w * h)
+        rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+        return Image(w, h, bytes(rgb))
+
+    def click(self, x, y):
+        self.XTestFakeMotionEvent(self.dpy, -1, x, y, 0)
+        self.XTestFakeButtonEvent(self.dpy, 1, True, 0)
+        self.XTestFakeButtonEvent(self.dpy, 1, False, 0)
+        self.XFlush(self.dpy)
+
+    def close(self):
+        self.XCloseDisplay(self.dpy)
+
+
 # --- one run of one program ------------------------------------------------
 
 class Run(Session):
@@ -209,8 +328,8 @@ class Run(Session):
 
     def __init__(self, program, build, base):
         super().__init__(prefix="tavrin-bench-%s-" % program)
-        self.program_name = program      # "tavrin", "floor" or "tuned" (the floor on Tavrin's scene graph)
-        self.tavrin = program == "tavrin"
+        self.program_name = program      # "tavrin", "floor", "tuned" (the floor on Tavrin's scene graph), "tray"
+        self.tavrin = program in ("tavrin", "tray")
         self.build = build
         self.base = base
         self.proc = None
@@ -351,6 +470,41 @@ class Run(Session):
         fig["mem_per_tab"] = (fig["mem_thirty"] - fig["mem_closed"]) / THIRTY
         return fig
 
+    def tray(self):
+        """Ten busy pages: the tree's CPU with the window up, then closed to the tray; then back."""
+        self.launch(busy_html(0), "loaded-busy-0")
+        self.main = wait_for(self.window, 30, "the main window")
+        wait_for(lambda: self.geometry(self.panel)[2] > 2, 30, "the tray icon")
+        self.hand_over([self.url(n, "busy") for n in range(1, PAGES)])
+        self.wait_loaded({"loaded-busy-%d" % n for n in range(PAGES)}, "ten busy pages", bound=300)
+        fig = {"cpu_up": cpu_share(self.proc.pid, time.monotonic())}
+        at = self.geometry(self.main)
+        require(at, "the main window went")
+        self.click(CLOSE_BUTTON)
+        wait_for(lambda: not self.shown(self.main), 20, "the close button to hide the window")
+        fig["cpu_tray"] = cpu_share(self.proc.pid, time.monotonic())
+        fig["back"] = self.back_from_tray(at)
+        fig["foreign"] = foreign_engines(self.proc.pid)
+        return fig
+
+    def back_from_tray(self, at):
+        """A double click on the tray icon until the busy page's colour fills a square of the
+        page area where the window was; in ms from the second press."""
+        screen = Display(self.env["DISPLAY"])
+        try:
+            square = (at[0] + at[2] // 2, at[1] + at[3] // 2, 100, 100)
+            painted = lambda: screen.pixels(*square).share(lambda c: near(c, BUSY_COLOUR)) >= 0.95
+            require(not painted(), "the page shows with the window hidden")
+            x, y = self.tray_icon_centre()
+            screen.click(x, y)
+            time.sleep(0.08)           # the second press as a hand makes it, and as the tray tests send it
+            pressed = time.monotonic()
+            screen.click(x, y)
+            wait_for(painted, 10, "the page painted after a double click on the tray icon", step=0.002)
+            return (time.monotonic() - pressed) * 1000.0
+        finally:
+            screen.close()
+
 
 # --- rounds and the summary -------------------------------------------------
 
@@ -378,7 +532,7 @@ def one_run(program, build, base, attempts=2):
     for attempt in range(attempts):
         r = Run(program, build, base)
         try:
-            return r.run()
+            return r.tray() if program == "tray" else r.run()
         except Failure as e:
             print("  %s run failed (%s)%s" % (program, e, ", trying again" if attempt + 1 < attempts else ""),
                   flush=True)
@@ -405,14 +559,14 @@ def main():
             print("no %s in %s: build first" % (path, build))
             return 2
 
-    server = Server({"/page-": route(page_html)})
+    server = Server({"/page-": route(page_html), "/busy-": route(busy_html)})
 
     rounds = []
     try:
         for k in range(args.rounds + 1):
             name = "warm-up round" if k == 0 else "round %d of %d" % (k, args.rounds)
             result = {}
-            for program in ("tavrin", "floor", "tuned"):
+            for program in ("tavrin", "floor", "tuned", "tray"):
                 result[program] = one_run(program, build, server.base)
             print("%-16s" % name + "  ".join(
                 "%s %.2f" % (key, result[who][figure]) + ("/%.2f" % result[against][figure] if against else "")
