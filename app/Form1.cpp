@@ -3,6 +3,7 @@
 #include "SavedButton.h"
 
 #include "FormFind.h"
+#include "FormMenu.h"
 #include "FormOpenUrl.h"
 #include "FormSignIn.h"
 #include "Forms.h"
@@ -164,7 +165,7 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
     });
 }
 
-// A press and a release in place, as a screen reader's press makes.
+// A press and a release in place, as a screen reader's press or a key makes.
 void Form1::pressCaptionButton(ButtonHandler down, ButtonHandler up)
 {
     (this->*down)(kNormal, kLeftButton, 0, 0, 0);
@@ -209,6 +210,11 @@ void Form1::wireEvents()
     for (const QKeySequence &keys :
          {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_T), QKeySequence(Qt::Key_F6)})
         bindShortcut(keys, [this] { CommandOpenURL_Click(); });
+    // The close button's and the tray menu's commands have keys too.
+    bindShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+                 [this] { pressCaptionButton(&Form1::ImageExit_MouseDown, &Form1::ImageExit_MouseUp); });
+    bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [] { forms::FormMenu->m_Exit_Click(); });
+    bindShortcut(QKeySequence(Qt::Key_F1), [] { forms::FormMenu->m_About_Click(); });
 }
 
 void Form1::Form_Load()
