@@ -87,9 +87,11 @@ def session(s, binary, skin):
     s.make_home()
     s.start_x()
     s.start_bus()
-    s.start()
+    # Listening before the program starts: it asks the registry what is listened to as it starts, where
+    # a listener added later reaches it only some time after.
     pyatspi.Registry.registerEventListener(
         lambda e: HEARD.append((e.type, e.source.name, e.detail1)), "object:state-changed:selected", "focus:")
+    s.start()
     press(shows(START), "push button", "打开网址")
     dialog = shows(DIALOG)
     find(dialog, "text", "网址").queryEditableText().setTextContents(srv.base + "/second")
