@@ -295,11 +295,11 @@ void Form1::ImageSize_MouseUp(int16_t, int16_t, int16_t, float, float)
 {
     if (!ImageSize(kPressed).Visible())
         return;
-    if (Width() != Screen::Width()) {
+    if (Width() != Screen::Width(*this)) {
         setTop(0);
         setLeft(0);
-        setHeight(Screen::Height() - kScreenWideShortfall);
-        setWidth(Screen::Width());
+        setHeight(Screen::Height(*this) - kScreenWideShortfall);
+        setWidth(Screen::Width(*this));
     } else {
         centreOnScreen(*this, kNormalWidth, kNormalHeight);
         setHeight(kNormalHeight);

@@ -23,4 +23,13 @@ void unloadAll()
     });
 }
 
+void useDesktop(const tk::DesktopServices &desktop)
+{
+    Form1.setDesktop(desktop);
+    FormMenu.setDesktop(desktop);
+    FormOpenUrl.setDesktop(desktop);
+    FormFind.setDesktop(desktop);
+    FormSignIn.setDesktop(desktop);
+}
+
 } // namespace forms

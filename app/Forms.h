@@ -30,4 +30,8 @@ extern FormSignInInstance FormSignIn;
 // first and the rest waits until the engine has its answer (afterSignIn).
 void unloadAll();
 
+// The desktop every form of the program has, loaded or when next loaded:
+// the system's unless tests hand in their own, which must outlive the forms.
+void useDesktop(const tk::DesktopServices &desktop);
+
 } // namespace forms

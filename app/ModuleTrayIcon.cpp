@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
+#include "toolkit/DesktopServices.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
 
@@ -60,6 +61,8 @@ void AddTrayIcon()
     std::memcpy(TrayIconData.szTip, tip, sizeof tip);
 
     TrayIconAdded = Shell_NotifyIconA(NIM_ADD, TrayIconData);
+    if (TrayIconAdded)
+        raise(forms::Form1->desktop().iconAdded, TrayIconData);
     ListenToDownloads(TrayIconAdded);
 }
 

@@ -62,11 +62,11 @@ TEST_F(Shell, TheTrayIconHasTheProgramsIconAndTip)
 
 TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
 {
-    Form::setPopupHook([](QMenu &) {}); // a menu opened by mistake fails the test instead of blocking it
-    NotificationArea::setAddHook([](const NOTIFYICONDATA &d) {
+    desktop.runPopup = [](QMenu &) {}; // a menu opened by mistake fails the test instead of blocking it
+    desktop.iconAdded = [](const NOTIFYICONDATA &d) {
         SendMessageA(d.hWnd, 2025, 0, WM_LBUTTONDBLCLK);
         SendMessageA(d.hWnd, 2025, 0, WM_RBUTTONDOWN);
-    });
+    };
     EXPECT_EQ(where(main()), "hidden 0 0 13545 9030") << "not centred";
     EXPECT_FALSE(forms::FormMenu.isLoaded()) << "no menu";
 }
@@ -74,10 +74,10 @@ TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
 TEST_F(Shell, ARightPressOpensTheTrayMenuFromTheHiddenMenuForm)
 {
     QStringList shown;
-    Form::setPopupHook([&](QMenu &menu) {
+    desktop.runPopup = [&](QMenu &menu) {
         for (QAction *a : menu.actions())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    });
+    };
     trayMessage(WM_RBUTTONDOWN);
     EXPECT_EQ(shown.join(' '), QStringLiteral("关于 - 打开网址 退出"));
     EXPECT_TRUE(forms::FormMenu.isLoaded() && !forms::FormMenu->isShown());
