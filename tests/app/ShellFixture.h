@@ -43,6 +43,7 @@ protected:
             QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
     static Form1 &main() { return *forms::Form1; }
+    static WBControl::Parts c() { return main().WBControl1.parts(); }
     // Where a form lies, after "hidden" or "minimised" if it is.
     static std::string where(const tk::Form &f)
     {
@@ -50,7 +51,7 @@ protected:
                geometry(f);
     }
     using Fake = tk::FakeBrowser;
-    static Fake &browser(int16_t i) { return static_cast<Fake &>(main().WBControl1.WB(i).browser()); }
+    static Fake &browser(int16_t i) { return static_cast<Fake &>(c().WB(i).browser()); }
     // The tray icon's mouse message, as the system sends it to the main window (loaded first).
     static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(main().hWnd(), 0, mouse); }
     // Right-presses the tray icon and chooses the named item of its menu.

@@ -22,7 +22,7 @@ TEST_F(Shell, TheMainWindowStartsWithTheProcedureReplacedAndTheKeyboardInTheStar
     EXPECT_TRUE(WBControl::startPage().endsWith(QStringLiteral("/start.html")));
     f.Show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
-    EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }));
+    EXPECT_TRUE(waitFor([&] { return c().WB(0).containsFocus(); }));
     EXPECT_FALSE(f.CommandOpenURL->containsFocus());
 }
 
