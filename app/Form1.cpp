@@ -17,6 +17,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 
 // A caption button's pictures, by element index.
@@ -420,3 +422,5 @@ void Form1::moveWindow(int16_t Button)
     ReleaseCapture();
     SendMessageA(hWnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
+
+} // namespace tavrin

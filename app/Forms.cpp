@@ -5,7 +5,7 @@
 #include "FormOpenUrl.h"
 #include "FormSignIn.h"
 
-namespace forms {
+namespace tavrin::forms {
 
 Form1Instance Form1;
 FormMenuInstance FormMenu;
@@ -32,4 +32,4 @@ void useDesktop(const tk::DesktopServices &desktop)
     FormSignIn.setDesktop(desktop);
 }
 
-} // namespace forms
+} // namespace tavrin::forms

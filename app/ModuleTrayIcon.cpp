@@ -12,6 +12,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 
 // The icon tells of a download's end; a click on the message opens the
@@ -72,3 +74,5 @@ void DeleteTrayIcon()
     Shell_NotifyIconA(NIM_DELETE, TrayIconData);
     TrayIconAdded = false;
 }
+
+} // namespace tavrin

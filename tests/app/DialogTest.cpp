@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <QCursor>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 

@@ -30,19 +30,19 @@ protected:
         tk::NotificationArea::simulate(true);
         desktop.screenSize = [] { return QSize(1280, 1024); };
         desktop.errorStopped = [](const tk::TkError &e) { ADD_FAILURE() << "stopped: " << e.what(); };
-        forms::useDesktop(desktop);
+        tavrin::forms::useDesktop(desktop);
         tk::FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
     }
     void TearDown() override
     {
-        forms::unloadAll();
+        tavrin::forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
-        forms::useDesktop(tk::DesktopServices::system());
+        tavrin::forms::useDesktop(tk::DesktopServices::system());
         for (const char *form : {"Form1", "FormOpenUrl"}) // saved data a test put beside the program
             QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
-    static Form1 &main() { return *forms::Form1; }
+    static tavrin::Form1 &main() { return *tavrin::forms::Form1; }
     static WBControl::Parts c() { return main().WBControl1.parts(); }
     // Where a form lies, after "hidden" or "minimised" if it is.
     static std::string where(const tk::Form &f)

@@ -10,6 +10,7 @@
 #include <random>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 

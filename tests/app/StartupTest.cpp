@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 

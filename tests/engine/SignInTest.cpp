@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+using namespace tavrin;
+
 namespace {
 
 constexpr char kRight[] = "Authorization: Basic YW5uOnMzY3JldA=="; // ann:s3cret
