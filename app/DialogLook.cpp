@@ -8,7 +8,7 @@
 #include <QFont>
 #include <QWidget>
 
-namespace dialogs {
+namespace tavrin {
 
 namespace {
 constexpr uint32_t kTextBackColor = 0x00FFEFDE;
@@ -42,4 +42,4 @@ void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left)
     box.SetFocus();
 }
 
-} // namespace dialogs
+} // namespace tavrin

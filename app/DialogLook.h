@@ -9,7 +9,7 @@ class Form;
 class TextBox;
 } // namespace tk
 
-namespace dialogs {
+namespace tavrin {
 
 // A small fixed dialog with its caption and skin picture, as wide as the
 // address dialog and height twips high.
@@ -21,4 +21,4 @@ void styleTextBox(tk::TextBox &box, const QString &name);
 // keyboard in box.
 void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left);
 
-} // namespace dialogs
+} // namespace tavrin

@@ -19,6 +19,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 
 // A caption button's pictures, by element index.
@@ -246,7 +248,8 @@ void Form1::Form_Resize()
     for (auto *button : {&ImageMin, &ImageExit, &ImageSize})
         for (int16_t i = 0; i <= 2; ++i)
             ignoreErrors([button, i] { (*button)(i).setVisible(i == kNormal); });
-    const QString sizeName = Width() == Screen::Width() ? QStringLiteral("还原") : QStringLiteral("最大化");
+    const QString sizeName =
+        Width() == Screen::Width(*this) ? QStringLiteral("还原") : QStringLiteral("最大化");
     for (int16_t i = 0; i <= 2; ++i)
         if (ImageSize(i).peer()->accessibleName() != sizeName)
             ImageSize(i).peer()->setAccessibleName(sizeName);
@@ -340,11 +343,11 @@ void Form1::ImageSize_MouseUp(int16_t, int16_t, int16_t, float, float)
 {
     if (!ImageSize(kPressed).Visible())
         return;
-    if (Width() != Screen::Width()) {
+    if (Width() != Screen::Width(*this)) {
         setTop(0);
         setLeft(0);
-        setHeight(Screen::Height() - kScreenWideShortfall);
-        setWidth(Screen::Width());
+        setHeight(Screen::Height(*this) - kScreenWideShortfall);
+        setWidth(Screen::Width(*this));
     } else {
         centreOnScreen(*this, kNormalWidth, kNormalHeight);
         setHeight(kNormalHeight);
@@ -465,3 +468,5 @@ void Form1::moveWindow(int16_t Button)
     ReleaseCapture();
     SendMessageA(hWnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
+
+} // namespace tavrin

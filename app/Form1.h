@@ -13,6 +13,8 @@
 
 #include <memory>
 
+namespace tavrin {
+
 class Form1 : public tk::Form {
 public:
     Form1();
@@ -92,3 +94,5 @@ private:
 // Shows the address dialog at a place, its text going to the main window's
 // new tab and, once it has gone, the keyboard to the main window's page.
 void showAddressDialog(float top, float left);
+
+} // namespace tavrin

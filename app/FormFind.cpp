@@ -11,6 +11,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 // The address dialog's colours and background: the same small form.
 constexpr uint32_t kCountColor = 0x00734E33;
@@ -21,10 +23,10 @@ constexpr float kCountLeft = 3120, kCountWidth = 960;
 
 FormFind::FormFind() : Text1(this), LabelCount(this)
 {
-    dialogs::setUpDialog(*this, QStringLiteral("查找"), QStringLiteral("OpenUrlBack"), 405);
+    setUpDialog(*this, QStringLiteral("查找"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 2960, 270);
-    dialogs::styleTextBox(Text1, QStringLiteral("查找"));
+    styleTextBox(Text1, QStringLiteral("查找"));
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
     QObject::connect(Text1.edit(), &QLineEdit::textChanged, Text1.edit(),
                      [this] { ignoreErrors([this] { Text1_Change(); }); });
@@ -40,7 +42,7 @@ FormFind::FormFind() : Text1(this), LabelCount(this)
 
 void FormFind::showAt(float top, float left)
 {
-    dialogs::showWithKeyboard(*this, Text1, top, left);
+    showWithKeyboard(*this, Text1, top, left);
     Text1.edit()->selectAll();
 }
 
@@ -86,3 +88,5 @@ void FormFind::Form_Unload(int16_t &)
     events = {};
     raise(gone);
 }
+
+} // namespace tavrin

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+namespace tavrin {
+
 class FormFind : public tk::Form {
 public:
     FormFind();
@@ -43,3 +45,5 @@ public:
 private:
     void find(bool backward);
 };
+
+} // namespace tavrin

@@ -10,6 +10,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 // How far below the form that opens it the address dialog lies.
 constexpr float kDialogDrop = 800;
@@ -58,3 +60,5 @@ void FormMenu::m_Exit_Click()
     // With no form left the program ends.
     forms::unloadAll();
 }
+
+} // namespace tavrin

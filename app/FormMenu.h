@@ -5,6 +5,8 @@
 #include "toolkit/Form.h"
 #include "toolkit/Menu.h"
 
+namespace tavrin {
+
 class FormMenu : public tk::Form {
 public:
     FormMenu();
@@ -20,3 +22,5 @@ public:
     tk::Menu &m_OpenURL;
     tk::Menu &m_Exit;
 };
+
+} // namespace tavrin

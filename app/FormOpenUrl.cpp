@@ -10,6 +10,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 constexpr int16_t kEnterKey = 13;
 constexpr int16_t kEscapeKey = 27;
@@ -18,10 +20,10 @@ constexpr int16_t kEscapeKey = 27;
 
 FormOpenUrl::FormOpenUrl() : Text1(this)
 {
-    dialogs::setUpDialog(*this, QStringLiteral("打开网址"), QStringLiteral("OpenUrlBack"), 405);
+    setUpDialog(*this, QStringLiteral("打开网址"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 3840, 270);
-    dialogs::styleTextBox(Text1, QStringLiteral("网址"));
+    styleTextBox(Text1, QStringLiteral("网址"));
     Text1.setText(QString());
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
 
@@ -31,7 +33,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
 
 void FormOpenUrl::showAt(float top, float left)
 {
-    dialogs::showWithKeyboard(*this, Text1, top, left);
+    showWithKeyboard(*this, Text1, top, left);
 }
 
 void FormOpenUrl::CommandOK_Click()
@@ -59,3 +61,5 @@ void FormOpenUrl::Text1_KeyDown(int16_t &KeyCode, int16_t &)
             gone();
     }
 }
+
+} // namespace tavrin

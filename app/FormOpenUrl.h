@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+namespace tavrin {
+
 class FormOpenUrl : public tk::Form {
 public:
     FormOpenUrl();
@@ -30,3 +32,5 @@ public:
     tk::TextBox Text1;
     std::unique_ptr<command::Command> CommandOK;
 };
+
+} // namespace tavrin

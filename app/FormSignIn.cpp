@@ -18,6 +18,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 namespace {
 
 constexpr uint32_t kLabelColor = 0x00734E33; // the main window's caption
@@ -55,14 +57,14 @@ void placeLabel(Label &label, const QString &caption, float rowTop)
 void placeText(TextBox &text, const Label &label, float rowTop)
 {
     text.Move(kTextLeft, rowTop, kTextWidth, kRowHeight);
-    dialogs::styleTextBox(text, label.Caption());
+    styleTextBox(text, label.Caption());
 }
 
 } // namespace
 
 FormSignIn::FormSignIn() : LabelUser(this), LabelPassword(this), TextUser(this), TextPassword(this)
 {
-    dialogs::setUpDialog(*this, QStringLiteral("登录"), QStringLiteral("SignInBack"), 780);
+    setUpDialog(*this, QStringLiteral("登录"), QStringLiteral("SignInBack"), 780);
 
     placeLabel(LabelUser, QStringLiteral("用户名"), kRowTop[0]);
     placeLabel(LabelPassword, QStringLiteral("密码"), kRowTop[1]);
@@ -96,8 +98,8 @@ bool FormSignIn::ask(const Question &question, QString &user, QString &password)
             loop.quit();
         };
         Form1 &main = *forms::Form1;
-        dialogs::showWithKeyboard(form, form.TextUser, main.Top() + kDrop,
-                                  main.Left() + (main.Width() - form.Width()) / 2);
+        showWithKeyboard(form, form.TextUser, main.Top() + kDrop,
+                         main.Left() + (main.Width() - form.Width()) / 2);
         // Ended by the form going, or by the program's own end (every loop
         // is left then), when the form goes here.
         if (forms::FormSignIn.isLoaded())
@@ -165,3 +167,5 @@ void afterSignIn(std::function<void()> action)
     g_asking->afterwards.push_back(std::move(action));
     forms::FormSignIn.Unload();
 }
+
+} // namespace tavrin

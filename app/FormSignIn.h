@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 
+namespace tavrin {
+
 class FormSignIn : public tk::Form {
 public:
     FormSignIn();
@@ -61,3 +63,5 @@ private:
 // Runs action now; while a sign-in is asked, ends that form first (no
 // sign-in) and runs action once the engine that waited has its answer.
 void afterSignIn(std::function<void()> action);
+
+} // namespace tavrin

@@ -5,7 +5,7 @@
 #include "FormOpenUrl.h"
 #include "FormSignIn.h"
 
-namespace forms {
+namespace tavrin::forms {
 
 Form1Instance Form1;
 FormMenuInstance FormMenu;
@@ -23,4 +23,13 @@ void unloadAll()
     });
 }
 
-} // namespace forms
+void useDesktop(const tk::DesktopServices &desktop)
+{
+    Form1.setDesktop(desktop);
+    FormMenu.setDesktop(desktop);
+    FormOpenUrl.setDesktop(desktop);
+    FormFind.setDesktop(desktop);
+    FormSignIn.setDesktop(desktop);
+}
+
+} // namespace tavrin::forms

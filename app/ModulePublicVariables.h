@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace tavrin {
+
 // The tray icon's private message to the main window.
 constexpr int32_t TrayCallbackMessage = 2025;
 
@@ -15,3 +17,5 @@ extern tk::NOTIFYICONDATA TrayIconData;
 // Whether the icon is really in the notification area: where it is not, the
 // main window must never be hidden, as nothing could bring it back.
 extern bool TrayIconAdded;
+
+} // namespace tavrin

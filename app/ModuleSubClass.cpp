@@ -10,6 +10,8 @@
 
 using namespace tk;
 
+namespace tavrin {
+
 int32_t WindowProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
 {
     if (uMsg == TrayCallbackMessage && lParam == WM_LBUTTONDBLCLK) {
@@ -26,3 +28,5 @@ int32_t WindowProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
     }
     return CallWindowProcA(OldWindowProc, hWnd, uMsg, wParam, lParam);
 }
+
+} // namespace tavrin

@@ -4,12 +4,15 @@
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
+#include "toolkit/DesktopServices.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
 
 #include <cstring>
 
 using namespace tk;
+
+namespace tavrin {
 
 namespace {
 
@@ -60,6 +63,8 @@ void AddTrayIcon()
     std::memcpy(TrayIconData.szTip, tip, sizeof tip);
 
     TrayIconAdded = Shell_NotifyIconA(NIM_ADD, TrayIconData);
+    if (TrayIconAdded)
+        raise(forms::Form1->desktop().iconAdded, TrayIconData);
     ListenToDownloads(TrayIconAdded);
 }
 
@@ -69,3 +74,5 @@ void DeleteTrayIcon()
     Shell_NotifyIconA(NIM_DELETE, TrayIconData);
     TrayIconAdded = false;
 }
+
+} // namespace tavrin

@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+namespace tavrin {
+
 std::unique_ptr<command::Command> savedButton(tk::Control *form, const QString &fileName, const QString &name)
 {
     const QString beside = tk::appPath() + QLatin1Char('/') + fileName;
@@ -20,3 +22,5 @@ std::unique_ptr<command::Command> savedButton(tk::Control *form, const QString &
     }
     return std::make_unique<command::Command>(form, name);
 }
+
+} // namespace tavrin

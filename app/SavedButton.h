@@ -9,5 +9,9 @@
 
 #include <memory>
 
+namespace tavrin {
+
 std::unique_ptr<command::Command> savedButton(tk::Control *form, const QString &fileName,
                                               const QString &name);
+
+} // namespace tavrin

@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 
+namespace tavrin {
 namespace {
 
 // The addresses among the program's arguments: whatever is not an option
@@ -101,6 +102,9 @@ void endRequested()
 }
 
 } // namespace
+} // namespace tavrin
+
+using namespace tavrin;
 
 int main(int argc, char *argv[])
 {

@@ -28,6 +28,7 @@ void WBControl::enterFullScreen(int16_t i)
 {
     if (!m_fullScreen) {
         m_fullScreen = std::make_unique<FullScreenWindow>();
+        m_fullScreen->setDesktop(desktop());
         m_fullScreen->events.Resize = [this] { fillFullScreen(); };
         m_fullScreen->events.Close = [this] { LeaveFullScreen(); };
         m_leaveKey = std::make_unique<Shortcut>(*m_fullScreen, [this] { LeaveFullScreen(); });

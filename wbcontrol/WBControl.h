@@ -122,7 +122,23 @@ public:
     // The address tab 0 opens at start: the page shipped beside the program.
     static QString startPage();
 
-    // Per-tab control arrays (one index per tab).
+    // The per-tab control arrays and the two lists below, to look at.
+    struct Parts {
+        const tk::ControlArray<tk::PictureBox> &MTab;
+        const tk::ControlArray<tk::Image> &bgLeft, &bgCenter, &bgRight, &TIcon;
+        const tk::ControlArray<tk::Label> &Tstr;
+        const tk::ControlArray<tk::PictureBox> &Tcbt, &WBCnt;
+        const tk::ControlArray<tk::BrowserControl> &WB;
+        const tk::ListBox &List1, &List2;
+    };
+    Parts parts() const
+    {
+        return {MTab, bgLeft, bgCenter, bgRight, TIcon, Tstr, Tcbt, WBCnt, WB, List1, List2};
+    }
+
+private:
+    // Per-tab control arrays (one index per tab), made before the controls
+    // declared after them.
     tk::ControlArray<tk::PictureBox> MTab;
     tk::ControlArray<tk::Image> bgLeft;
     tk::ControlArray<tk::Image> bgCenter;
@@ -132,7 +148,10 @@ public:
     tk::ControlArray<tk::PictureBox> Tcbt;
     tk::ControlArray<tk::PictureBox> WBCnt;
     tk::ControlArray<tk::BrowserControl> WB;
+    tk::ListBox List1;
+    tk::ListBox List2;
 
+public:
     // Source pictures, never shown themselves.
     tk::Image TLeft0, TCenter0, TRight0;
     tk::Image TLeft1, TCenter1, TRight1;
@@ -141,8 +160,6 @@ public:
     tk::Image Icon1;
 
     tk::Label LabelTest;
-    tk::ListBox List1;
-    tk::ListBox List2;
     tk::Line Line1, Line2, Line3, Line4, Line5;
 
     int16_t CurrentTab = 0;

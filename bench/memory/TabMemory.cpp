@@ -100,7 +100,7 @@ Sample settle()
 
 QWebEnginePage *pageOf(WBControl &tabs, int16_t i)
 {
-    return tk::QtWebBrowserTestAccess::page(static_cast<tk::QtWebBrowser &>(tabs.WB(i).browser()));
+    return tk::QtWebBrowserTestAccess::page(static_cast<tk::QtWebBrowser &>(tabs.parts().WB(i).browser()));
 }
 
 void report(const char *what, const Sample &s)
@@ -160,7 +160,7 @@ int main(int argc, char **argv)
         host.Move(0, 0, 12000, 8000);
         tabs.Move(0, 0, 12000, 8000);
         host.Show();
-        if (!waitFor([&] { return !tabs.WB(0)->Busy() && !tabs.tabs().title(0).isEmpty(); }, 60000))
+        if (!waitFor([&] { return !tabs.parts().WB(0)->Busy() && !tabs.tabs().title(0).isEmpty(); }, 60000))
             return 1;
         const Sample alone = settle();
         report("tab 0 alone", alone);
@@ -188,8 +188,8 @@ int main(int argc, char **argv)
         if (!waitFor(
                 [&] {
                     for (size_t k = 0; k < opened.size(); ++k)
-                        if (tabs.WB(opened[k])->Busy() ||
-                            tabs.WB(opened[k])->LocationName() != QStringLiteral("Page %1").arg(k))
+                        if (tabs.parts().WB(opened[k])->Busy() ||
+                            tabs.parts().WB(opened[k])->LocationName() != QStringLiteral("Page %1").arg(k))
                             return false;
                     return true;
                 },
@@ -201,10 +201,10 @@ int main(int argc, char **argv)
         // Closed with their close buttons, the selected tab each time.
         for (size_t k = 0; k < opened.size(); ++k) {
             const int16_t i = tabs.CurrentTab;
-            tabs.Tcbt(i).events.MouseDown(tk::kLeftButton, 0, 10, 10);
-            tabs.Tcbt(i).events.MouseUp(tk::kLeftButton, 0, 10, 10);
+            tabs.parts().Tcbt(i).events.MouseDown(tk::kLeftButton, 0, 10, 10);
+            tabs.parts().Tcbt(i).events.MouseUp(tk::kLeftButton, 0, 10, 10);
         }
-        if (tabs.List1.ListCount() != 0)
+        if (tabs.parts().List1.ListCount() != 0)
             return 1;
         const bool given = waitFor(
             [&] {

@@ -9,7 +9,7 @@ namespace {
 
 tk::FakeBrowser &browserOf(WBControl &w, int16_t i)
 {
-    return static_cast<tk::FakeBrowser &>(w.WB(i).browser());
+    return static_cast<tk::FakeBrowser &>(w.parts().WB(i).browser());
 }
 
 QString longTitle(int k)
@@ -55,7 +55,7 @@ void TabResize33(benchmark::State &state)
         if (alternate)
             w.setWidth((wide = !wide) ? 60000 : 13425);
         w.TabResize();
-        benchmark::DoNotOptimize(w.Tstr(32).Caption().size());
+        benchmark::DoNotOptimize(w.parts().Tstr(32).Caption().size());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/Control.h"
 
+#include "toolkit/DesktopServices.h"
 #include "toolkit/EventBridge.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
@@ -152,6 +153,11 @@ int32_t Control::hWnd() const
     if (!m_hWnd && m_peer)
         m_hWnd = registerWindow(m_peer);
     return m_hWnd;
+}
+
+const DesktopServices &Control::desktop() const
+{
+    return m_container ? m_container->desktop() : DesktopServices::system();
 }
 
 void Control::setToolTip(const QString &text)

@@ -14,6 +14,8 @@
 
 namespace tk {
 
+struct DesktopServices;
+
 // Mouse buttons and shift state as the events carry them.
 enum MouseButton : int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 enum ShiftState : int16_t { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
@@ -81,6 +83,9 @@ public:
     bool containsFocus() const;
     // The window handle of the peer, registered on first use.
     int32_t hWnd() const;
+    // The desktop the control reaches: its form's, or the system's for a
+    // control in no form.
+    virtual const DesktopServices &desktop() const;
 
     QWidget *peer() const { return m_peer; }
     // Where child controls live; the peer itself unless a kind says otherwise.

@@ -1,6 +1,7 @@
 #include "toolkit/EventBridge.h"
 
 #include "toolkit/Control.h"
+#include "toolkit/DesktopServices.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
@@ -14,12 +15,6 @@
 namespace tk {
 
 namespace {
-
-std::function<void(const TkError &)> &stoppedErrorHook()
-{
-    static std::function<void(const TkError &)> hook;
-    return hook;
-}
 
 int16_t buttonOf(Qt::MouseButton b)
 {
@@ -74,15 +69,10 @@ bool EventBridge::eventFilter(QObject *watched, QEvent *event)
             return false;
         return dispatch(event);
     } catch (const TkError &e) {
-        if (stoppedErrorHook())
-            stoppedErrorHook()(e);
+        if (m_control)
+            raise(m_control->desktop().errorStopped, e);
         return true;
     }
-}
-
-void EventBridge::setStoppedErrorHook(std::function<void(const TkError &)> hook)
-{
-    stoppedErrorHook() = std::move(hook);
 }
 
 bool EventBridge::dispatch(QEvent *event)

@@ -1,13 +1,11 @@
 #pragma once
 // Turns a control's peer's Qt events into the control's notifications. The
 // toolkit's error boundary: a toolkit error that escapes a handler stops
-// here, as the program shows and logs nothing.
+// here, and only the control's desktop hears of it (errorStopped).
 
 #include <QObject>
 #include <QPointer>
 #include <QWindow>
-
-#include <functional>
 
 class QDropEvent;
 class QKeyEvent;
@@ -16,14 +14,11 @@ class QMouseEvent;
 namespace tk {
 
 class Control;
-class TkError;
 
 class EventBridge : public QObject {
 public:
     EventBridge(Control *control, QWidget *peer);
     void detach() { m_control = nullptr; }
-    // Tests hear of every error stopped here: none should reach it.
-    static void setStoppedErrorHook(std::function<void(const TkError &)> hook);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

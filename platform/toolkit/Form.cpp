@@ -7,7 +7,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -72,14 +71,6 @@ protected:
 private:
     Form *m_form;
 };
-
-namespace {
-std::function<void(QMenu &)> &popupHook()
-{
-    static std::function<void(QMenu &)> hook;
-    return hook;
-}
-} // namespace
 
 Form::Form() : Control(new FormWidget(this), nullptr)
 {
@@ -170,10 +161,7 @@ void Form::PopupMenu(const Menu &menu)
     {
         QMenu popup;
         menu.fill(popup, &chosen);
-        if (popupHook())
-            popupHook()(popup);
-        else
-            popup.exec(QCursor::pos());
+        raise(desktop().runPopup, popup);
     }
     // The chosen command runs once the menu and its own event loop are gone,
     // as the system's popup returns the command first: a command may end the
@@ -187,11 +175,6 @@ void Form::PopupMenu(const Menu &menu)
 void Form::bindShortcut(const QKeySequence &keys, std::function<void()> handler)
 {
     m_shortcuts.push_back(std::make_unique<Shortcut>(*this, keys, std::move(handler)));
-}
-
-void Form::setPopupHook(std::function<void(QMenu &)> hook)
-{
-    popupHook() = std::move(hook);
 }
 
 void Form::loadForm()

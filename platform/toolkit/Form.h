@@ -4,6 +4,7 @@
 // unloaded (FormInstance below).
 
 #include "toolkit/Control.h"
+#include "toolkit/DesktopServices.h"
 #include "toolkit/Menu.h"
 #include "toolkit/Picture.h"
 #include "toolkit/Shortcut.h"
@@ -13,8 +14,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-class QMenu;
 
 namespace tk {
 
@@ -47,9 +46,10 @@ public:
     // the form, the web page included. The binding lives as long as the form.
     void bindShortcut(const QKeySequence &keys, std::function<void()> handler);
 
-    // Tests look at a popup instead of running it: the hook gets the filled
-    // menu and may trigger an action; the call then returns.
-    static void setPopupHook(std::function<void(QMenu &)> hook);
+    const DesktopServices &desktop() const override { return *m_desktop; }
+    // The desktop of the form and the controls in it, the system's unless
+    // handed another, which must outlive the form.
+    void setDesktop(const DesktopServices &desktop) { m_desktop = &desktop; }
 
     // The handlers a form's class overrides.
     virtual void Form_Load() {}
@@ -72,6 +72,7 @@ private:
     friend class FormWidget;
     template <class T> friend class FormInstance;
     std::function<void()> m_unload; // set by the form's instance
+    const DesktopServices *m_desktop = &DesktopServices::system();
     void systemResized(const QSize &pixels);
     void systemMoved(const QPoint &pixels);
     std::vector<std::unique_ptr<Shortcut>> m_shortcuts;
@@ -103,6 +104,8 @@ public:
         if (!m_form) {
             m_form = std::make_unique<T>();
             m_form->m_unload = [this] { Unload(); };
+            if (m_desktop)
+                m_form->setDesktop(*m_desktop);
             formLoaded();
             m_form->loadForm();
         }
@@ -120,9 +123,17 @@ public:
         m_unloading = false;
         formUnloaded(std::move(m_form));
     }
+    // The desktop the form has from now on, loaded or when next loaded.
+    void setDesktop(const DesktopServices &desktop)
+    {
+        m_desktop = &desktop;
+        if (m_form)
+            m_form->setDesktop(desktop);
+    }
 
 private:
     std::unique_ptr<T> m_form;
+    const DesktopServices *m_desktop = nullptr; // none: the form's own default
     bool m_unloading = false;
 };
 

@@ -1,42 +1,20 @@
 #include "toolkit/Screen.h"
 
 #include "toolkit/Control.h"
-
+#include "toolkit/DesktopServices.h"
 #include "toolkit/Twips.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace tk {
 
-namespace {
-QSize &overrideSize()
+float Screen::Width(const Control &on)
 {
-    static QSize size;
-    return size;
+    return toTwips(on.desktop().screenSize().width());
 }
-
-QSize screenPixels()
+float Screen::Height(const Control &on)
 {
-    if (!overrideSize().isEmpty())
-        return overrideSize();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-} // namespace
-
-float Screen::Width()
-{
-    return toTwips(screenPixels().width());
-}
-float Screen::Height()
-{
-    return toTwips(screenPixels().height());
-}
-void Screen::setOverrideSize(const QSize &pixels)
-{
-    overrideSize() = pixels;
+    return toTwips(on.desktop().screenSize().height());
 }
 
 QString appPath()
@@ -46,8 +24,8 @@ QString appPath()
 
 void centreOnScreen(Control &c, float width, float height)
 {
-    c.setTop((Screen::Height() - height) / 2);
-    c.setLeft((Screen::Width() - width) / 2);
+    c.setTop((Screen::Height(c) - height) / 2);
+    c.setLeft((Screen::Width(c) - width) / 2);
 }
 
 void centreOnScreen(Control &c)

@@ -1,22 +1,20 @@
 #pragma once
 // The screen's size in twips, and the program's directory.
 
-#include <QSize>
 #include <QString>
 
 namespace tk {
 
 class Control;
 
+// The screen as the control's desktop has it (Control::desktop).
 class Screen {
 public:
-    static float Width();
-    static float Height();
-    // Tests pick a screen of their own size, in pixels; an empty size undoes it.
-    static void setOverrideSize(const QSize &pixels);
+    static float Width(const Control &on);
+    static float Height(const Control &on);
 };
 
-// Places a control in the middle of the screen for the size given (its
+// Places a control in the middle of its screen for the size given (its
 // own by default), not changing its size.
 void centreOnScreen(Control &c, float width, float height);
 void centreOnScreen(Control &c);

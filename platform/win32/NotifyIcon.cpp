@@ -25,7 +25,6 @@ struct State {
     std::optional<bool> simulated; // set by tests
     std::vector<NotificationArea::Icon> icons;
     std::map<std::pair<int32_t, int32_t>, std::unique_ptr<QSystemTrayIcon>> trays;
-    std::function<void(const NOTIFYICONDATA &)> addHook;
     std::vector<NotificationArea::Message> messages;
     std::map<std::pair<int32_t, int32_t>, std::function<void()>> messageClicked;
 };
@@ -120,11 +119,6 @@ void NotificationArea::simulate(bool available)
     state().messageClicked.clear();
 }
 
-void NotificationArea::setAddHook(std::function<void(const NOTIFYICONDATA &)> hook)
-{
-    state().addHook = std::move(hook);
-}
-
 void NotificationArea::activate(int32_t hWnd, int32_t uID, int32_t mouseMessage)
 {
     for (const Icon &icon : state().icons)
@@ -180,8 +174,6 @@ bool Shell_NotifyIconA(int32_t dwMessage, const NOTIFYICONDATA &data)
         if (!state().simulated && !addReal(data))
             return false;
         icons.push_back({data, tipOf(data)});
-        if (state().addHook)
-            state().addHook(data);
         return true;
     case NIM_DELETE:
         if (it == icons.end())

@@ -52,8 +52,6 @@ public:
     static const std::vector<Icon> &icons();
     // Tests get a notification area without a desktop, or none at all.
     static void simulate(bool available);
-    // Tests see each icon the moment it is added, before the caller goes on.
-    static void setAddHook(std::function<void(const NOTIFYICONDATA &)> hook);
     // Acts as the user would on an icon: sends its callback message.
     static void activate(int32_t hWnd, int32_t uID, int32_t mouseMessage);
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 
@@ -49,7 +50,7 @@ TEST_F(Dialog, TheAddressKeysOpenItAndNothingElse)
         forms::FormOpenUrl.Unload();
         FormInstanceBase::flushUnloaded();
     }
-    EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
+    EXPECT_EQ(c().List1.ListCount(), 0);
 }
 
 // Enter, or a click on OK, hands the text on as it is, odd or long, to a
@@ -71,7 +72,7 @@ TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
         clickOpenUrl();
         dialog().Text1.setText(text);
         ok ? dialog().CommandOK->events.Click() : QTest::keyClick(dialog().Text1.edit(), Qt::Key_Return);
-        EXPECT_EQ(std::tuple(forms::FormOpenUrl.isLoaded(), where(main()), main().WBControl1.List1.items(),
+        EXPECT_EQ(std::tuple(forms::FormOpenUrl.isLoaded(), where(main()), c().List1.items(),
                              main().WBControl1.CurrentTab, browser(1).navigations),
                   std::tuple(false, at, QStringList{"1"}, 1, QStringList{text}));
     }
@@ -82,20 +83,19 @@ TEST_F(Dialog, SubmitOpensTheTextInANewTabAndBringsTheMainWindowBack)
 TEST_F(Dialog, OnceItGoesTheKeyboardIsInTheMainWindowsSelectedPage)
 {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main().peer()));
-    WBControl &tabs = main().WBControl1;
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
         clickOpenUrl();
         EXPECT_EQ(dialog().Text1.Text(), QString()) << "loaded afresh";
         QApplication::setActiveWindow(dialog().peer());
         QTest::keyClicks(dialog().Text1.edit(), QStringLiteral("typed"));
         QTest::keyClick(dialog().Text1.edit(), key);
-        EXPECT_EQ(std::tuple(forms::FormOpenUrl.isLoaded(), tabs.List1.ListCount()),
+        EXPECT_EQ(std::tuple(forms::FormOpenUrl.isLoaded(), c().List1.ListCount()),
                   std::tuple(false, key == Qt::Key_Return ? 1 : 0));
         FormInstanceBase::flushUnloaded();
         EXPECT_TRUE(waitFor([&] { return QApplication::activeWindow() == main().peer(); })) << key;
-        EXPECT_TRUE(waitFor([&] { return tabs.WBCnt(tabs.CurrentTab).containsFocus(); })) << key;
+        EXPECT_TRUE(waitFor([&] { return c().WBCnt(main().WBControl1.CurrentTab).containsFocus(); })) << key;
     }
-    EXPECT_EQ(tabs.CurrentTab, 1);
+    EXPECT_EQ(main().WBControl1.CurrentTab, 1);
 }
 
 // Whatever brings the main window back brings it back from under a page
@@ -153,7 +153,7 @@ TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
     DesktopOpener desktop;
     chooseFromTray("m_About");
     EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(appPath() + QStringLiteral("/about.html"))});
-    EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
+    EXPECT_EQ(c().List1.ListCount(), 0);
 }
 
 // The close button's and the tray menu's commands have keys too, reaching
@@ -185,10 +185,9 @@ TEST_F(Dialog, ExitOrTheSystemsCloseUnloadsEveryFormRemovesTheIconAndEndsTheProg
         main().Show();
         clickOpenUrl();
         forms::FormMenu.get();
-        std::vector<QPointer<QWidget>> pages{main().WBControl1.WB(0).peer()};
+        std::vector<QPointer<QWidget>> pages{c().WB(0).peer()};
         for (int k = 0; k < 40; ++k)
-            pages.emplace_back(
-                main().WBControl1.WB(*main().WBControl1.NewWindow(QStringLiteral("x%1").arg(k))).peer());
+            pages.emplace_back(c().WB(*main().WBControl1.NewWindow(QStringLiteral("x%1").arg(k))).peer());
         bySystem ? void(main().peer()->close()) : (main().Hide(), chooseFromTray("m_Exit"));
         ASSERT_TRUE(waitFor([] { return FormInstanceBase::loadedCount() == 0; })) << bySystem;
         EXPECT_EQ(std::tuple(NotificationArea::icons().size(), programEnds), std::tuple(0u, 1));

@@ -5,6 +5,7 @@
 #include <QCursor>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST_F(Frame, ACaptionButtonActsOnAClickWithAnyMouseButton)
         SCOPED_TRACE(testing::Message() << r.mouse << " click to " << r.after << " on " << r.screen.width());
         forms::unloadAll();
         NotificationArea::simulate(r.tray);
-        Screen::setOverrideSize(r.screen);
+        desktop.screenSize = [s = r.screen] { return s; };
         Form1 &f = shown();
         EXPECT_EQ(chained, AddressOf(&WindowProc)) << "replaced with a tray or without";
         f.Move(float(r.from.left()), float(r.from.top()), float(r.from.width()), float(r.from.height()));

@@ -1,8 +1,8 @@
 #pragma once
-// The shell on the fake browser with a notification area, on a 1280 × 1024
-// screen (19200 × 15360 twips). A toolkit error stopped at an event's
-// boundary fails the test. Afterwards the forms are unloaded and any hook a
-// test set or file it wrote is cleared.
+// The shell on the fake browser with a notification area, its forms on a
+// desktop of the test's own: a 1280 × 1024 screen (19200 × 15360 twips), a
+// toolkit error stopped at an event's boundary failing the test. Afterwards
+// the forms are unloaded and any file a test wrote is removed.
 
 #include "Form1.h"
 #include "FormMenu.h"
@@ -12,7 +12,6 @@
 #include "ModulePublicVariables.h"
 #include "Wait.h"
 #include "browser/fake/FakeBrowser.h"
-#include "toolkit/EventBridge.h"
 #include "toolkit/Screen.h"
 #include "win32/Win32.h"
 
@@ -29,23 +28,22 @@ protected:
     {
         tk::FakeBrowser::install();
         tk::NotificationArea::simulate(true);
-        tk::Screen::setOverrideSize(QSize(1280, 1024));
-        tk::EventBridge::setStoppedErrorHook(
-            [](const tk::TkError &e) { ADD_FAILURE() << "stopped: " << e.what(); });
+        desktop.screenSize = [] { return QSize(1280, 1024); };
+        desktop.errorStopped = [](const tk::TkError &e) { ADD_FAILURE() << "stopped: " << e.what(); };
+        tavrin::forms::useDesktop(desktop);
         tk::FormInstanceBase::setLastFormUnloadedHandler([this] { ++programEnds; });
     }
     void TearDown() override
     {
-        tk::NotificationArea::setAddHook(nullptr);
-        tk::Form::setPopupHook(nullptr);
-        forms::unloadAll();
+        tavrin::forms::unloadAll();
         tk::FormInstanceBase::flushUnloaded();
         tk::FormInstanceBase::setLastFormUnloadedHandler(nullptr);
-        tk::EventBridge::setStoppedErrorHook(nullptr);
+        tavrin::forms::useDesktop(tk::DesktopServices::system());
         for (const char *form : {"Form1", "FormOpenUrl"}) // saved data a test put beside the program
             QFile::remove(tk::appPath() + QStringLiteral("/%1.buttons.json").arg(QLatin1String(form)));
     }
-    static Form1 &main() { return *forms::Form1; }
+    static tavrin::Form1 &main() { return *tavrin::forms::Form1; }
+    static WBControl::Parts c() { return main().WBControl1.parts(); }
     // Where a form lies, after "hidden" or "minimised" if it is.
     static std::string where(const tk::Form &f)
     {
@@ -53,17 +51,18 @@ protected:
                geometry(f);
     }
     using Fake = tk::FakeBrowser;
-    static Fake &browser(int16_t i) { return static_cast<Fake &>(main().WBControl1.WB(i).browser()); }
+    static Fake &browser(int16_t i) { return static_cast<Fake &>(c().WB(i).browser()); }
     // The tray icon's mouse message, as the system sends it to the main window (loaded first).
     static void trayMessage(int32_t mouse) { tk::NotificationArea::activate(main().hWnd(), 0, mouse); }
     // Right-presses the tray icon and chooses the named item of its menu.
-    static void chooseFromTray(const char *item)
+    void chooseFromTray(const char *item)
     {
-        tk::Form::setPopupHook([item](QMenu &menu) {
+        desktop.runPopup = [item](QMenu &menu) {
             if (QAction *a = menu.findChild<QAction *>(QLatin1String(item)))
                 a->trigger();
-        });
+        };
         trayMessage(tk::WM_RBUTTONDOWN);
     }
-    int programEnds = 0; // times the last form went
+    tk::DesktopServices desktop; // the forms'
+    int programEnds = 0;         // times the last form went
 };

@@ -10,6 +10,7 @@
 #include <random>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 
@@ -45,9 +46,9 @@ protected:
     void step()
     {
         const int16_t open = any(w().tabs().strip()), loaded = any(allTabs());
-        IntrinsicControl *const pieces[] = {&w().MTab(open),    &w().bgLeft(open), &w().bgCenter(open),
-                                            &w().bgRight(open), &w().TIcon(open),  &w().Tstr(open),
-                                            &w().Tcbt(open)};
+        IntrinsicControl *const pieces[] = {&c().MTab(open),    &c().bgLeft(open), &c().bgCenter(open),
+                                            &c().bgRight(open), &c().TIcon(open),  &c().Tstr(open),
+                                            &c().Tcbt(open)};
         WebBrowserEvents &page = browser(loaded).events;
         const auto mouse =
             std::array{&ControlEvents::MouseDown, &ControlEvents::MouseMove, &ControlEvents::MouseUp};
@@ -63,7 +64,7 @@ protected:
             [&] { // on any tab: tab 0's and a closed tab's refuse
                 const int16_t b = pick(3) ? int16_t(kLeftButton) : int16_t(1 << pick(3));
                 for (auto event : mouse)
-                    raise(w().Tcbt(loaded).events.*event, b, 0, anywhere(225), anywhere(210));
+                    raise(c().Tcbt(loaded).events.*event, b, 0, anywhere(225), anywhere(210));
             },
             [&] {
                 Control &c = pick(2) ? static_cast<Control &>(w()) : main();
@@ -85,7 +86,7 @@ protected:
         // The pointer on the strip, the commonest action, first; the opens
         // next, mostly skipped once 40 tabs are open.
         action = std::max(0, pick(int(std::size(actions)) + 8) - 8);
-        if (action > 2 || w().List1.ListCount() < 40 || pick(4) == 0)
+        if (action > 2 || c().List1.ListCount() < 40 || pick(4) == 0)
             actions[action]();
     }
 
@@ -98,18 +99,18 @@ protected:
         // screen.
         const int16_t selected = w().CurrentTab, full = w().fullScreenTab().value_or(selected);
         ASSERT_TRUE(t.whole()) << t.toString();
-        ASSERT_EQ(std::tuple(w().List1.items(), w().List2.items(), selected, size_t(w().MTab.count()),
-                             w().WB.count(), full),
+        ASSERT_EQ(std::tuple(c().List1.items(), c().List2.items(), selected, size_t(c().MTab.count()),
+                             c().WB.count(), full),
                   std::tuple(items(open, 1), items(t.closed()), t.selected(), open.size() + t.closed().size(),
-                             w().MTab.count(), selected))
+                             c().MTab.count(), selected))
             << t.toString();
         for (int16_t i : allTabs())
-            ASSERT_EQ(std::tuple(w().MTab(i).Visible(), w().WBCnt(i).Visible(), w().Tcbt(i).Visible()),
+            ASSERT_EQ(std::tuple(c().MTab(i).Visible(), c().WBCnt(i).Visible(), c().Tcbt(i).Visible()),
                       std::tuple(t.onStrip(i), i == selected, i == selected && i != 0))
                 << i;
         // Each open tab right of the one before, but the last, which after a
         // reuse keeps its provisional place (right of tab 0) until the next layout.
-        const auto left = [](int16_t i) { return w().MTab(i).Left(); };
+        const auto left = [](int16_t i) { return c().MTab(i).Left(); };
         for (size_t p = 1; p < open.size(); ++p)
             ASSERT_TRUE(p + 1 < open.size() ? left(open[p]) > left(open[p - 1]) : left(open[p]) >= left(0))
                 << p;

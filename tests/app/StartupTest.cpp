@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 using namespace tk;
+using namespace tavrin;
 
 namespace {
 
@@ -22,7 +23,7 @@ TEST_F(Shell, TheMainWindowStartsWithTheProcedureReplacedAndTheKeyboardInTheStar
     EXPECT_TRUE(WBControl::startPage().endsWith(QStringLiteral("/start.html")));
     f.Show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.peer()));
-    EXPECT_TRUE(waitFor([&] { return f.WBControl1.WB(0).containsFocus(); }));
+    EXPECT_TRUE(waitFor([&] { return c().WB(0).containsFocus(); }));
     EXPECT_FALSE(f.CommandOpenURL->containsFocus());
 }
 
@@ -62,11 +63,11 @@ TEST_F(Shell, TheTrayIconHasTheProgramsIconAndTip)
 
 TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
 {
-    Form::setPopupHook([](QMenu &) {}); // a menu opened by mistake fails the test instead of blocking it
-    NotificationArea::setAddHook([](const NOTIFYICONDATA &d) {
+    desktop.runPopup = [](QMenu &) {}; // a menu opened by mistake fails the test instead of blocking it
+    desktop.iconAdded = [](const NOTIFYICONDATA &d) {
         SendMessageA(d.hWnd, 2025, 0, WM_LBUTTONDBLCLK);
         SendMessageA(d.hWnd, 2025, 0, WM_RBUTTONDOWN);
-    });
+    };
     EXPECT_EQ(where(main()), "hidden 0 0 13545 9030") << "not centred";
     EXPECT_FALSE(forms::FormMenu.isLoaded()) << "no menu";
 }
@@ -74,10 +75,10 @@ TEST_F(Shell, ATrayMessageBeforeTheProcedureIsReplacedReachesOnlyThePreviousOne)
 TEST_F(Shell, ARightPressOpensTheTrayMenuFromTheHiddenMenuForm)
 {
     QStringList shown;
-    Form::setPopupHook([&](QMenu &menu) {
+    desktop.runPopup = [&](QMenu &menu) {
         for (QAction *a : menu.actions())
             shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    });
+    };
     trayMessage(WM_RBUTTONDOWN);
     EXPECT_EQ(shown.join(' '), QStringLiteral("关于 - 打开网址 退出"));
     EXPECT_TRUE(forms::FormMenu.isLoaded() && !forms::FormMenu->isShown());

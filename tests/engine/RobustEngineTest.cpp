@@ -46,14 +46,14 @@ TEST_F(Robust, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
     ASSERT_TRUE(waitFor(
         [&] {
             for (int16_t i = 1; i <= 6; ++i)
-                if (!tabs.List2.items().contains(QString::number(i)) &&
-                    !tabs.WB(i)->LocationURL().startsWith("file:"))
+                if (!c().List2.items().contains(QString::number(i)) &&
+                    !c().WB(i)->LocationURL().startsWith("file:"))
                     return false;
-            return tabs.WB(3)->LocationName().section(u'x', 0, 0).toInt() > 1000 &&
-                   tabs.WB(4)->LocationURL().section(u'?', 1).toInt() > 30;
+            return c().WB(3)->LocationName().section(u'x', 0, 0).toInt() > 1000 &&
+                   c().WB(4)->LocationURL().section(u'?', 1).toInt() > 30;
         },
         180000));
-    EXPECT_LE(tabs.Tstr(3).Caption().size(), 13) << "a long title is cut to fit its tab";
+    EXPECT_LE(c().Tstr(3).Caption().size(), 13) << "a long title is cut to fit its tab";
 
     // Round and round the strip, a click on a tab other than the selected one
     // each time, queued as the window system delivers it. A page closing
@@ -67,7 +67,7 @@ TEST_F(Robust, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
             v.push_back(int16_t(s.toInt()));
         return v;
     };
-    const auto openTabs = [&] { return indexes(tabs.List1, {0}); };
+    const auto openTabs = [&] { return indexes(c().List1, {0}); };
     for (int round = 0; round < 24; ++round) {
         SCOPED_TRACE(round);
         std::vector<int16_t> open = openTabs();
@@ -75,7 +75,7 @@ TEST_F(Robust, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
         if (target == tabs.CurrentTab)
             target = open[(size_t(round) + 1) % open.size()];
         reached = false;
-        QWidget *w = tabs.bgCenter(target).peer();
+        QWidget *w = c().bgCenter(target).peer();
         for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
             QCoreApplication::postEvent(
                 w, new QMouseEvent(type, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
@@ -86,17 +86,17 @@ TEST_F(Robust, HostilePagesLeaveTheProgramResponsiveAndTheStripWhole)
         // Whole: the lists as the tab model has them, it whole, the open tabs shown left to right.
         open = openTabs();
         const wbcontrol::TabSet &model = tabs.tabs();
-        ASSERT_TRUE(model.whole() && open == model.strip() && indexes(tabs.List2, {}) == model.closed())
+        ASSERT_TRUE(model.whole() && open == model.strip() && indexes(c().List2, {}) == model.closed())
             << model.toString();
-        ASSERT_EQ(size_t(tabs.MTab.count()), open.size() + model.closed().size()) << "a tab in no list";
+        ASSERT_EQ(size_t(c().MTab.count()), open.size() + model.closed().size()) << "a tab in no list";
         for (size_t p = 0; p < open.size(); ++p) {
-            ASSERT_TRUE(tabs.MTab(open[p]).Visible()) << open[p];
+            ASSERT_TRUE(c().MTab(open[p]).Visible()) << open[p];
             ASSERT_TRUE(p == 0 || p + 1 == open.size() ||
-                        tabs.MTab(open[p]).Left() > tabs.MTab(open[p - 1]).Left())
+                        c().MTab(open[p]).Left() > c().MTab(open[p - 1]).Left())
                 << "position " << p;
         }
     }
-    EXPECT_LE(tabs.MTab.count(), 7) << "only the user's clicks open tabs";
+    EXPECT_LE(c().MTab.count(), 7) << "only the user's clicks open tabs";
     const std::optional<int16_t> n = tabs.NewWindow(pageUrl("other.html"));
     ASSERT_TRUE(n.has_value());
     EXPECT_TRUE(titled(*n, "Other")) << "a new tab still loads a page";

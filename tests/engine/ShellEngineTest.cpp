@@ -9,14 +9,14 @@ namespace {
 
 class Shell : public ShellOnEngine {
 protected:
-    QWidget *view(int16_t i) { return tabs.WB(i).peer(); }
-    void select(int16_t i) { tabs.MTab(i).events.MouseDown(tk::kLeftButton, 0, 0, 0); }
+    QWidget *view(int16_t i) { return c().WB(i).peer(); }
+    void select(int16_t i) { c().MTab(i).events.MouseDown(tk::kLeftButton, 0, 0, 0); }
     // Clicks the page until its title says the click was taken.
     bool clickUntilTitled(int16_t i, QPoint at, const QString &title)
     {
         for (int click = 0; click < 20; ++click) {
             clickPage(view(i), at);
-            if (waitFor([&] { return tabs.WB(i)->LocationName() == title; }, 1000))
+            if (waitFor([&] { return c().WB(i)->LocationName() == title; }, 1000))
                 return true;
         }
         return false;
@@ -24,8 +24,8 @@ protected:
     // Gives the selected page the keyboard and presses a key there.
     void press(QKeyCombination key)
     {
-        tabs.WB(tabs.CurrentTab).SetFocus();
-        ASSERT_TRUE(waitUntil([&] { return tabs.WB(tabs.CurrentTab).containsFocus(); }));
+        c().WB(tabs.CurrentTab).SetFocus();
+        ASSERT_TRUE(waitUntil([&] { return c().WB(tabs.CurrentTab).containsFocus(); }));
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 };
@@ -84,12 +84,12 @@ TEST_F(Shell, APagesFullScreenRequestReachesTheShellAndEscapeRestoresTheWindowAn
     ASSERT_TRUE(titled(1, "out"));
     EXPECT_EQ(std::tuple(tabs.fullScreenTab(), view(1)->parentWidget(), view(1)->geometry(),
                          host.peer()->geometry(), full->isVisible()),
-              std::tuple(std::nullopt, tabs.WBCnt(1).clientWidget(), inTab, frame, false));
+              std::tuple(std::nullopt, c().WBCnt(1).clientWidget(), inTab, frame, false));
 
     ASSERT_TRUE(clickUntilTitled(1, QPoint(150, 300), "waiting"));
     select(0);
     ASSERT_TRUE(waitUntil([&] {
-        return QStringList{"out", "denied", "granted"}.contains(tabs.WB(1)->LocationName());
+        return QStringList{"out", "denied", "granted"}.contains(c().WB(1)->LocationName());
     }));
     EXPECT_EQ(std::tuple(tabs.fullScreenTab(), view(1)->window()), std::tuple(std::nullopt, host.peer()));
 }
@@ -104,21 +104,21 @@ TEST_F(Shell, TheBrowsersAndTheFormsKeysWorkWhileTheKeyboardIsInThePageAndOtherK
     host.bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), [&] { ++fired; });
     tabs.events.DownloadBegin = [&](int16_t &, QVariant &) { ++loads; };
     QApplication::setActiveWindow(host.peer());
-    tabs.WB(0)->Navigate(titledPage("ka.html", "Page A"));
+    c().WB(0)->Navigate(titledPage("ka.html", "Page A"));
     ASSERT_TRUE(titled(0, "Page A"));
-    tabs.WB(0)->Navigate(writePage("keys.html", "<title>Keys</title><input autofocus"
-                                                " onkeydown='document.title = \"key \" + event.key'>"));
+    c().WB(0)->Navigate(writePage("keys.html", "<title>Keys</title><input autofocus"
+                                               " onkeydown='document.title = \"key \" + event.key'>"));
     ASSERT_TRUE(titled(0, "Keys"));
     ASSERT_EQ(tabs.NewWindow(titledPage("kc.html", "Page C")), std::optional<int16_t>(1));
     ASSERT_TRUE(titled(1, "Page C"));
     LoopbackServer silent; // never answers: the page loads until stopped
     ASSERT_EQ(tabs.NewWindow(silent.url("")), std::optional<int16_t>(2));
-    ASSERT_TRUE(waitUntil([&] { return silent.connections > 0 && tabs.WB(2)->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return silent.connections > 0 && c().WB(2)->Busy(); }));
     const auto tab = [&](int16_t i, const char *title) {
-        return tabs.CurrentTab == i && tabs.WB(i)->LocationName() == title;
+        return tabs.CurrentTab == i && c().WB(i)->LocationName() == title;
     };
     const std::pair<QKeyCombination, std::function<bool()>> rows[] = {
-        {Qt::Key_Escape, [&] { return !tabs.WB(2)->Busy(); }},
+        {Qt::Key_Escape, [&] { return !c().WB(2)->Busy(); }},
         {Qt::CTRL | Qt::Key_F4, [&] { return open() == QStringList{"1"} && tab(1, "Page C"); }},
         {Qt::CTRL | Qt::Key_Tab, [&] { return tab(0, "Keys"); }},
         {Qt::CTRL | Qt::Key_L, [&] { return fired == 1; }}, // the form's own
@@ -145,7 +145,7 @@ TEST_F(Shell, AScriptAddressInANewTabShowsNoDialog)
     ASSERT_TRUE(n.has_value());
     EXPECT_TRUE(waitUntil([&] {
         return tk::QtWebBrowserTestAccess::suppressedDialogs(
-                   static_cast<tk::QtWebBrowser &>(tabs.WB(*n).browser())) == 1;
+                   static_cast<tk::QtWebBrowser &>(c().WB(*n).browser())) == 1;
     }));
 }
 

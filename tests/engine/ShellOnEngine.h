@@ -16,12 +16,13 @@ protected:
     }
     ::testing::AssertionResult titled(int16_t i, const QString &title)
     {
-        if (waitUntil([&] { return tabs.WB(i)->LocationName() == title; }))
+        if (waitUntil([&] { return c().WB(i)->LocationName() == title; }))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
-               << "tab " << i << " is titled " << tabs.WB(i)->LocationName().toStdString();
+               << "tab " << i << " is titled " << c().WB(i)->LocationName().toStdString();
     }
-    QStringList open() { return tabs.List1.items(); }
+    WBControl::Parts c() { return tabs.parts(); }
+    QStringList open() { return c().List1.items(); }
 
     tk::Form host;
     WBControl tabs{&host};

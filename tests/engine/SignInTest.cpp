@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+using namespace tavrin;
+
 namespace {
 
 constexpr char kRight[] = "Authorization: Basic YW5uOnMzY3JldA=="; // ann:s3cret
@@ -32,7 +34,7 @@ FormSignIn &form()
 }
 bool titled(const char *title)
 {
-    return waitUntil([&] { return tabs().WB(tabs().CurrentTab)->LocationName() == QLatin1String(title); });
+    return waitUntil([&] { return tabs().title() == QLatin1String(title); });
 }
 
 // Runs step inside the form's own loop once it is shown; a form shown
@@ -74,7 +76,7 @@ TEST(SignIn, TheFormAsksAndWhateverHappensMeanwhileEndsSoundly)
              QTest::keyClick(form().TextPassword.edit(), Qt::Key_Return);
          }},
         {"denied", [] { QTest::keyClick(form().TextUser.edit(), Qt::Key_Escape); }},
-        {"denied", [] { tabs().MTab(0).events.MouseDown(tk::kLeftButton, 0, 0, 0); }},
+        {"denied", [] { tabs().parts().MTab(0).events.MouseDown(tk::kLeftButton, 0, 0, 0); }},
         {"denied", [&] { tabs().NewWindow(plain); }},
         {"closed", [] { tabs().closeSelectedTab(); }},
         {"ended", [] { forms::FormMenu->m_Exit_Click(); }},
@@ -116,11 +118,11 @@ TEST(SignIn, TheFormAsksAndWhateverHappensMeanwhileEndsSoundly)
             continue;
         }
         if (a != "closed") {
-            EXPECT_TRUE(waitUntil([&] { return tabs().WB(1)->LocationName() == a; }));
+            EXPECT_TRUE(waitUntil([&] { return tabs().parts().WB(1)->LocationName() == a; }));
         }
         EXPECT_EQ(sent("Authorization"), sent(kRight)) << "cancelled, nothing is sent";
         EXPECT_EQ(sent(kRight), a == "welcome");
-        EXPECT_EQ(tabs().List2.items(), a == "closed" ? QStringList{"1"} : QStringList{});
+        EXPECT_EQ(tabs().parts().List2.items(), a == "closed" ? QStringList{"1"} : QStringList{});
         ASSERT_TRUE(tabs().NewWindow(plain));
         EXPECT_TRUE(titled("plain"));
         forms::unloadAll();

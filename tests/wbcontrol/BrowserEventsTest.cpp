@@ -27,7 +27,7 @@ protected:
         // Raised before the selected tab's browser is resized.
         e.DownloadComplete = [=, this](int16_t &i) {
             note("DownloadComplete", i,
-                 "browser " + QString::fromStdString(geometry(w().WB(w().CurrentTab))));
+                 "browser " + QString::fromStdString(geometry(c().WB(w().CurrentTab))));
         };
         e.PropertyChange = [=, this](int16_t &i, const QString &p) { note("PropertyChange", i, p); };
         e.DownloadBegin = [=, this](int16_t &i, QVariant &url) { note("DownloadBegin", i, text(url)); };
@@ -58,9 +58,9 @@ TEST_F(BrowserEvents, ABackgroundTabsLoadReachesTheHostInOrderAndResizesTheSelec
                      "TitleChange 1 Page one\n" // no new address while the page loads
                      "ProgressChange 1 -1 100\n"
                      "DownloadComplete 1 browser -20 -20 6040 4560");
-    EXPECT_EQ(std::tuple(browser(1).Silent(), w().Tstr(1).Caption(), w().CurrentTab),
+    EXPECT_EQ(std::tuple(browser(1).Silent(), c().Tstr(1).Caption(), w().CurrentTab),
               std::tuple(true, "Page one", 2));
-    EXPECT_EQ(geometry(w().WB(2)) + " | " + geometry(w().WB(1)), "-20 -20 6045 4540 | -20 -20 6040 4560")
+    EXPECT_EQ(geometry(c().WB(2)) + " | " + geometry(c().WB(1)), "-20 -20 6045 4540 | -20 -20 6040 4560")
         << "the selected tab's browser resized, whichever tab loaded";
 }
 
@@ -72,7 +72,7 @@ TEST_F(BrowserEvents, ATitleChangeAfterTheLoadBringsTheAddressFirstEvenWithoutAT
     browser(2).fireTitleChange(QString());
     EXPECT_EQ(log(), "URLChang 2 http://example.test/1\nTitleChange 2 Renamed\n"
                      "URLChang 2 http://example.test/1\nTitleChange 2 ");
-    EXPECT_EQ(w().Tstr(2).Caption() + " " + w().tabs().title(2), "Renamed Renamed")
+    EXPECT_EQ(c().Tstr(2).Caption() + " " + w().tabs().title(2), "Renamed Renamed")
         << "an empty title leaves the caption";
 }
 

@@ -14,10 +14,10 @@ protected:
     // Where the browser of tab i is, in twips, and whether its tab holds it.
     std::string placeOf(int16_t i)
     {
-        const bool inTab = w().WB(i).peer()->parentWidget() == w().WBCnt(i).clientWidget();
-        return geometry(w().WB(i)) + (inTab ? " in tab" : " elsewhere");
+        const bool inTab = c().WB(i).peer()->parentWidget() == c().WBCnt(i).clientWidget();
+        return geometry(c().WB(i)) + (inTab ? " in tab" : " elsewhere");
     }
-    QWidget *windowOf(int16_t i) { return w().WB(i).peer()->window(); }
+    QWidget *windowOf(int16_t i) { return c().WB(i).peer()->window(); }
 };
 
 TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
@@ -31,8 +31,8 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     ASSERT_TRUE(browser(2).fireFullScreenRequested(true));
     // The page alone in a window of its own, over all of it, and not told to leave.
     QWidget *full = windowOf(2);
-    EXPECT_EQ(std::tuple(w().fullScreenTab(), full != w().WBCnt(2).peer()->window(), full->isFullScreen(),
-                         w().WB(2).peer()->geometry() == full->rect(), browser(2).fullScreenExits),
+    EXPECT_EQ(std::tuple(w().fullScreenTab(), full != c().WBCnt(2).peer()->window(), full->isFullScreen(),
+                         c().WB(2).peer()->geometry() == full->rect(), browser(2).fullScreenExits),
               std::tuple(std::optional<int16_t>(2), true, true, true, 0));
 
     // A second request, another page's leaving request, a load ending or the control resizing meanwhile
@@ -42,7 +42,7 @@ TEST_F(FullScreen, TheSelectedTabsPageFillsTheScreenAndLeavingPutsItBackAsItWas)
     EXPECT_EQ(std::tuple(windowOf(2), w().fullScreenTab()), std::tuple(full, std::optional<int16_t>(2)));
     browser(2).completeLoad(QStringLiteral("Loaded"));
     w().Move(0, 0, 12000, 9000);
-    EXPECT_EQ(w().WB(2).peer()->geometry(), full->rect());
+    EXPECT_EQ(c().WB(2).peer()->geometry(), full->rect());
 
     // The page's own leaving request needs no answer of ours; it goes back where the tab puts a loaded page.
     browser(2).fireFullScreenRequested(false);
@@ -64,12 +64,12 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
         {"Escape", 2,
          [&](QWidget *full) {
              QApplication::setActiveWindow(full);
-             w().WB(2).SetFocus();
+             c().WB(2).SetFocus();
              QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : full,
                              Qt::Key_Escape);
          },
          "open 1 2 | closed  | tab 2"},
-        {"selecting", 2, [&](QWidget *) { w().MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0); },
+        {"selecting", 2, [&](QWidget *) { c().MTab(1).events.MouseDown(tk::kLeftButton, 0, 0, 0); },
          "open 1 2 | closed  | tab 1"},
         {"the page closing", 1, [&](QWidget *) { browser(1).fireWindowClosing(false); },
          "open 2 | closed 1 | tab 2"},
@@ -90,7 +90,7 @@ TEST_F(FullScreen, EscapeSelectingClosingAndTheWindowClosingEachLeaveFirst)
     }
     EXPECT_TRUE(browser(1).discarded) << "a closed tab's page is given back";
     // Escape is the page's again.
-    QTest::keyClick(w().WB(2).peer(), Qt::Key_Escape);
+    QTest::keyClick(c().WB(2).peer(), Qt::Key_Escape);
     EXPECT_EQ(browser(2).fullScreenExits, 3);
 }
 

@@ -96,11 +96,11 @@ TEST_F(TabDrop, TextOpensInTheTabItIsDroppedOnAndSelectsItAndNothingElseDoes)
         {QString(1 << 20, QLatin1Char('x')), true},
     };
     for (int piece = 0; piece < 7; ++piece) {
-        const Control *pieces[] = {&w().MTab(1),     &w().TIcon(1),   &w().Tstr(1), &w().bgLeft(1),
-                                   &w().bgCenter(1), &w().bgRight(1), &w().Tcbt(1)};
+        const Control *pieces[] = {&c().MTab(1),     &c().TIcon(1),   &c().Tstr(1), &c().bgLeft(1),
+                                   &c().bgCenter(1), &c().bgRight(1), &c().Tcbt(1)};
         for (const auto &[text, opened] : texts) {
             SCOPED_TRACE(testing::Message() << "piece " << piece << ": " << text.left(40).toStdString());
-            w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
+            c().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
             selections = 0;
             const qsizetype before = browser(1).navigations.size();
             QMimeData data;
@@ -119,7 +119,7 @@ TEST_F(TabDrop, TextOpensInTheTabItIsDroppedOnAndSelectsItAndNothingElseDoes)
     EXPECT_EQ(strip(), "0 2000 4000");
     DataObject data(&files);
     int32_t effect = 1;
-    w().TIcon(1).events.OLEDragDrop(data, effect, kLeftButton, 0, 0, 0);
+    c().TIcon(1).events.OLEDragDrop(data, effect, kLeftButton, 0, 0, 0);
     EXPECT_EQ(effect, 0) << "files are refused";
 }
 

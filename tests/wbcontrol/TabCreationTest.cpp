@@ -39,28 +39,28 @@ TEST_F(Creation, EveryOpenAndCloseLaysTheStripOutShowsOnlyTheSelectedTabAndReuse
                 // the page in the tab, kept and loaded.
                 const int16_t n = open();
                 EXPECT_EQ(
-                    std::tuple(w().tabs().title(n) + w().Tstr(n).Caption(), closeButtonOf(n),
-                               w().TIcon(n).picture() == w().Icon1.picture(),
-                               w().WB(n).Container() == &w().WBCnt(n), browser(n).discarded,
+                    std::tuple(w().tabs().title(n) + c().Tstr(n).Caption(), closeButtonOf(n),
+                               c().TIcon(n).picture() == w().Icon1.picture(),
+                               c().WB(n).Container() == &c().WBCnt(n), browser(n).discarded,
                                browser(n).navigations.last()),
                     std::tuple(QString(), 0, true, true, false, QStringLiteral("http://example.test/0")))
                     << "tab " << n;
                 browser(n).fireTitleChange(QStringLiteral("Page %1").arg(n));
-            } else if (step.startsWith('c') && w().Tcbt.exists(tab)) {
-                w().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);
-                w().Tcbt(tab).events.MouseUp(kLeftButton, 0, 0, 0);
-            } else if (step.startsWith('w') && w().WB.exists(tab)) {
+            } else if (step.startsWith('c') && c().Tcbt.exists(tab)) {
+                c().Tcbt(tab).events.MouseDown(kLeftButton, 0, 0, 0);
+                c().Tcbt(tab).events.MouseUp(kLeftButton, 0, 0, 0);
+            } else if (step.startsWith('w') && c().WB.exists(tab)) {
                 EXPECT_TRUE(browser(tab).fireWindowClosing(false)) << "the component never closes itself";
             } else if (step.startsWith('s')) {
-                w().MTab(tab).events.MouseDown(kLeftButton, 0, 0, 0);
+                c().MTab(tab).events.MouseDown(kLeftButton, 0, 0, 0);
             }
         }
         EXPECT_EQ(strip() + " | " + tabs(), std::string(edges) + " | " + after);
-        EXPECT_EQ(std::tuple(selections, w().MTab.count(), w().WB.count()), std::tuple(raised, made, made));
+        EXPECT_EQ(std::tuple(selections, c().MTab.count(), c().WB.count()), std::tuple(raised, made, made));
         expectOnlySelected(w().CurrentTab);
         for (int16_t i : openTabs())
-            EXPECT_EQ(w().MTab(i).Width(), w().MTab(0).Width()) << "tab " << i;
-        for (const QString &item : w().List2.items()) {
+            EXPECT_EQ(c().MTab(i).Width(), c().MTab(0).Width()) << "tab " << i;
+        for (const QString &item : c().List2.items()) {
             FakeBrowser &closed = browser(int16_t(item.toInt()));
             EXPECT_EQ(closed.navigations.last() + (closed.discarded ? " discarded" : ""),
                       "About:Blank discarded")
@@ -83,7 +83,7 @@ TEST_F(Creation, WhenABrowserCannotBeMadeNothingOpensAndALaterTryCompletesTheTab
     EXPECT_EQ((std::tuple{w().NewWindow(QStringLiteral("y")), tabs(), browser(2).navigations}),
               std::tuple(std::optional<int16_t>(2), "open 1 2 | closed  | tab 2", QStringList{"y"}));
     expectOnlySelected(2);
-    EXPECT_EQ(w().bgLeft(2).Container(), &w().MTab(2));
+    EXPECT_EQ(c().bgLeft(2).Container(), &c().MTab(2));
     EXPECT_EQ(strip(), "0 2000 4000");
 }
 

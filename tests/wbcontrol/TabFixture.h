@@ -26,7 +26,8 @@ protected:
     }
 
     WBControl &w() { return *control; }
-    tk::FakeBrowser &browser(int16_t i) { return static_cast<tk::FakeBrowser &>(w().WB(i).browser()); }
+    WBControl::Parts c() { return control->parts(); }
+    tk::FakeBrowser &browser(int16_t i) { return static_cast<tk::FakeBrowser &>(c().WB(i).browser()); }
 
     // Opens count tabs, each on its own address; returns the last index.
     int16_t open(int count = 1)
@@ -41,7 +42,7 @@ protected:
     std::vector<int16_t> openTabs()
     {
         std::vector<int16_t> tabs{0};
-        for (const QString &item : w().List1.items())
+        for (const QString &item : c().List1.items())
             tabs.push_back(int16_t(item.toInt()));
         return tabs;
     }
@@ -51,7 +52,7 @@ protected:
     {
         QStringList row;
         for (int16_t i : openTabs())
-            row << QString::number(w().MTab(i).Left());
+            row << QString::number(c().MTab(i).Left());
         return row.join(' ').toStdString();
     }
 
@@ -60,7 +61,7 @@ protected:
     // The host's view in one line: "open 1 3 | closed 2 | tab 3".
     std::string tabs()
     {
-        return "open " + items(w().List1) + " | closed " + items(w().List2) + " | tab " +
+        return "open " + items(c().List1) + " | closed " + items(c().List2) + " | tab " +
                std::to_string(w().CurrentTab);
     }
 
@@ -71,9 +72,9 @@ protected:
                                                        &w().TLeft1, &w().TCenter1, &w().TRight1,
                                                        &w().TLeft2, &w().TCenter2, &w().TRight2};
         for (size_t state = 0; state < 3; ++state)
-            if (w().bgLeft(i).picture() == sources[3 * state]->picture() &&
-                w().bgCenter(i).picture() == sources[3 * state + 1]->picture() &&
-                w().bgRight(i).picture() == sources[3 * state + 2]->picture())
+            if (c().bgLeft(i).picture() == sources[3 * state]->picture() &&
+                c().bgCenter(i).picture() == sources[3 * state + 1]->picture() &&
+                c().bgRight(i).picture() == sources[3 * state + 2]->picture())
                 return int(state);
         return -1;
     }
@@ -87,11 +88,11 @@ protected:
         EXPECT_TRUE(raised < 0 || selections == raised) << selections << " SelectTab events";
         const std::vector<int16_t> strip = openTabs();
         for (int16_t i = 0; i < 64; ++i) {
-            if (!w().MTab.exists(i))
+            if (!c().MTab.exists(i))
                 continue;
             const bool onStrip = std::find(strip.begin(), strip.end(), i) != strip.end(), on = i == selected;
-            EXPECT_EQ(std::tuple(w().MTab(i).Visible(), onStrip ? skinOf(i) : !on, w().WBCnt(i).Visible(),
-                                 w().Tcbt(i).Visible()),
+            EXPECT_EQ(std::tuple(c().MTab(i).Visible(), onStrip ? skinOf(i) : !on, c().WBCnt(i).Visible(),
+                                 c().Tcbt(i).Visible()),
                       std::tuple(onStrip, int(!on), on, on && i != 0))
                 << "tab " << i;
         }
@@ -100,7 +101,7 @@ protected:
     // Which close-button picture a tab shows: 0, 1, 2, or -1 for another.
     int closeButtonOf(int16_t i)
     {
-        const tk::Picture &p = w().Tcbt(i).picture();
+        const tk::Picture &p = c().Tcbt(i).picture();
         return p == w().tc0.picture() ? 0 : p == w().tc1.picture() ? 1 : p == w().tc2.picture() ? 2 : -1;
     }
 

@@ -22,7 +22,7 @@ protected:
         return w().peer()->windowHandle();
     }
     // A window point (pixels) at x, y inside tab i.
-    QPoint in(int16_t i, int x, int y) { return QPoint(int(w().MTab(i).Left()) / 15 + x, y); }
+    QPoint in(int16_t i, int x, int y) { return QPoint(int(c().MTab(i).Left()) / 15 + x, y); }
     static QWidget *grabber() { return QWidget::mouseGrabber(); }
 };
 
@@ -32,30 +32,30 @@ using Hover = Strip;
 TEST_F(Selection, OnlyALeftPressOrLeftDragSelectsATabAndShowsOnlyItsPageAndCloseButton)
 {
     expectOnlySelected(3);
-    w().bgCenter(1).events.MouseDown(kLeftButton, 0, 500, 200);
+    c().bgCenter(1).events.MouseDown(kLeftButton, 0, 500, 200);
     expectOnlySelected(1, 1);
-    EXPECT_EQ(geometry(w().WBCnt(1)), "0 480 6000 4520");
+    EXPECT_EQ(geometry(c().WBCnt(1)), "0 480 6000 4520");
     // Tab 0 never shows a close button.
-    w().TIcon(0).events.MouseDown(kLeftButton, 0, 10, 10);
+    c().TIcon(0).events.MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(0);
-    w().Tstr(2).events.MouseDown(kLeftButton, 0, 10, 10);
+    c().Tstr(2).events.MouseDown(kLeftButton, 0, 10, 10);
     expectOnlySelected(2, 3);
 
     // Pressing the selected tab only raises SelectTab; other buttons do nothing.
-    w().MTab(3).setLeft(12345); // would move back with a layout
-    w().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
-    EXPECT_EQ(std::tuple(selections, w().MTab(3).Left()), std::tuple(4, 12345.0f));
+    c().MTab(3).setLeft(12345); // would move back with a layout
+    c().MTab(2).events.MouseDown(kLeftButton, 0, 0, 0);
+    EXPECT_EQ(std::tuple(selections, c().MTab(3).Left()), std::tuple(4, 12345.0f));
     for (int16_t button : {kRightButton, kMiddleButton})
-        w().bgLeft(1).events.MouseDown(button, 0, 10, 10);
+        c().bgLeft(1).events.MouseDown(button, 0, 10, 10);
     expectOnlySelected(2, 4);
-    w().MTab(3).setLeft(4500);
+    c().MTab(3).setLeft(4500);
 
     // Moving over a tab's skin with only the left button held selects it.
-    w().bgRight(1).events.MouseMove(0, 0, 10, 10);
-    w().bgRight(1).events.MouseMove(kLeftButton | kRightButton, 0, 10, 10);
+    c().bgRight(1).events.MouseMove(0, 0, 10, 10);
+    c().bgRight(1).events.MouseMove(kLeftButton | kRightButton, 0, 10, 10);
     expectOnlySelected(2);
-    w().bgRight(1).events.MouseMove(kLeftButton, 0, 10, 10);
-    w().bgCenter(1).events.MouseMove(kLeftButton, 0, 20, 10);
+    c().bgRight(1).events.MouseMove(kLeftButton, 0, 10, 10);
+    c().bgCenter(1).events.MouseMove(kLeftButton, 0, 20, 10);
     expectOnlySelected(1, 6); // SelectTab at every movement
 }
 
@@ -63,7 +63,7 @@ TEST_F(Hover, AnUnselectedTabLightsUpUnderThePointerUntilItLeavesOrIsClicked)
 {
     QWindow *window = show();
     QTest::mouseMove(window, in(1, 12, 14)); // the icon
-    EXPECT_EQ(std::tuple(skinOf(1), grabber()), std::tuple(2, w().MTab(1).peer()));
+    EXPECT_EQ(std::tuple(skinOf(1), grabber()), std::tuple(2, c().MTab(1).peer()));
     QTest::mouseMove(window, in(1, 50, 25)); // its skin, heard by the captured body
     EXPECT_EQ(skinOf(1), 2);
     QTest::mouseMove(window, in(2, 50, 25)); // the next tab
@@ -94,12 +94,12 @@ TEST_F(Hover, TheCloseButtonShowsHoverAndPressedAndClosesOnlyOnAReleaseOverIt)
     QTest::mouseMove(window, in(3, 40, 20));
     EXPECT_EQ(closeButtonOf(3), 0);
     QTest::mouseRelease(window, Qt::LeftButton, {}, in(3, 40, 20));
-    EXPECT_EQ(std::tuple(items(w().List1), grabber()), std::tuple("1 2 3", nullptr))
+    EXPECT_EQ(std::tuple(items(c().List1), grabber()), std::tuple("1 2 3", nullptr))
         << "released off the button";
 
     QTest::mouseMove(window, button);
     QTest::mouseClick(window, Qt::RightButton, {}, button);
-    EXPECT_EQ(items(w().List1), "1 2 3") << "not with the right button";
+    EXPECT_EQ(items(c().List1), "1 2 3") << "not with the right button";
     QTest::mousePress(window, Qt::LeftButton, {}, button);
     QTest::mouseMove(window, button + QPoint(1, 1));
     EXPECT_EQ(closeButtonOf(3), 2);

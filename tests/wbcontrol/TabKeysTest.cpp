@@ -23,7 +23,7 @@ protected:
     // A key pressed in the selected page, as the user would.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QWidget *page = w().WB(w().CurrentTab).peer();
+        QWidget *page = c().WB(w().CurrentTab).peer();
         page->setFocusPolicy(Qt::StrongFocus);
         page->setFocus();
         QTest::keyClick(page, Qt::Key(key), modifiers);

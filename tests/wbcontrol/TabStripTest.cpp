@@ -24,7 +24,7 @@ TEST_F(Layout, TabZeroStartsSelectedOnTheStartPageAt60UntilTheHostSizesIt)
 {
     expectOnlySelected(0);
     EXPECT_EQ(browser(0).navigations, QStringList{WBControl::startPage()});
-    EXPECT_EQ(tabs() + (browser(0).Busy() ? " busy at " : " idle at ") + geometry(w().MTab(0)),
+    EXPECT_EQ(tabs() + (browser(0).Busy() ? " busy at " : " idle at ") + geometry(c().MTab(0)),
               "open  | closed  | tab 0 busy at 60 0 2700 420");
 }
 
@@ -44,10 +44,10 @@ TEST_F(Layout, TabsShareTheWidthUpTo2700WithHalvesRoundedToEven)
         make(width, opened);
         const auto last = int16_t(opened);
         w().TabResize();
-        EXPECT_EQ(strip() + " | " + geometry(w().bgLeft(last)) + " | " + geometry(w().TIcon(last)),
+        EXPECT_EQ(strip() + " | " + geometry(c().bgLeft(last)) + " | " + geometry(c().TIcon(last)),
                   std::string(edges) + " | 0 0 120 420 | 60 90 240 240");
-        EXPECT_EQ(geometry(w().bgCenter(last)) + " | " + geometry(w().bgRight(last)) + " | " +
-                      geometry(w().Tcbt(last)),
+        EXPECT_EQ(geometry(c().bgCenter(last)) + " | " + geometry(c().bgRight(last)) + " | " +
+                      geometry(c().Tcbt(last)),
                   pieces);
     }
 }
@@ -59,19 +59,19 @@ TEST_F(Layout, TakingTheFocusHandsItToTheSelectedPage)
     w().peer()->show();
     w().peer()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w().peer()));
-    const auto focusIn = [&](int16_t i) { return waitFor([&] { return w().WB(i).peer()->hasFocus(); }); };
+    const auto focusIn = [&](int16_t i) { return waitFor([&] { return c().WB(i).peer()->hasFocus(); }); };
     w().SetFocus();
     ASSERT_TRUE(focusIn(0));
     QLineEdit elsewhere(w().peer()); // not the next control to take the focus
     elsewhere.show();
     for (int way = 0; way < 2; ++way) {
         open(1);
-        w().WB(1).SetFocus();
+        c().WB(1).SetFocus();
         ASSERT_TRUE(focusIn(1));
         if (way == 0)
             browser(1).fireWindowClosing(true);
         else
-            QTest::mouseClick(w().MTab(0).peer(), Qt::LeftButton);
+            QTest::mouseClick(c().MTab(0).peer(), Qt::LeftButton);
         EXPECT_EQ(w().CurrentTab, 0);
         EXPECT_TRUE(focusIn(0)) << way;
     }
@@ -83,7 +83,7 @@ TEST_F(Layout, TooManyTabsKeep1000AndRunPastTheRightEdgeAndPast32767)
     const std::vector<int16_t> tabs = openTabs();
     ASSERT_EQ(tabs.size(), 41u);
     for (size_t p = 0; p < tabs.size(); ++p)
-        EXPECT_EQ(std::tuple(w().MTab(tabs[p]).Left(), w().bgRight(tabs[p]).Left()),
+        EXPECT_EQ(std::tuple(c().MTab(tabs[p]).Left(), c().bgRight(tabs[p]).Left()),
                   std::tuple(1000.0f * p, 880.0f))
             << "position " << p;
 }
@@ -92,7 +92,7 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
 {
     w().Move(0, 0, 8000, 5000);
     browser(0).fireTitleChange(kTwenty);
-    EXPECT_EQ(geometry(w().Tstr(0)), "320 120 1800 180") << "2100 twips of room";
+    EXPECT_EQ(geometry(c().Tstr(0)), "320 120 1800 180") << "2100 twips of room";
     // The width shown is measured in the font it is shown in; the full title is kept.
     const std::tuple<float, const char *, float> rows[] = {
         {2000, "abcdefghij...", 1170},
@@ -102,14 +102,14 @@ TEST_F(Captions, FitTheTabWidthAndGrowBackWhenTabsWiden)
         {8000, "abcdefghijklmnopqrst", 1800}};
     for (const auto &[width, caption, shown] : rows) {
         w().setWidth(width);
-        EXPECT_EQ(w().Tstr(0).Caption() + " " + QString::number(w().Tstr(0).Width()) + " " +
+        EXPECT_EQ(c().Tstr(0).Caption() + " " + QString::number(c().Tstr(0).Width()) + " " +
                       w().tabs().title(0),
                   QStringLiteral("%1 %2 %3").arg(caption).arg(shown).arg(kTwenty))
             << width;
     }
-    w().Tstr(0).Move(1, 2);
+    c().Tstr(0).Move(1, 2);
     browser(0).fireTitleChange(kTwenty);
-    EXPECT_EQ(geometry(w().Tstr(0)), "1 2 1800 180") << "an unchanged caption stays where it is";
+    EXPECT_EQ(geometry(c().Tstr(0)), "1 2 1800 180") << "an unchanged caption stays where it is";
 }
 
 TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
@@ -118,11 +118,11 @@ TEST_F(Captions, ABlankPageInAnyLetterCaseIsCaptionedAsSuch)
     for (const QString &blank : {QStringLiteral("about:BLANK"), QStringLiteral("About:Blank")}) {
         const int16_t n = w().NewWindow(blank).value();
         browser(n).fireTitleChange(QStringLiteral("whatever the page says"));
-        EXPECT_EQ(w().Tstr(n).Caption(), QStringLiteral("空白页")) << blank.toStdString();
+        EXPECT_EQ(c().Tstr(n).Caption(), QStringLiteral("空白页")) << blank.toStdString();
         EXPECT_EQ(w().tabs().title(n), QStringLiteral("空白页"));
     }
     w().setWidth(1000); // too narrow even for three characters
-    EXPECT_EQ(w().Tstr(2).Caption(), QStringLiteral("空..."));
+    EXPECT_EQ(c().Tstr(2).Caption(), QStringLiteral("空..."));
 }
 
 // The pieces' rules apart from any control: halves kept, sizes as given.
@@ -169,7 +169,7 @@ TEST_F(Captions, ATabsTipShowsItsWholeTitleAndItsAddress)
     for (const auto &[address, title, tip] : rows) {
         browser(n).Navigate(address);
         browser(n).completeLoad(title);
-        for (Control *piece : std::initializer_list<Control *>{&w().Tstr(n), &w().bgCenter(n), &w().TIcon(n)})
+        for (Control *piece : std::initializer_list<Control *>{&c().Tstr(n), &c().bgCenter(n), &c().TIcon(n)})
             EXPECT_EQ(tipOver(*piece), tip);
     }
     QToolTip::hideText();

@@ -1,0 +1,25 @@
+#include "toolkit/DesktopServices.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace tk {
+
+DesktopServices::DesktopServices()
+    : screenSize([] {
+          const QScreen *screen = QGuiApplication::primaryScreen();
+          return screen ? screen->geometry().size() : QSize(1024, 768);
+      }),
+      runPopup([](QMenu &menu) { menu.exec(QCursor::pos()); })
+{
+}
+
+const DesktopServices &DesktopServices::system()
+{
+    static const DesktopServices desktop;
+    return desktop;
+}
+
+} // namespace tk
