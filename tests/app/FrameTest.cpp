@@ -137,6 +137,42 @@ TEST_F(Frame, ACaptionButtonActsOnAClickWithAnyMouseButton)
     }
 }
 
+// Closed without a tray, the window is minimised. Where the system forgets
+// that at once (Wayland), bringing it back, as a second start does, maps it
+// anew, once; not where it still counts as minimised, nor once it was active
+// again (the desktop brought it back).
+TEST_F(Frame, AMinimisedWindowTheSystemForgotIsMappedAnewToComeBack)
+{
+    struct Remaps : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            count += e->type() == QEvent::Hide && !e->spontaneous();
+            return false;
+        }
+    };
+    const std::tuple<bool, bool, int> rows[] = {{false, false, 0}, {true, false, 1}, {true, true, 0}};
+    for (const auto &[forgotten, activated, remaps] : rows) {
+        SCOPED_TRACE(testing::Message() << "forgotten " << forgotten << ", activated " << activated);
+        forms::unloadAll();
+        NotificationArea::simulate(false);
+        Form1 &f = shown();
+        QTest::mouseClick(window(), Qt::LeftButton, {}, centreOf(f.ImageExit(0)));
+        ASSERT_EQ(where(f), "minimised 0 0 13545 9030");
+        if (forgotten)
+            f.peer()->setWindowState(Qt::WindowNoState);
+        QEvent activate(QEvent::WindowActivate);
+        if (activated)
+            QCoreApplication::sendEvent(f.peer(), &activate);
+        Remaps seen;
+        f.peer()->installEventFilter(&seen);
+        for (int k = 0; k < 2; ++k)
+            SendMessageA(f.hWnd(), TrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+        EXPECT_EQ(std::tuple(seen.count, where(f)),
+                  std::tuple(remaps, std::string("2827.5 3165 13545 9030")));
+    }
+}
+
 // Pressed, a button shows its pressed picture; moved before the release it
 // only lights up. Any way out of it puts it at rest, even out over the
 // window's edge, where the pointer crosses neither the caption bar nor the
