@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,35 @@ TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
     EXPECT_EQ(wired, (std::vector<int16_t>{0, 3}));
     EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
     EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
+}
+
+// Beside a picture file, the one named with "@2x" is the picture at twice the density, drawn where the
+// device pixel ratio rounds to 2 or more; one not twice as large, or none, leaves one density. The
+// picture's size is its own at every density.
+TEST(Pictures, ThePictureAtTwiceTheDensityIsDrawnOnDenseScreensWhenItIsTwiceAsLarge)
+{
+    QTemporaryDir dir;
+    for (auto [name, w, h] : {std::tuple("a.png", 4, 3),
+                              {"a@2x.png", 8, 6},
+                              {"b.png", 4, 3},
+                              {"b@2x.png", 8, 5},
+                              {"c.png", 4, 3},
+                              {"d@2x.png", 8, 6}})
+        QPixmap(w, h).save(dir.filePath(QLatin1String(name)));
+    std::string drawn;
+    for (auto [name, ratio] :
+         {std::pair("a", 1.0), {"a", 1.25}, {"a", 1.5}, {"a", 2.0}, {"b", 2.0}, {"c", 2.0}, {"d", 2.0}}) {
+        const Picture p = Picture::load(dir.filePath(QLatin1String(name) + QStringLiteral(".png")));
+        const QPixmap &px = p.pixmapFor(ratio);
+        drawn += QStringLiteral("%1:%2x%3 %4@%5 ")
+                     .arg(QLatin1String(name))
+                     .arg(p.size().width())
+                     .arg(p.size().height())
+                     .arg(px.width())
+                     .arg(px.devicePixelRatio())
+                     .toStdString();
+    }
+    EXPECT_EQ(drawn, "a:4x3 4@1 a:4x3 4@1 a:4x3 8@2 a:4x3 8@2 b:4x3 4@1 c:4x3 4@1 d:-1x-1 0@1 ");
 }
 
 TEST(Shortcuts, AFormsKeysFireWhereverTheFocusIsInsideItAndAnErrorStopsAtTheBinding)
