@@ -197,7 +197,7 @@ def start_page_shown(img):
 class Session:
     def __init__(self, prefix="tavrin-e2e-"):
         self.tmp = tempfile.mkdtemp(prefix=prefix)
-        self.procs, self.server, self.program, self.panel, self.prog = [], None, None, None, None
+        self.procs, self.server, self.program, self.panel, self.prog, self.scale = [], None, None, None, None, 1
         # Nothing the caller's shell set for Qt Quick, OpenGL or the engine; the XEmbed tray, not a D-Bus host.
         drop = ("QT_QUICK", "QSG_", "QTWEBENGINE_", "QT_OPENGL", "QT_XCB_GL", "QT_LOGGING", "LIBGL_",
                 "TAVRIN_SCENE_GRAPH", "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY")
@@ -233,11 +233,15 @@ class Session:
         self.server = Server(routes or {})
         return self.server
 
-    def start_x(self, tray="top"):
-        """A new X server on a free display and, on the edge tray names, a notification area."""
+    def start_x(self, tray="top", scale=1):
+        """A new X server on a free display and, on the edge tray names, a notification area; at a scale of 2,
+        twice as many pixels each way, and Qt's scale factor 2."""
         read, fd = os.pipe()
-        self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp",
-                                "-noreset"], "xvfb.log", pass_fds=(fd,))
+        self.scale = scale
+        if scale != 1:
+            self.env["QT_SCALE_FACTOR"] = str(scale)
+        self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % (SCREEN[0] * scale,
+                                SCREEN[1] * scale), "-nolisten", "tcp", "-noreset"], "xvfb.log", pass_fds=(fd,))
         os.close(fd)
         with os.fdopen(read) as f:  # the number comes once the server takes connections
             self.env["DISPLAY"] = ":" + f.readline().strip()
@@ -352,7 +356,8 @@ class Session:
         return (self.geometry(wid) or [False] * 5)[4]
 
     def main_window(self):
-        return next((w for w in self.visible(MAIN) if (self.geometry(w) or [0] * 4)[2:4] == MAIN_SIZE), None)
+        size = tuple(n * self.scale for n in MAIN_SIZE)
+        return next((w for w in self.visible(MAIN) if tuple((self.geometry(w) or [0] * 4)[2:4]) == size), None)
 
     def grab(self, x, y, w, h):
         """The screen's pixels in the rectangle, as 8-bit RGB."""
