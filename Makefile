@@ -45,9 +45,9 @@ bench: build
 	cd $(BUILD) && for b in bench/*_bench; do \
 		QT_QPA_PLATFORM=offscreen $$b --benchmark_out=bench/results/$$(basename $$b).json \
 			--benchmark_out_format=json || exit 1; done
-	python3 bench/whole/harness.py --build $(BUILD) --json $(RESULTS)/whole.json
+	python3 -m bench.whole.harness --build $(BUILD) --json $(RESULTS)/whole.json
 	@echo
-	@python3 bench/whole/table.py --whole $(RESULTS)/whole.json $(RESULTS)/*_bench.json
+	@python3 -m bench.whole.table --whole $(RESULTS)/whole.json $(RESULTS)/*_bench.json
 
 # Installs what $(BUILD) holds, building it first if there is none, so that
 # `make && sudo make install` builds as you and installs as root.

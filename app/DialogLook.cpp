@@ -23,8 +23,9 @@ void setUpDialog(tk::Form &form, const QString &caption, const QString &picture,
     form.Move(form.Left(), form.Top(), kDialogWidth, height);
 }
 
-void styleTextBox(tk::TextBox &box)
+void styleTextBox(tk::TextBox &box, const QString &name)
 {
+    box.peer()->setAccessibleName(name);
     box.setBackColor(tk::colorFromBGR(kTextBackColor));
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(10.5);

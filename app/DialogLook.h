@@ -14,8 +14,9 @@ namespace dialogs {
 // A small fixed dialog with its caption and skin picture, as wide as the
 // address dialog and height twips high.
 void setUpDialog(tk::Form &form, const QString &caption, const QString &picture, float height);
-// The address dialog's box: its pale blue and its fixed-width font.
-void styleTextBox(tk::TextBox &box);
+// The address dialog's box: its pale blue, its fixed-width font and the
+// name a screen reader gives it.
+void styleTextBox(tk::TextBox &box, const QString &name);
 // Shows the form at top, left (twips) above the others, active, with the
 // keyboard in box.
 void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left);

@@ -3,6 +3,7 @@
 #include "SavedButton.h"
 
 #include "FormFind.h"
+#include "FormMenu.h"
 #include "FormOpenUrl.h"
 #include "FormSignIn.h"
 #include "Forms.h"
@@ -10,6 +11,7 @@
 #include "ModuleSubClass.h"
 #include "ModuleTrayIcon.h"
 #include "Skin.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TkError.h"
@@ -50,6 +52,15 @@ void makeCaptionButton(ControlArray<Image> &button, const char *name)
         button(i).setPicture(skin::picture(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(i)));
         button(i).setVisible(i == 0);
     }
+}
+
+// The picture of a caption button that shows, which a screen reader hears of.
+QObject *shownPicture(const ControlArray<Image> &button)
+{
+    for (int16_t i = 1; i <= 2; ++i)
+        if (button(i).Visible())
+            return button(i).peer();
+    return button(0).peer();
 }
 
 // Shows one of a caption button's pictures, setting elements 0, 1, 2 in turn.
@@ -115,6 +126,22 @@ Form1::Form1()
         savedButton(this, QStringLiteral("Form1.buttons.json"), QStringLiteral("CommandOpenURL"));
     Move(0, 0, 13545, 9030);
     wireEvents();
+    for (int16_t i = 0; i <= 2; ++i) {
+        ImageMin(i).peer()->setAccessibleName(QStringLiteral("最小化"));
+        ImageExit(i).peer()->setAccessibleName(QStringLiteral("关闭"));
+    }
+    // A screen reader hears of the buttons and the tabbed control, in the
+    // order they lie in, and of none of the frame's pieces.
+    describe(peer(), this, {.role = QAccessible::Window, .children = [this] {
+                                return std::vector<QObject *>{CommandOpenURL->peer(), shownPicture(ImageMin),
+                                                              shownPicture(ImageSize),
+                                                              shownPicture(ImageExit), WBControl1.peer()};
+                            }});
+}
+
+Form1::~Form1()
+{
+    forgetDescriptions(this);
 }
 
 void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, ButtonHandler down,
@@ -133,7 +160,16 @@ void Form1::wireCaptionButton(ControlArray<Image> &button, ButtonHandler move, B
         // Out of the window over its edge, the pointer crosses neither the
         // bare form nor the caption bar.
         element.events.MouseLeave = [this] { showCaptionButtonsNormal(); };
+        describe(element.peer(), this,
+                 {.role = QAccessible::Button, .press = [this, down, up] { pressCaptionButton(down, up); }});
     });
+}
+
+// A press and a release in place, as a screen reader's press or a key makes.
+void Form1::pressCaptionButton(ButtonHandler down, ButtonHandler up)
+{
+    (this->*down)(kNormal, kLeftButton, 0, 0, 0);
+    (this->*up)(kNormal, kLeftButton, 0, 0, 0);
 }
 
 void Form1::wireEvents()
@@ -174,6 +210,11 @@ void Form1::wireEvents()
     for (const QKeySequence &keys :
          {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_T), QKeySequence(Qt::Key_F6)})
         bindShortcut(keys, [this] { CommandOpenURL_Click(); });
+    // The close button's and the tray menu's commands have keys too.
+    bindShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+                 [this] { pressCaptionButton(&Form1::ImageExit_MouseDown, &Form1::ImageExit_MouseUp); });
+    bindShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [] { forms::FormMenu->m_Exit_Click(); });
+    bindShortcut(QKeySequence(Qt::Key_F1), [] { forms::FormMenu->m_About_Click(); });
 }
 
 void Form1::Form_Load()
@@ -205,6 +246,10 @@ void Form1::Form_Resize()
     for (auto *button : {&ImageMin, &ImageExit, &ImageSize})
         for (int16_t i = 0; i <= 2; ++i)
             ignoreErrors([button, i] { (*button)(i).setVisible(i == kNormal); });
+    const QString sizeName = Width() == Screen::Width() ? QStringLiteral("还原") : QStringLiteral("最大化");
+    for (int16_t i = 0; i <= 2; ++i)
+        if (ImageSize(i).peer()->accessibleName() != sizeName)
+            ImageSize(i).peer()->setAccessibleName(sizeName);
 
     const float W = Width(), H = Height();
     using Set = void (Control::*)(float);

@@ -16,6 +16,7 @@
 class Form1 : public tk::Form {
 public:
     Form1();
+    ~Form1() override;
 
     void Form_Load() override;
     void Form_Unload(int16_t &cancel) override;
@@ -82,6 +83,7 @@ private:
     using ButtonHandler = void (Form1::*)(int16_t, int16_t, int16_t, float, float);
     void wireCaptionButton(tk::ControlArray<tk::Image> &button, ButtonHandler move, ButtonHandler down,
                            ButtonHandler up);
+    void pressCaptionButton(ButtonHandler down, ButtonHandler up);
     void wireEvents();
     void showCaptionButtonsNormal();
     void moveWindow(int16_t Button);

@@ -24,7 +24,7 @@ FormFind::FormFind() : Text1(this), LabelCount(this)
     dialogs::setUpDialog(*this, QStringLiteral("查找"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 2960, 270);
-    dialogs::styleTextBox(Text1);
+    dialogs::styleTextBox(Text1, QStringLiteral("查找"));
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
     QObject::connect(Text1.edit(), &QLineEdit::textChanged, Text1.edit(),
                      [this] { ignoreErrors([this] { Text1_Change(); }); });

@@ -21,7 +21,7 @@ FormOpenUrl::FormOpenUrl() : Text1(this)
     dialogs::setUpDialog(*this, QStringLiteral("打开网址"), QStringLiteral("OpenUrlBack"), 405);
 
     Text1.Move(80, 80, 3840, 270);
-    dialogs::styleTextBox(Text1);
+    dialogs::styleTextBox(Text1, QStringLiteral("网址"));
     Text1.setText(QString());
     Text1.events.KeyDown = [this](int16_t &k, int16_t &s) { Text1_KeyDown(k, s); };
 

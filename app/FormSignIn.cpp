@@ -51,10 +51,11 @@ void placeLabel(Label &label, const QString &caption, float rowTop)
     label.Move(kLabelLeft, rowTop + (kRowHeight - label.Height()) / 2);
 }
 
-void placeText(TextBox &text, float rowTop)
+// Named as its label reads.
+void placeText(TextBox &text, const Label &label, float rowTop)
 {
     text.Move(kTextLeft, rowTop, kTextWidth, kRowHeight);
-    dialogs::styleTextBox(text);
+    dialogs::styleTextBox(text, label.Caption());
 }
 
 } // namespace
@@ -65,8 +66,8 @@ FormSignIn::FormSignIn() : LabelUser(this), LabelPassword(this), TextUser(this),
 
     placeLabel(LabelUser, QStringLiteral("用户名"), kRowTop[0]);
     placeLabel(LabelPassword, QStringLiteral("密码"), kRowTop[1]);
-    placeText(TextUser, kRowTop[0]);
-    placeText(TextPassword, kRowTop[1]);
+    placeText(TextUser, LabelUser, kRowTop[0]);
+    placeText(TextPassword, LabelPassword, kRowTop[1]);
     TextPassword.edit()->setEchoMode(QLineEdit::Password);
     for (TextBox *text : {&TextUser, &TextPassword})
         text->events.KeyDown = [this](int16_t &k, int16_t &s) { Text_KeyDown(k, s); };

@@ -115,6 +115,7 @@ int main(int argc, char *argv[])
     }
 
     tk::chooseSceneGraph();
+    tk::exposePagesToScreenReaders();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));

@@ -1,6 +1,7 @@
 #include "Command.h"
 
 #include "ColorMath.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/KeyCodes.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
@@ -110,6 +111,15 @@ QString accessKeyOf(const QString &caption)
     return caption.at(next + 1).toLower();
 }
 
+// A caption as it reads: "&&" is one "&", any other "&" only marks its key.
+QString withoutMarks(const QString &caption)
+{
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i)
+        plain += caption.at(caption.at(i) == QLatin1Char('&') && i + 1 < caption.size() ? ++i : i);
+    return plain;
+}
+
 } // namespace
 
 Command::Command(tk::Control *container, const QString &name, const tk::AmbientProperties &ambient)
@@ -127,6 +137,8 @@ Command::Command(tk::Control *container, const QString &name, const tk::AmbientP
     m_Timer1.setEnabled(false);
     m_Timer1.setInterval(10);
     m_Timer1.onTimer = [this] { Timer1_Timer(); };
+    // A screen reader's press is a click.
+    tk::describe(peer(), this, {.role = QAccessible::Button, .press = [this] { UserControl_Click(); }});
 
     Initialize();
 }
@@ -331,6 +343,7 @@ void Command::LoadSchemeColors()
 void Command::UpdateAccessKey()
 {
     m_accessKeys = accessKeyOf(m_Caption);
+    peer()->setAccessibleName(withoutMarks(m_Caption));
     m_accessKey.setKeys(m_accessKeys.isEmpty()
                             ? QKeySequence()
                             : QKeySequence(QStringLiteral("Alt+") + m_accessKeys.toUpper()));

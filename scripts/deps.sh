@@ -15,6 +15,8 @@ packages=(
     openbox wmctrl
     # the end-to-end test on Wayland: a headless compositor and Qt's Wayland plugin
     weston qt6-wayland
+    # what a screen reader finds: a session bus, the AT-SPI bus and its reader
+    dbus at-spi2-core python3-pyatspi
     # the install: checks of the desktop entry and the AppStream metainfo, the
     # Debian package's dependencies from its shared libraries, the screenshot
     desktop-file-utils appstream dpkg-dev file imagemagick

@@ -5,7 +5,7 @@ Builds first (make build, which installs what is missing), then starts the
 built program on a private X server with a notification area (Xvfb, trayer),
 waits until the start page is on screen, and writes the window's pixels.
 
-usage: scripts/screenshot.py [output.png]
+usage: python3 -m scripts.screenshot [output.png]
 """
 
 import os
@@ -15,8 +15,7 @@ import sys
 import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-import xsession  # noqa: E402
+from tests.support import xsession
 
 
 def take(s, build):

@@ -2,6 +2,7 @@
 // captions, their skins, the hover light and the close button's looks.
 #include "Placing.h"
 #include "WBControl.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/TkError.h"
 #include "win32/Win32.h"
 
@@ -45,6 +46,7 @@ void WBControl::wireStripEvents()
         // The classic runtime ends a capture when the button comes up; a Qt
         // grab would outlive the click that selects a hovered tab.
         tab.events.MouseUp = [](int16_t, int16_t, float, float) { ReleaseCapture(); };
+        describeTab(i, tab);
     });
     // Movement over the skin goes to the mouse-down handling: dragging over a
     // tab with the left button held selects it.
@@ -84,7 +86,42 @@ void WBControl::wireStripEvents()
             ReleaseCapture();
             Tcbt_MouseUp(i, b, s, x, y);
         };
+        button.peer()->setAccessibleName(QStringLiteral("关闭页签"));
+        describe(button.peer(), this, {.role = QAccessible::Button, .press = [this, i] { CloseTab(i); }});
     });
+}
+
+void WBControl::describeStrip()
+{
+    describe(peer(), this, {.children = [this] {
+                 return std::vector<QObject *>{&m_tabList, WBCnt(CurrentTab).peer()};
+             }});
+    describe(&m_tabList, this,
+             {.role = QAccessible::PageTabList,
+              .children =
+                  [this] {
+                      std::vector<QObject *> tabs{MTab(0).peer()};
+                      for (int16_t i : m_tabs.open())
+                          tabs.push_back(MTab(i).peer());
+                      return tabs;
+                  },
+              .parent = peer()});
+}
+
+// A press selects the tab as a click does; the selected tab holds its close
+// button (tab 0 has none).
+void WBControl::describeTab(int16_t i, PictureBox &tab)
+{
+    describe(tab.peer(), this,
+             {.role = QAccessible::PageTab,
+              .selected = [this, i] { return CurrentTab == i; },
+              .press = [this, i] { MTab_MouseDown(i, kLeftButton, 0, 0, 0); },
+              .children =
+                  [this, i] {
+                      return Tcbt.exists(i) && Tcbt(i).Visible() ? std::vector<QObject *>{Tcbt(i).peer()}
+                                                                 : std::vector<QObject *>{};
+                  },
+              .parent = &m_tabList});
 }
 
 void WBControl::TabResize()
@@ -119,6 +156,8 @@ void WBControl::SetTabCaption(int16_t Index, const QString &Text)
     const QString title =
         WB(Index)->LocationURL().toUpper() == QLatin1String("ABOUT:BLANK") ? QStringLiteral("空白页") : Text;
     m_tabs.setTitle(Index, title);
+    if (MTab(Index).peer()->accessibleName() != title)
+        MTab(Index).peer()->setAccessibleName(title);
     // LabelTest and Tstr share one font: what is measured is what shows.
     const QString caption = wbcontrol::fitCaption(title, wbcontrol::captionRoom(MTab(Index).Width()),
                                                   [this](const QString &c) { return captionWidth(c); });

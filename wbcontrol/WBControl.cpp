@@ -5,6 +5,7 @@
 #include "TabKeys.h"
 #include "TabLayout.h"
 #include "TabSet.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Color.h"
 #include "toolkit/Screen.h"
 #include "toolkit/StartupTrace.h"
@@ -135,6 +136,7 @@ WBControl::WBControl(Control *container)
 
     wireEvents();
     wireStripEvents();
+    describeStrip();
     UserControl_Initialize();
     m_keys = std::make_unique<wbcontrol::TabKeys>(
         *this,
@@ -151,6 +153,7 @@ WBControl::WBControl(Control *container)
 // goes back into its tab first, as the full-screen window goes before it.
 WBControl::~WBControl()
 {
+    forgetDescriptions(this);
     ignoreErrors([this] { LeaveFullScreen(); });
 }
 
@@ -248,6 +251,11 @@ void WBControl::MTab_MouseDown(int16_t Index, int16_t Button, int16_t, float, fl
         updateStopKey();
         findEndedIn(c);
         ignoreErrors([this] { UserControl_Resize(); });
+        // Before the page takes the keyboard: a screen reader speaks the tab,
+        // then goes on in its page.
+        announce(MTab(c).peer(), QAccessible::Selection);
+        announce(MTab(Index).peer(), QAccessible::Selection);
+        announce(MTab(Index).peer(), QAccessible::Focus);
         if (pageHadFocus)
             ignoreErrors([this, Index] { WB(Index).SetFocus(); });
     }
@@ -291,6 +299,7 @@ void WBControl::CloseTab(int16_t Index)
     // their captions grow back. (Selecting runs this, but not when the tab
     // selected was selected already.)
     ignoreErrors([this] { UserControl_Resize(); });
+    announce(&m_tabList, QAccessible::ObjectReorder);
     if (pageHadFocus)
         ignoreErrors([this] { WB(CurrentTab).SetFocus(); });
     checkInStep();
@@ -351,6 +360,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         // The strip is laid out with the tab in it, or the tab would keep the
         // place and width it had when it was closed.
         ignoreErrors([this] { UserControl_Resize(); });
+        announce(&m_tabList, QAccessible::ObjectReorder);
         checkInStep();
         return n;
     }
@@ -390,6 +400,7 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
     List1.AddItem(QString::number(n));
     // Laid out with the new tab in it, the first one opened too.
     ignoreErrors([this] { UserControl_Resize(); });
+    announce(&m_tabList, QAccessible::ObjectReorder);
     checkInStep();
     return n;
 }
@@ -400,6 +411,7 @@ void WBControl::clearTitle(int16_t n)
 {
     Tstr(n).setCaption(QString());
     MTab(n).setToolTip(QString());
+    MTab(n).peer()->setAccessibleName(QString());
 }
 
 void WBControl::checkInStep() const

@@ -19,6 +19,7 @@
 
 #include <QFont>
 #include <QHash>
+#include <QObject>
 #include <QVariant>
 
 #include <array>
@@ -205,10 +206,16 @@ private:
     void findEndedIn(int16_t index);
 
     void layoutTab(int16_t index, int position, int16_t width);
+    // What a screen reader hears of: the strip as a list of page tabs, each
+    // named by its title, and the selected tab's page.
+    void describeStrip();
+    void describeTab(int16_t index, tk::PictureBox &tab);
     // Debug builds check that the controls show what the model holds.
     void checkInStep() const;
 
     wbcontrol::TabSet m_tabs;
+    // Stands for the strip, which has no widget of its own, to a screen reader.
+    QObject m_tabList;
 
     // LabelTest's measured widths, for the font they were measured in.
     QHash<QString, double> m_captionWidths;

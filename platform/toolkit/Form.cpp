@@ -1,5 +1,6 @@
 #include "toolkit/Form.h"
 
+#include "toolkit/Accessible.h"
 #include "toolkit/HeldKeys.h"
 #include "toolkit/TkError.h"
 #include "toolkit/Twips.h"
@@ -86,6 +87,7 @@ Form::Form() : Control(new FormWidget(this), nullptr)
     peer()->setAttribute(Qt::WA_DeleteOnClose, false);
     setBackColor(m_backColor);
     m_visible = false;
+    describe(peer(), this, {.role = QAccessible::Window});
 }
 
 Form::~Form()
@@ -121,6 +123,7 @@ void Form::setFixedDialog(bool fixed)
     m_fixedDialog = fixed;
     peer()->setWindowFlag(Qt::Dialog, fixed);
     peer()->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, fixed);
+    describe(peer(), this, {.role = fixed ? QAccessible::Dialog : QAccessible::Window});
     applyGeometry();
 }
 

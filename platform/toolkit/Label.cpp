@@ -1,5 +1,6 @@
 #include "toolkit/Label.h"
 
+#include "toolkit/Accessible.h"
 #include "toolkit/PaintedWidget.h"
 #include "toolkit/Twips.h"
 
@@ -16,11 +17,13 @@ Label::Label(Control *container) : IntrinsicControl(new PaintedWidget, container
         p.setPen(m_foreColor);
         p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
     });
+    describe(peer(), this, {.role = QAccessible::StaticText});
 }
 
 void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
+    peer()->setAccessibleName(caption);
     fitToCaption();
     peer()->update();
 }
@@ -56,6 +59,7 @@ std::unique_ptr<Label> Label::cloneHidden() const
     copy->m_foreColor = m_foreColor;
     copy->m_backColor = m_backColor;
     copy->m_caption = m_caption;
+    copy->peer()->setAccessibleName(m_caption);
     copy->m_autoSize = m_autoSize;
     return copy;
 }

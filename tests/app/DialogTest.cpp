@@ -156,6 +156,24 @@ TEST_F(Dialog, AboutOpensTheShippedPageOnTheDesktopNotInATab)
     EXPECT_EQ(main().WBControl1.List1.ListCount(), 0);
 }
 
+// The close button's and the tray menu's commands have keys too, reaching
+// the main window from its page as well.
+TEST_F(Dialog, TheCloseButtonAboutAndExitHaveKeys)
+{
+    DesktopOpener desktop;
+    const std::pair<const char *, std::function<bool()>> rows[] = {
+        {"F1", [&] { return desktop.opened.size() == 1; }},
+        {"Ctrl+Shift+W", [] { return forms::Form1.isLoaded() && !main().isShown(); }},
+        {"Ctrl+Q", [] { return FormInstanceBase::loadedCount() == 0; }},
+    };
+    for (const auto &[keys, done] : rows) {
+        main().Show();
+        QApplication::setActiveWindow(main().peer());
+        QTest::keySequence(main().WBControl1.peer(), QKeySequence(QLatin1String(keys)));
+        EXPECT_TRUE(waitFor(done)) << keys;
+    }
+}
+
 // Exit cancels the downloads still running first, while the engine is up;
 // closed by the system the program ends all the same.
 TEST_F(Dialog, ExitOrTheSystemsCloseUnloadsEveryFormRemovesTheIconAndEndsTheProgram)

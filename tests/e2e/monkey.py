@@ -11,7 +11,7 @@ to it, closes it; the tabs' faces lie on the strip where its layout puts them,
 one at least for every page the engine lists on its remote debugging endpoint.
 Then 退出 must end the program with 0 within 10 s.
 
-usage: monkey.py <tavrin binary> <skin folder>
+usage: python3 -m tests.e2e.monkey <tavrin binary> <skin folder>
 """
 
 import contextlib
@@ -20,9 +20,8 @@ import random
 import signal
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import (DIALOG, MAIN, OPEN_URL_BUTTON, SCREEN, Session, main, near, renderers,  # noqa: E402
-                      require, wait_for, write)
+from tests.support.xsession import (DIALOG, MAIN, OPEN_URL_BUTTON, SCREEN, Session, main, near, renderers,
+                                    require, wait_for, write)
 
 ICON_EDGE = (0x60, 0x7E, 0xA6)  # a tab icon's left edge: 16 px tall, 6 px into its tab
 # A page's controls, one every 44 px down the window from (131, 82): the page starts at (3, 56).

@@ -12,7 +12,7 @@ end without a crash and the next start load pages on that profile. Then a
 typed address opens in a tab and the program ends with 0, from the tray menu
 or, without a tray, when the window manager closes it.
 
-usage: start_end.py <tavrin binary> <skin folder> [case or its beginning ...]
+usage: python3 -m tests.e2e.start_end <tavrin binary> <skin folder> [case or its beginning ...]
 """
 
 import functools
@@ -22,8 +22,7 @@ import signal
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import CLOSE_BUTTON, PAGE, Failure, main, renderers, require, wait_for, write  # noqa: E402
+from tests.support.xsession import CLOSE_BUTTON, PAGE, Failure, main, renderers, require, wait_for, write
 
 
 def in_program(name, data=None):

@@ -17,15 +17,15 @@ there goes up with the page's form.
 
 At a scale of 2 the skin shows its 2x pictures pixel for pixel.
 
-usage: tray_session.py <tavrin binary> <skin folder>
+usage: python3 -m tests.e2e.tray_session <tavrin binary> <skin folder>
 """
 
 import base64
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, Image, main, pixels, require, wait_for, write  # noqa: E402,E501
+from tests.support.xsession import (CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, Image, main, pixels, require,
+                                    wait_for, write)
 
 CENTRED = (189, 211)  # Left 2827.5, Top 3165 twips
 # Tab 1's close button (tab 0 has none), it the selected tab of two: the strip

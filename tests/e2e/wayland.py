@@ -6,15 +6,14 @@ wherever the compositor put the window. A SIGTERM ends it with 0.
 
 TAVRIN_E2E_SHOT=<file.png> keeps the last screenshot taken.
 
-usage: wayland.py <tavrin binary> <skin folder>
+usage: python3 -m tests.e2e.wayland <tavrin binary> <skin folder>
 """
 
 import os
 import signal
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import Image, main, pixels, require, wait_for  # noqa: E402
+from tests.support.xsession import Image, main, pixels, require, wait_for
 
 EXIT_LEFT = 868  # the close button's picture: 13015 twips from the window's left, on its top edge
 BAR = (160, 800)  # the caption bar between the address button and the caption buttons

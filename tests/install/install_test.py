@@ -10,7 +10,7 @@ working directory on a private desktop, the installed program must go on as
 the browser beside it, show the start page, put its icon in the notification
 area, carry the entry's StartupWMClass, and end with 0 from 退出.
 
-usage: install_test.py <build dir> <program dir under the prefix> <desktop id> <skin dir>
+usage: python3 -m tests.install.install_test <build dir> <program dir under the prefix> <desktop id> <skin dir>
 """
 
 import configparser
@@ -18,8 +18,7 @@ import os
 import struct
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import main, require, start_page_shown, wait_for  # noqa: E402
+from tests.support.xsession import main, require, start_page_shown, wait_for
 
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 BESIDE_PROGRAM = ("b.ico", "start.html", "about.html", "pages.css")

@@ -732,28 +732,21 @@ int checkDensity(const QDir &dir, int scale)
     const QImage bm = c.load("ImageButtomMiddle", 19, 16);
     const QImage br = c.load("ImageButtomRight", 15, 16);
     const QImage min0 = c.load("ImageMin0", 31, 19);
-    c.load("ImageMin1", 31, 19);
-    c.load("ImageMin2", 31, 19);
-    c.load("ImageSize0", 29, 19);
-    c.load("ImageSize1", 29, 19);
-    c.load("ImageSize2", 29, 19);
-    c.load("ImageExit0", 32, 19);
-    c.load("ImageExit1", 32, 19);
-    c.load("ImageExit2", 32, 19);
-    c.load("Image1", 23, 23);
+    // The rest are only checked for their sizes.
+    const std::tuple<const char *, int, int> others[] = {
+        {"ImageMin1", 31, 19},  {"ImageMin2", 31, 19},    {"ImageSize0", 29, 19}, {"ImageSize1", 29, 19},
+        {"ImageSize2", 29, 19}, {"ImageExit0", 32, 19},   {"ImageExit1", 32, 19}, {"ImageExit2", 32, 19},
+        {"Image1", 23, 23},     {"tc0", 15, 14},          {"tc1", 15, 14},        {"tc2", 15, 14},
+        {"Icon1", 16, 16},      {"OpenUrlBack", 319, 27}, {"SignInBack", 319, 52}};
+    for (const auto &[name, w, h] : others)
+        c.load(name, w, h);
     QImage tabs[3][3];
     for (int i = 0; i < 3; ++i) {
         const QByteArray n = QByteArray::number(i);
-        tabs[i][0] = c.load(("TLeft" + n).constData(), 8, 28);
-        tabs[i][1] = c.load(("TCenter" + n).constData(), 8, 28);
-        tabs[i][2] = c.load(("TRight" + n).constData(), 8, 28);
+        int k = 0;
+        for (const char *piece : {"TLeft", "TCenter", "TRight"})
+            tabs[i][k++] = c.load((piece + n).constData(), 8, 28);
     }
-    c.load("tc0", 15, 14);
-    c.load("tc1", 15, 14);
-    c.load("tc2", 15, 14);
-    c.load("Icon1", 16, 16);
-    c.load("OpenUrlBack", 319, 27);
-    c.load("SignInBack", 319, 52);
     if (c.failures)
         return c.failures;
 

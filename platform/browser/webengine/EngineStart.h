@@ -18,4 +18,9 @@ void installQtTranslations(const QLocale &locale, QObject *owner);
 // QT_LOGGING_CONF). Before the engine starts.
 void quietEngineStartReport();
 
+// A page's own content (its text, links and controls) reaches a screen
+// reader, which the engine leaves out on Linux unless asked; a value the
+// user set stays. Before the engine starts.
+void exposePagesToScreenReaders();
+
 } // namespace tk
