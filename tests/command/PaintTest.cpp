@@ -71,8 +71,7 @@ TEST(DrawSurface, AtTwiceTheDensityShapesCoverTheirDevicePixelsAndCaptionsAreDra
     look.percent = 50;
     look.width = 40;
     look.height = 24;
-    look.palette = {RGB(236, 233, 216), RGB(255, 255, 255), RGB(241, 239, 226),
-                    RGB(172, 168, 153), RGB(113, 111, 100), RGB(0, 0, 0)};
+    look.palette = {RGB(236, 233, 216), RGB(255, 255, 255), RGB(241, 239, 226), 0, 0, 0};
     look.colors.Mid = look.colors.OfficeXpFill = RGB(10, 50, 100);
     look.colors.End = look.colors.OfficeXpFrame = RGB(98, 138, 188);
     look.focusRect = {2, 2, 38, 22};
@@ -80,8 +79,7 @@ TEST(DrawSurface, AtTwiceTheDensityShapesCoverTheirDevicePixelsAndCaptionsAreDra
                                          {3, command::kPressedLook, ""},
                                          {4, command::kNormalLook, ""},
                                          {5, command::kNormalLook, "ab"}}) {
-        look.style = style;
-        look.state = state;
+        std::tie(look.style, look.state) = std::tuple(style, state);
         look.caption = QString::fromUtf8(caption);
         tk::DrawSurface at[2];
         for (int k : {0, 1}) {
