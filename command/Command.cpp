@@ -131,6 +131,8 @@ Command::Command(tk::Control *container, const QString &name, const tk::AmbientP
 {
     // A user control starts with its host's font.
     drawSurface().setFont(ambient.Font);
+    // On a screen of another density the surface is drawn again at its scale.
+    surfaceWidget()->densityChanged = [this] { PaintButton(m_DrawState, true); };
 
     m_Timer1.setEnabled(false);
     m_Timer1.setInterval(10);
@@ -657,6 +659,7 @@ void Command::UserControl_Resize()
 {
     m_H = tk::toPixels(Height());
     m_W = tk::toPixels(Width());
+    drawSurface().setScale(surfaceWidget()->deviceScale());
     drawSurface().setSize(m_W, m_H);
     m_TextRects.normal.right = m_W;
     m_TextRects.normal.bottom = m_H;

@@ -13,6 +13,8 @@ packages=(
     xvfb trayer xdotool x11-utils python3
     # and a window manager for the start without a notification area
     openbox wmctrl
+    # the end-to-end test on Wayland: a headless compositor and Qt's Wayland plugin
+    weston qt6-wayland
     # what a screen reader finds: a session bus, the AT-SPI bus and its reader
     dbus at-spi2-core python3-pyatspi
     # the install: checks of the desktop entry and the AppStream metainfo, the

@@ -66,15 +66,32 @@ DrawSurface::DrawSurface() : m_backColor(GetSysColor(COLOR_BTNFACE))
 
 void DrawSurface::setSize(int width, int height)
 {
-    if (width == m_image.width() && height == m_image.height())
+    if (width == this->width() && height == this->height())
         return;
+    makeImage(width, height);
+}
+
+void DrawSurface::setScale(int scale)
+{
+    scale = std::clamp(scale, 1, 8);
+    if (scale == m_scale)
+        return;
+    const int w = width(), h = height();
+    m_scale = scale;
+    m_inks.clear();
+    makeImage(w, h);
+}
+
+void DrawSurface::makeImage(int width, int height)
+{
     // A surface past any screen (a broken saved size) holds no pixels
     // rather than gigabytes: it draws nothing, as an empty one does.
-    if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPixels) {
+    if (width <= 0 || height <= 0 || qint64(width) * height * m_scale * m_scale > kMaxPixels) {
         m_image = QImage();
         return;
     }
-    m_image = QImage(width, height, QImage::Format_RGB32);
+    m_image = QImage(width * m_scale, height * m_scale, QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(m_scale);
     m_image.setDotsPerMeterX(kDotsPerMeter96);
     m_image.setDotsPerMeterY(kDotsPerMeter96);
     Cls();
@@ -88,29 +105,31 @@ void DrawSurface::Cls()
 
 void DrawSurface::plot(int32_t x, int32_t y, QRgb rgb)
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+    if (x < 0 || y < 0 || x >= width() || y >= height())
         return;
-    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
+    for (int dy = 0; dy < m_scale; ++dy)
+        fill32(reinterpret_cast<QRgb *>(m_image.scanLine(y * m_scale + dy)) + x * m_scale, m_scale, rgb);
 }
 
 void DrawSurface::fillSpan(int32_t y, int32_t x0, int32_t x1, QRgb rgb)
 {
-    if (y < 0 || y >= m_image.height())
+    if (y < 0 || y >= height())
         return;
     x0 = std::max(x0, 0);
-    x1 = std::min(x1, int32_t(m_image.width()));
+    x1 = std::min(x1, int32_t(width()));
     if (x0 >= x1)
         return;
-    QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));
-    fill32(row + x0, x1 - x0, rgb);
+    for (int dy = 0; dy < m_scale; ++dy)
+        fill32(reinterpret_cast<QRgb *>(m_image.scanLine(y * m_scale + dy)) + x0 * m_scale,
+               (x1 - x0) * m_scale, rgb);
 }
 
 void DrawSurface::FillRect(const RECT &rect, int32_t colour)
 {
-    const int32_t top = std::max(rect.top, 0);
-    const int32_t bottom = std::min(rect.bottom, int32_t(m_image.height()));
-    const int32_t left = std::max(rect.left, 0);
-    const int32_t right = std::min(rect.right, int32_t(m_image.width()));
+    const int32_t top = std::max(rect.top, 0) * m_scale;
+    const int32_t bottom = std::min(rect.bottom, int32_t(height())) * m_scale;
+    const int32_t left = std::max(rect.left, 0) * m_scale;
+    const int32_t right = std::min(rect.right, int32_t(width())) * m_scale;
     if (top >= bottom || left >= right)
         return;
     const QRgb rgb = rgbFromBGR(colour);
@@ -183,9 +202,9 @@ void DrawSurface::SetPixelV(int32_t x, int32_t y, int32_t colour)
 
 int32_t DrawSurface::GetPixel(int32_t x, int32_t y) const
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+    if (x < 0 || y < 0 || x >= width() || y >= height())
         return CLR_INVALID;
-    return bgrFromRgb(m_image.pixel(x, y));
+    return bgrFromRgb(m_image.pixel(x * m_scale, y * m_scale));
 }
 
 void DrawSurface::DrawFocusRect(const RECT &rect)
@@ -195,10 +214,13 @@ void DrawSurface::DrawFocusRect(const RECT &rect)
     // Every other pixel of the border, on a checkerboard fixed to the
     // surface, is inverted: drawing the same rectangle twice removes it.
     auto invert = [this](int32_t x, int32_t y) {
-        if ((x + y) % 2 != 0 || x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        if ((x + y) % 2 != 0 || x < 0 || y < 0 || x >= width() || y >= height())
             return;
-        QRgb &p = reinterpret_cast<QRgb *>(m_image.scanLine(y))[x];
-        p ^= 0x00FFFFFFu;
+        for (int dy = 0; dy < m_scale; ++dy) {
+            QRgb *p = reinterpret_cast<QRgb *>(m_image.scanLine(y * m_scale + dy)) + x * m_scale;
+            for (int dx = 0; dx < m_scale; ++dx)
+                p[dx] ^= 0x00FFFFFFu;
+        }
     };
     for (int32_t x = rect.left; x < rect.right; ++x) {
         invert(x, rect.top);
@@ -271,7 +293,9 @@ const DrawSurface::TextInk &DrawSurface::inkFor(const QString &text, uint32_t fl
         qflags |= Qt::TextWordWrap;
 
     TextInk ink{text, flags, size, 0, {}};
-    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    // Laid out in pixels, drawn in the device's.
+    QImage coverage(size * m_scale, QImage::Format_ARGB32_Premultiplied);
+    coverage.setDevicePixelRatio(m_scale);
     coverage.fill(Qt::transparent);
     {
         QPainter p(&coverage);
@@ -281,12 +305,12 @@ const DrawSurface::TextInk &DrawSurface::inkFor(const QString &text, uint32_t fl
         p.drawText(QRect(QPoint(0, 0), size), qflags, t, &bounds);
         ink.height = bounds.height();
     }
-    for (int y = 0; y < size.height(); ++y) {
+    for (int y = 0; y < coverage.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(coverage.constScanLine(y));
-        for (int x = 0; x < size.width();) {
+        for (int x = 0; x < coverage.width();) {
             const int alpha = qAlpha(row[x]);
             int end = x + 1;
-            while (end < size.width() && qAlpha(row[end]) == alpha)
+            while (end < coverage.width() && qAlpha(row[end]) == alpha)
                 ++end;
             if (alpha != 0)
                 ink.runs.push_back({y, x, end, uint8_t(alpha)});
@@ -307,9 +331,9 @@ int DrawSurface::DrawTextA(const QString &text, const RECT &rect, uint32_t flags
     // The text is transparent: only the pixels it covers take its colour.
     const QRgb colour = rgbFromBGR(m_textColor);
     for (const InkRun &run : ink.runs) {
-        const int y = rect.top + run.y;
-        const int x0 = std::max(rect.left + run.x0, 0);
-        const int x1 = std::min(rect.left + run.x1, int(m_image.width()));
+        const int y = rect.top * m_scale + run.y;
+        const int x0 = std::max(rect.left * m_scale + run.x0, 0);
+        const int x1 = std::min(rect.left * m_scale + run.x1, int(m_image.width()));
         if (y < 0 || y >= m_image.height() || x0 >= x1)
             continue;
         QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));

@@ -4,6 +4,11 @@
 // line leaves out its end point, the focus rectangle is an XOR of every other
 // pixel. Colours are 0x00BBGGRR. Every operation writes the image directly and
 // clips to it, so callers may draw partly or wholly outside.
+//
+// On a screen of higher density each pixel is scale × scale pixels of the
+// device: the image holds that many, an operation covers all of them for
+// each pixel it draws, and text, laid out in pixels, is drawn at the device's
+// density. At scale 1 the image's pixels are the surface's.
 
 #include "surface/Rect.h"
 #include "surface/TextFormat.h"
@@ -28,10 +33,13 @@ class DrawSurface {
 public:
     DrawSurface();
 
-    // A new size clears the image.
+    // A new size or scale clears the image.
     void setSize(int width, int height);
-    int width() const { return m_image.width(); }
-    int height() const { return m_image.height(); }
+    void setScale(int scale);
+    int width() const { return m_image.width() / m_scale; }
+    int height() const { return m_image.height() / m_scale; }
+    int scale() const { return m_scale; }
+    // In device pixels, its device pixel ratio the scale.
     const QImage &image() const { return m_image; }
 
     void setBackColor(int32_t colour) { m_backColor = colour; }
@@ -64,8 +72,9 @@ public:
     int TextHeight(const QString &text) const;
 
 private:
-    // A laid-out text as the pixels it covers, relative to its rectangle:
-    // captions are drawn again on every paint, so each is laid out once.
+    // A laid-out text as the device pixels it covers, relative to its
+    // rectangle: captions are drawn again on every paint, so each is laid
+    // out once.
     struct InkRun {
         int y, x0, x1; // x1 exclusive
         uint8_t alpha; // 255 for glyph pixels; less only for smoothed edges
@@ -81,6 +90,7 @@ private:
 
     void plot(int32_t x, int32_t y, QRgb rgb);
     void fillSpan(int32_t y, int32_t x0, int32_t x1, QRgb rgb); // x1 exclusive
+    void makeImage(int width, int height);
     QString expandTabs(const QString &text) const;
 
     QImage m_image;
@@ -93,6 +103,7 @@ private:
     int32_t m_textColor = 0;
     int32_t m_penX = 0;
     int32_t m_penY = 0;
+    int m_scale = 1;
 };
 
 } // namespace tk

@@ -1,5 +1,7 @@
 #include "surface/SurfaceWidget.h"
 
+#include "toolkit/Picture.h"
+
 #include <QPainter>
 
 namespace tk {
@@ -26,8 +28,18 @@ void SurfaceWidget::moveFocus(bool next)
     focusNextPrevChild(next);
 }
 
+int SurfaceWidget::deviceScale() const
+{
+    return pixelScale(devicePixelRatio());
+}
+
 void SurfaceWidget::paintEvent(QPaintEvent *)
 {
+    if (m_surface.scale() != deviceScale()) {
+        m_surface.setScale(deviceScale());
+        if (densityChanged)
+            densityChanged();
+    }
     QPainter p(this);
     p.drawImage(0, 0, m_surface.image());
 }

@@ -52,7 +52,7 @@ protected:
     {
         if (m_form && !m_form->m_picture.isNull()) {
             QPainter p(this);
-            p.drawPixmap(0, 0, m_form->m_picture.pixmap());
+            p.drawPixmap(0, 0, m_form->m_picture.pixmapFor(devicePixelRatio()));
         }
     }
     void keyPressEvent(QKeyEvent *event) override

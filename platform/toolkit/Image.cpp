@@ -10,10 +10,11 @@ Image::Image(Control *container) : IntrinsicControl(new PaintedWidget, container
     static_cast<PaintedWidget *>(peer())->setPainter([this](QPainter &p, const QRect &r) {
         if (m_picture.isNull())
             return;
+        const QPixmap &pixmap = m_picture.pixmapFor(p.device()->devicePixelRatio());
         if (m_stretch)
-            p.drawPixmap(r, m_picture.pixmap());
+            p.drawPixmap(r, pixmap);
         else
-            p.drawPixmap(0, 0, m_picture.pixmap());
+            p.drawPixmap(0, 0, pixmap);
     });
 }
 

@@ -10,7 +10,7 @@ PictureBox::PictureBox(Control *container) : IntrinsicControl(new PaintedWidget,
         if (!m_transparent)
             p.fillRect(r, m_backColor);
         if (!m_picture.isNull())
-            p.drawPixmap(0, 0, m_picture.pixmap());
+            p.drawPixmap(0, 0, m_picture.pixmapFor(p.device()->devicePixelRatio()));
     });
 }
 

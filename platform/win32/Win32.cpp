@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -97,6 +98,65 @@ private:
     QPoint m_startPos;
 };
 
+// Wayland never tells a program that its window is minimised: Qt forgets the
+// state as soon as it has asked for it, and the protocol has no request that
+// brings such a window back. So a window minimised here is marked until it is
+// restored or active again; restoring a marked window that no longer counts
+// as minimised maps it anew, which every compositor shows. Where the
+// compositor did not minimise it, that costs a flicker.
+class MinimisedMark : public QObject {
+public:
+    explicit MinimisedMark(QWidget *window) : QObject(window)
+    {
+        setObjectName(name());
+        window->installEventFilter(this);
+    }
+    static MinimisedMark *of(QWidget *window)
+    {
+        return static_cast<MinimisedMark *>(window->findChild<QObject *>(name(), Qt::FindDirectChildrenOnly));
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate) {
+            setObjectName(QString());
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    static QString name() { return QStringLiteral("minimised here"); }
+};
+
+void minimise(QWidget *window)
+{
+    if (!MinimisedMark::of(window))
+        new MinimisedMark(window);
+    window->showMinimized();
+}
+
+void restore(QWidget *window)
+{
+    MinimisedMark *mark = MinimisedMark::of(window);
+    const bool marked = mark != nullptr;
+    delete mark;
+    if (window->isMinimized()) {
+        window->showNormal();
+    } else if (marked && window->isVisible()) {
+        window->hide();
+        window->show();
+    }
+}
+
+// Wayland leaves placing windows to the compositor: a window cannot follow
+// the pointer by moving itself.
+bool programPlacesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
 
 int32_t registerWindow(QWidget *widget)
@@ -169,10 +229,9 @@ int32_t DefWindowProcA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t)
     if (!w)
         return 0;
     if (uMsg == WM_SYSCOMMAND && wParam == SC_MINIMIZE) {
-        w->window()->showMinimized();
+        minimise(w->window());
     } else if (uMsg == WM_SYSCOMMAND && wParam == SC_RESTORE) {
-        if (w->window()->isMinimized())
-            w->window()->showNormal();
+        restore(w->window());
     } else if (uMsg == WM_NCLBUTTONDOWN && wParam == HTCAPTION) {
         startWindowMove(w->window());
     }
@@ -184,7 +243,8 @@ void startWindowMove(QWidget *window)
     QWindow *handle = window->windowHandle();
     if (handle && handle->startSystemMove())
         return;
-    new PointerMove(window);
+    if (programPlacesWindows())
+        new PointerMove(window);
 }
 
 int32_t SetCapture(int32_t hWnd)

@@ -45,7 +45,9 @@ int32_t SetWindowLongA(int32_t hWnd, int32_t index, int32_t newLong);
 int32_t CallWindowProcA(int32_t prevProc, int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
 int32_t SendMessageA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
 // What the system does with a message nobody else handled: minimise and
-// restore, and a press on the caption starting a move of the window.
+// restore (a window minimised where the system never says so, Wayland, is
+// mapped anew to restore it), and a press on the caption starting a move of
+// the window.
 int32_t DefWindowProcA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
 
 int32_t SetCapture(int32_t hWnd);
@@ -63,7 +65,8 @@ int32_t LoadImageA(int32_t hInst, const QString &name, int32_t type, int32_t cx,
 QIcon iconFromHandle(int32_t hIcon);
 
 // Moves a top-level window with the pointer until the button is released:
-// through the window system where it can, by following the pointer otherwise.
+// through the window system where it can (the compositor's move on Wayland),
+// by following the pointer otherwise, where the program may place windows.
 void startWindowMove(QWidget *window);
 
 } // namespace tk

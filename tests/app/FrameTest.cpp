@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include <QCursor>
+#include <QSignalSpy>
 
 using namespace tk;
 using namespace tavrin;
@@ -135,6 +136,33 @@ TEST_F(Frame, ACaptionButtonActsOnAClickWithAnyMouseButton)
             f.ImageSize_MouseMove(0, 0, 0, 0, 0); // the system's restore puts it at rest
         r.tray ? trayMessage(WM_LBUTTONDBLCLK) : (void)SendMessageA(f.hWnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
         EXPECT_EQ(where(main()) + " | " + pictures(), r.back + std::string(" | ") + kAtRest);
+    }
+}
+
+// Closed without a tray, the window is minimised. Where the system forgets
+// that at once (Wayland), bringing it back, as a second start does, maps it
+// anew, once; not where it still counts as minimised, nor once it was active
+// again (the desktop brought it back).
+TEST_F(Frame, AMinimisedWindowTheSystemForgotIsMappedAnewToComeBack)
+{
+    const std::tuple<bool, bool, int> rows[] = {{false, false, 0}, {true, false, 1}, {true, true, 0}};
+    for (const auto &[forgotten, activated, remaps] : rows) {
+        SCOPED_TRACE(testing::Message() << "forgotten " << forgotten << ", activated " << activated);
+        forms::unloadAll();
+        NotificationArea::simulate(false);
+        Form1 &f = shown();
+        QTest::mouseClick(window(), Qt::LeftButton, {}, centreOf(f.ImageExit(0)));
+        ASSERT_EQ(where(f), "minimised 0 0 13545 9030");
+        if (forgotten)
+            f.peer()->setWindowState(Qt::WindowNoState);
+        QEvent activate(QEvent::WindowActivate);
+        if (activated)
+            QCoreApplication::sendEvent(f.peer(), &activate);
+        QSignalSpy shownOrHidden(window(), &QWindow::visibleChanged);
+        for (int k = 0; k < 2; ++k)
+            SendMessageA(f.hWnd(), TrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+        EXPECT_EQ(std::tuple(shownOrHidden.count(), where(f)),
+                  std::tuple(2 * remaps, std::string("2827.5 3165 13545 9030")));
     }
 }
 

@@ -61,6 +61,45 @@ TEST(DrawSurface, SongFaceHasSimSunCellMetricsAndTextShowsTheAccessKeyMarkAndExp
     }
 }
 
+// At twice the density each pixel a style draws covers its 2 × 2 device pixels, and a caption is drawn at
+// the device's density, finer than its pixels at 1x doubled.
+TEST(DrawSurface, AtTwiceTheDensityShapesCoverTheirDevicePixelsAndCaptionsAreDrawnFiner)
+{
+    command::ButtonLook look;
+    look.focus = look.defaultFrame = true;
+    look.xpType = 1;
+    look.percent = 50;
+    look.width = 40;
+    look.height = 24;
+    look.palette = {RGB(236, 233, 216), RGB(255, 255, 255), RGB(241, 239, 226), 0, 0, 0};
+    look.colors.Mid = look.colors.OfficeXpFill = RGB(10, 50, 100);
+    look.colors.End = look.colors.OfficeXpFrame = RGB(98, 138, 188);
+    look.focusRect = {2, 2, 38, 22};
+    for (auto [style, state, caption] : {std::tuple(1, command::kNormalLook, ""),
+                                         {3, command::kPressedLook, ""},
+                                         {4, command::kNormalLook, ""},
+                                         {5, command::kNormalLook, "ab"}}) {
+        std::tie(look.style, look.state) = std::tuple(style, state);
+        look.caption = QString::fromUtf8(caption);
+        tk::DrawSurface at[2];
+        for (int k : {0, 1}) {
+            at[k].setScale(k + 1);
+            at[k].setSize(40, 24);
+            command::TextRects text{{0, 0, 40, 24}, {2, 2, 40, 24}};
+            command::paintButton(at[k], look, text);
+        }
+        // Differing device pixels, and those outside the caption's place (two 6-pixel cells, centred).
+        int differ = 0, outside = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (at[1].image().pixel(x, y) != at[0].image().pixel(x / 2, y / 2)) {
+                    ++differ;
+                    outside += !QRect(12, 4, 16, 16).contains(x / 2, y / 2);
+                }
+        EXPECT_EQ(std::tuple(differ > 0, outside), std::tuple(!look.caption.isEmpty(), 0)) << style;
+    }
+}
+
 // The style and what is done to the button, with the colours of its telling pixels on the way.
 TEST_F(CommandOnForm, EachStyleAndLookShowsItsColoursAtItsTellingPixels)
 {

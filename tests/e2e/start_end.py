@@ -2,7 +2,8 @@
 """Tavrin started from broken folders, drawn each way, and ended each way.
 
 fault/ cases break one thing: the start page or b.ico missing or garbage, the
-profile folder a plain file, no notification area (a window manager instead),
+profile folder a plain file, no notification area (a window manager instead,
+or nothing, where the close button must leave the window on the screen),
 a renderer killed while a page loads. scene/ cases force the software or the
 OpenGL scene graph, or leave the choice, software without a GPU. end/ cases
 end the session once a page has set a cookie: a signal must end the program
@@ -65,7 +66,7 @@ def display_lost(s):
     s.start_x()
 
 
-def case(s, binary, skin, broken=None, tray="top", env={}, args=(), then=None, gl=None):
+def case(s, binary, skin, broken=None, tray="top", wm=True, env={}, args=(), then=None, gl=None):
     srv = s.serve({"/slow/": lambda h: ["<html><head><title>Slow</title></head><body>half", " and the rest</body>"],
                    "/set-cookie": lambda h: (PAGE, {"Set-Cookie": "kept=yes; Max-Age=86400; Path=/"})})
     s.lay_out(binary, skin)
@@ -74,7 +75,7 @@ def case(s, binary, skin, broken=None, tray="top", env={}, args=(), then=None, g
     if broken:
         broken(s, skin)
     s.start_x(tray)
-    if not tray:  # a window manager, to minimise, bring back and close the window
+    if not tray and wm:  # a window manager, to minimise, bring back and close the window
         s.spawn(["openbox"], "openbox.log")
         wait_for(lambda: s.x("wmctrl", "-m"), 20, "the window manager")
     s.start(*(srv.base + a for a in args))
@@ -84,6 +85,12 @@ def case(s, binary, skin, broken=None, tray="top", env={}, args=(), then=None, g
     require(s.program.poll() is None, "the program ended early with status %s", s.program.returncode)
     if tray:
         s.end_from_tray(15)
+    elif not wm:  # nothing to minimise the window: it stays, and still works
+        s.click(CLOSE_BUTTON)
+        s.open_address(srv.base + "/typed-again", asked="/typed-again")
+        require(s.shown(s.main), "the close button took the window away with nothing to bring it back")
+        s.program.send_signal(signal.SIGTERM)
+        s.expect_exit(20, "SIGTERM")
     else:  # without a tray the close button minimises; the window comes back
         s.click(CLOSE_BUTTON)
         wait_for(lambda: not s.shown(s.main), 20, "the window to minimise")
@@ -105,6 +112,7 @@ CASES = {
     "fault/profile-folder-blocked": dict(broken=lambda s, skin: write(
         os.path.join(s.home, ".local", "share", "Tavrin"), "a plain file")),
     "fault/no-notification-area": dict(tray=None),
+    "fault/no-notification-area-nor-window-manager": dict(tray=None, wm=False),
     "fault/renderer-killed": dict(then=kill_renderer),
     # The engine's context log says which OpenGL it took: "disabled" (software) or "desktop".
     "scene/software": dict(env={"TAVRIN_SCENE_GRAPH": "software"}, gl="disabled"),

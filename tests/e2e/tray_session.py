@@ -15,6 +15,8 @@ A page behind a password brings the sign-in form: Escape goes on without
 A click on a file input opens the desktop's file dialog, and the file named
 there goes up with the page's form.
 
+At a scale of 2 the skin shows its 2x pictures pixel for pixel.
+
 usage: python3 -m tests.e2e.tray_session <tavrin binary> <skin folder>
 """
 
@@ -22,7 +24,8 @@ import base64
 import os
 import sys
 
-from tests.support.xsession import CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, main, require, wait_for, write
+from tests.support.xsession import (CLOSE_BUTTON, DIALOG, OPEN_URL_BUTTON, PAGE, Image, main, pixels, require,
+                                    wait_for, write)
 
 CENTRED = (189, 211)  # Left 2827.5, Top 3165 twips
 # Tab 1's close button (tab 0 has none), it the selected tab of two: the strip
@@ -122,5 +125,36 @@ def choose_file(s, binary, skin):
     s.end_from_tray()
 
 
+# At a scale of 2, in device pixels: the close and size buttons, the minimise
+# button left of the size button over it, the caption bar (every column its
+# picture's first) and the left edge below it (four pixels wide, every row its
+# picture's first), each its 2x picture pixel for pixel.
+def scale_2(s, binary, skin):
+    s.lay_out(binary, skin)
+    s.make_home()
+    s.start_x(scale=2)
+    s.start()
+
+    def picture(name, x, y, w=None, h=None, across=1, down=1):
+        pic = pixels(["convert", os.path.join(skin, name + "@2x.png")])
+        part = pic.crop(0, 0, w or pic.width, h or pic.height)
+        return name, x, y, Image(part.width * across, part.height * down, b"".join(
+            part.row(0, j % part.height, part.width) * across for j in range(part.height * down)))
+
+    regions = [picture("ImageExit0", 1736, 0), picture("ImageSize0", 1678, 0), picture("ImageMin0", 1618, 0, w=60),
+               picture("ImageTopMiddle", 320, 0, w=1, across=1280), picture("ImageMiddleLeft", 0, 36, w=8, h=1,
+                                                                              down=1136)]
+    shot = [None]
+
+    def skin_shown():
+        shot[0] = s.window_pixels(s.main)
+        return all(shot[0].shows(pic, x, y) for _, x, y, pic in regions)
+
+    wait_for(skin_shown, 30, lambda: "the 2x pictures; not shown: %s" % [
+        name for name, x, y, pic in regions if not shot[0].shows(pic, x, y)])
+    s.end_from_tray()
+
+
 if __name__ == "__main__":
-    sys.exit(main(__doc__, {"tray_session": session, "sign_in": sign_in, "choose_file": choose_file}))
+    sys.exit(main(__doc__, {"tray_session": session, "sign_in": sign_in, "choose_file": choose_file,
+                            "scale_2": scale_2}))

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,21 @@ TEST(ControlArrays, LoadCreatesAHiddenCopyOfElementZeroInItsContainer)
     EXPECT_EQ(wired, (std::vector<int16_t>{0, 3}));
     EXPECT_EQ(errorOf([&] { arr.Load(3); }), kAlreadyLoaded);
     EXPECT_EQ(errorOf([&] { arr(2); }), kElementNotLoaded);
+}
+
+// Beside a picture file, the one named with "@2x" is the picture at twice the density, drawn where the
+// device pixel ratio rounds to 2 or more, unless it is not twice as large. The picture's size is its own.
+TEST(Pictures, ThePictureAtTwiceTheDensityIsDrawnOnDenseScreensWhenItIsTwiceAsLarge)
+{
+    QTemporaryDir dir;
+    for (auto [name, w] : {std::pair("a.png", 4), {"a@2x.png", 8}, {"b.png", 4}, {"b@2x.png", 6}})
+        QPixmap(w, w).save(dir.filePath(QLatin1String(name)));
+    std::string drawn;
+    for (auto [name, ratio] : {std::pair("a", 1.25), {"a", 1.5}, {"b", 2.0}}) {
+        const Picture p = Picture::load(dir.filePath(QLatin1String(name) + QStringLiteral(".png")));
+        drawn += std::to_string(p.size().width()) + "/" + std::to_string(p.pixmapFor(ratio).width()) + " ";
+    }
+    EXPECT_EQ(drawn, "4/4 4/8 4/4 ");
 }
 
 TEST(Shortcuts, AFormsKeysFireWhereverTheFocusIsInsideItAndAnErrorStopsAtTheBinding)

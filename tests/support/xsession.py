@@ -145,10 +145,40 @@ class Image:
     def pixel(self, x, y):
         return tuple(self.data[(y * self.width + x) * 3:(y * self.width + x) * 3 + 3])
 
+    def row(self, x, y, w):
+        return self.data[(y * self.width + x) * 3:(y * self.width + x + w) * 3]
+
+    def crop(self, x, y, w, h):
+        return Image(w, h, b"".join(self.row(x, y + j, w) for j in range(h)))
+
+    def shows(self, pic, x, y):
+        """Whether pic lies at x, y pixel for pixel."""
+        return 0 <= x <= self.width - pic.width and 0 <= y <= self.height - pic.height and all(
+            self.row(x, y + j, pic.width) == pic.row(0, j, pic.width) for j in range(pic.height))
+
+    def find(self, pic):
+        """Where pic lies pixel for pixel (the topmost, then leftmost place), or None."""
+        first = pic.row(0, 0, pic.width)
+        for y in range(self.height - pic.height + 1):
+            line, x = self.row(0, y, self.width), -1
+            while (x := line.find(first, x + 1)) >= 0:
+                if x % 3 == 0 and self.shows(pic, x // 3, y):
+                    return x // 3, y
+        return None
+
     def share(self, test):
         """The part of the pixels whose colour passes test."""
         colours = collections.Counter(zip(self.data[0::3], self.data[1::3], self.data[2::3]))
         return sum(n for c, n in colours.items() if test(c)) / (self.width * self.height)
+
+
+def pixels(command, env=None):
+    """What an ImageMagick command (its output left off) reads, as 8-bit RGB: a picture file, the X screen."""
+    out = subprocess.run(command + ["-depth", "8", "ppm:-"], env=env, capture_output=True, timeout=20,
+                         check=True).stdout
+    head = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", out)  # then the samples
+    require(head, "not an 8-bit PPM: %r", out[:20])
+    return Image(int(head[1]), int(head[2]), out[head.end():])
 
 
 def near(c, want, tolerance=12):
@@ -167,7 +197,7 @@ def start_page_shown(img):
 class Session:
     def __init__(self, prefix="tavrin-e2e-"):
         self.tmp = tempfile.mkdtemp(prefix=prefix)
-        self.procs, self.server, self.program, self.panel, self.prog = [], None, None, None, None
+        self.procs, self.server, self.program, self.panel, self.prog, self.scale = [], None, None, None, None, 1
         # Nothing the caller's shell set for Qt Quick, OpenGL or the engine; the XEmbed tray, not a D-Bus host.
         drop = ("QT_QUICK", "QSG_", "QTWEBENGINE_", "QT_OPENGL", "QT_XCB_GL", "QT_LOGGING", "LIBGL_",
                 "TAVRIN_SCENE_GRAPH", "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY")
@@ -203,11 +233,15 @@ class Session:
         self.server = Server(routes or {})
         return self.server
 
-    def start_x(self, tray="top"):
-        """A new X server on a free display and, on the edge tray names, a notification area."""
+    def start_x(self, tray="top", scale=1):
+        """A new X server on a free display and, on the edge tray names, a notification area; at a scale of 2,
+        twice as many pixels each way, and Qt's scale factor 2."""
         read, fd = os.pipe()
-        self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp",
-                                "-noreset"], "xvfb.log", pass_fds=(fd,))
+        self.scale = scale
+        if scale != 1:
+            self.env["QT_SCALE_FACTOR"] = str(scale)
+        self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % (SCREEN[0] * scale,
+                                SCREEN[1] * scale), "-nolisten", "tcp", "-noreset"], "xvfb.log", pass_fds=(fd,))
         os.close(fd)
         with os.fdopen(read) as f:  # the number comes once the server takes connections
             self.env["DISPLAY"] = ":" + f.readline().strip()
@@ -254,10 +288,22 @@ class Session:
         except (OSError, ValueError) as e:
             raise Failure("the engine's remote debugging endpoint did not answer: %s" % e)
 
-    def start(self, *args, program=None, cwd=None):
-        """Starts the program (TAVRIN_E2E_WRAPPER before it: a debugger, say); waits for its window and icon."""
+    def start_weston(self):
+        """Wayland instead of X: a headless weston (pixman; --debug lets its screenshooter in), after make_home."""
+        self.env.pop("DISPLAY", None)
+        self.env.update(WAYLAND_DISPLAY="tavrin-e2e", QT_QPA_PLATFORM="wayland")
+        self.spawn(["weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--idle-time=0",
+                    "--socket=tavrin-e2e", "--width=%d" % SCREEN[0], "--height=%d" % SCREEN[1]], "weston.log")
+        wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], "tavrin-e2e")), 20, "weston")
+
+    def launch(self, *args, program=None, cwd=None):
+        """Starts the program (TAVRIN_E2E_WRAPPER before it: a debugger, say)."""
         self.program = self.spawn(os.environ.get("TAVRIN_E2E_WRAPPER", "").split() + [
             program or os.path.join(self.prog, "tavrin"), *args], "tavrin.log", cwd=cwd or self.tmp)
+
+    def start(self, *args, program=None, cwd=None):
+        """Starts the program; waits for its window and icon."""
+        self.launch(*args, program=program, cwd=cwd)
         self.main = wait_for(self.main_window, 60, "the main window")
         if self.panel:
             wait_for(lambda: self.geometry(self.panel)[2] > 2, 30, "the tray icon")
@@ -310,16 +356,24 @@ class Session:
         return (self.geometry(wid) or [False] * 5)[4]
 
     def main_window(self):
-        return next((w for w in self.visible(MAIN) if (self.geometry(w) or [0] * 4)[2:4] == MAIN_SIZE), None)
+        size = tuple(n * self.scale for n in MAIN_SIZE)
+        return next((w for w in self.visible(MAIN) if tuple((self.geometry(w) or [0] * 4)[2:4]) == size), None)
 
     def grab(self, x, y, w, h):
         """The screen's pixels in the rectangle, as 8-bit RGB."""
-        out = subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", "-crop",
-                              "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-depth", "8", "ppm:-"],
-                             env=self.env, capture_output=True, timeout=20, check=True).stdout
-        head = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", out)  # then the samples
-        require(head, "not an 8-bit PPM: %r", out[:20])
-        return Image(int(head[1]), int(head[2]), out[head.end():])
+        return pixels(["import", "-display", self.env["DISPLAY"], "-window", "root", "-crop",
+                       "%dx%d+%d+%d" % (w, h, x, y), "+repage"], self.env)
+
+    def wayland_screen(self, keep=None):
+        """The compositor's whole output (weston-screenshooter), as 8-bit RGB; its PNG copied to keep if given."""
+        shots = self.path("shots")
+        shutil.rmtree(shots, ignore_errors=True)
+        os.makedirs(shots)
+        subprocess.run(["weston-screenshooter"], cwd=shots, env=self.env, capture_output=True, timeout=20, check=True)
+        png = os.path.join(shots, os.listdir(shots)[0])
+        if keep:
+            shutil.copy(png, keep)
+        return pixels(["convert", png])
 
     def window_pixels(self, wid):
         return self.grab(*self.geometry(wid)[:4])
