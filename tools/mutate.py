@@ -29,8 +29,8 @@ tree: this gives the order and each test's time limit (five times its own
 time, at least 120 s, at most 300 s), and the run stops if any of them fails.
 
 Only these ctest entries are used (the C++ test binaries):
-    platform_tests command_tests wbcontrol_tests app_tests app_soak_tests
-    engine_tests shell_engine_tests download_tests robust_engine_tests
+    platform_tests command_tests wbcontrol_tests app_tests engine_tests
+    shell_engine_tests download_tests robust_engine_tests request_tests signin_tests
 Left out: the end-to-end Python tests (e2e_*, starter_alone), install,
 code_format and skin_check: too slow for every mutant, or about the tree's
 form rather than its behaviour.
@@ -70,11 +70,12 @@ TESTS = [
     "command_tests",
     "wbcontrol_tests",
     "app_tests",
-    "app_soak_tests",
     "engine_tests",
     "shell_engine_tests",
     "download_tests",
     "robust_engine_tests",
+    "request_tests",
+    "signin_tests",
 ]
 SOURCE_SUFFIXES = (".cpp", ".h")
 MIN_LIMIT, MAX_LIMIT, LIMIT_FACTOR = 120, 300, 5
