@@ -3,7 +3,6 @@
 #include "EngineSupport.h"
 #include "ErrorOf.h"
 #include "QtWebBrowserTestAccess.h"
-#include "browser/webengine/EngineProfile.h"
 #include "browser/webengine/SceneGraph.h"
 
 #include <QDialog>
@@ -12,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 
 #include <csignal>
 
@@ -322,29 +320,6 @@ TEST_F(Engine, APageDiscardedAsItsRendererDiesLeavesTheNextLoadItsStory)
     ASSERT_TRUE(waitUntil([&] { return Access::page(b) == nullptr; })) << r.story().toStdString();
     ASSERT_TRUE(load(b, r, pageUrl("b.html")));
     EXPECT_EQ(r.story(), loadOf(pageUrl("b.html")));
-}
-
-// Every browser shares the one named persistent profile, and a page's own icon is never fetched.
-TEST_F(Engine, OneNamedPersistentProfileThatFetchesNoPageIcon)
-{
-    QtWebBrowser a;
-    QWebEngineProfile *profile = tk::EngineProfile::instance().profile();
-    EXPECT_EQ(std::tuple(Access::page(a)->profile(), Access::page(b)->profile(), profile->storageName(),
-                         profile->isOffTheRecord()),
-              std::tuple(profile, profile, "Tavrin", false))
-        << "cookies and cache must outlive the run";
-
-    QStringList asked; // every path; /a declares an icon
-    LoopbackServer server([&](QTcpSocket *s, const QByteArray &head) {
-        asked << head.split(' ').value(1);
-        const QByteArray body = asked.last() == "/a" ? "<link rel=icon href=/icon.png>a" : "plain";
-        s->write(httpHead("200 OK", "Content-Type: text/html\r\n", body.size()) + body);
-        s->disconnectFromHost();
-    });
-    // An icon fetch would start as /a finishes loading, well before /b has been asked for and loaded.
-    ASSERT_TRUE(load(b, r, server.url("a")));
-    ASSERT_TRUE(load(b, r, server.url("b")));
-    EXPECT_EQ(asked.join(' '), "/a /b") << "tabs show Tavrin's icon; the page's is not fetched";
 }
 
 TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands)
