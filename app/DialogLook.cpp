@@ -3,6 +3,7 @@
 #include "Skin.h"
 #include "toolkit/Color.h"
 #include "toolkit/Form.h"
+#include "toolkit/KeyCodes.h"
 #include "toolkit/TextBox.h"
 
 #include <QFont>
@@ -40,6 +41,15 @@ void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left)
     form.peer()->raise();
     form.peer()->activateWindow();
     box.SetFocus();
+}
+
+void answerKeys(int16_t &KeyCode, const std::function<void()> &enter, const std::function<void()> &escape)
+{
+    if (KeyCode != tk::vbKeyReturn && KeyCode != tk::vbKeyEscape)
+        return;
+    const bool entered = KeyCode == tk::vbKeyReturn;
+    KeyCode = 0;
+    entered ? enter() : escape();
 }
 
 } // namespace tavrin

@@ -2,6 +2,9 @@
 // What the program's small dialogs share: the address dialog's text box and
 // the way each comes up with the keyboard.
 
+#include <cstdint>
+#include <functional>
+
 class QString;
 
 namespace tk {
@@ -20,5 +23,8 @@ void styleTextBox(tk::TextBox &box, const QString &name);
 // Shows the form at top, left (twips) above the others, active, with the
 // keyboard in box.
 void showWithKeyboard(tk::Form &form, tk::TextBox &box, float top, float left);
+// What a dialog's box does with Enter and Escape: the key is taken from the
+// box, then enter or escape runs. Other keys are left alone.
+void answerKeys(int16_t &KeyCode, const std::function<void()> &enter, const std::function<void()> &escape);
 
 } // namespace tavrin

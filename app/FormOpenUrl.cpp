@@ -12,12 +12,6 @@ using namespace tk;
 
 namespace tavrin {
 
-namespace {
-constexpr int16_t kEnterKey = 13;
-constexpr int16_t kEscapeKey = 27;
-
-} // namespace
-
 FormOpenUrl::FormOpenUrl() : Text1(this)
 {
     setUpDialog(*this, QStringLiteral("打开网址"), QStringLiteral("OpenUrlBack"), 405);
@@ -50,16 +44,14 @@ void FormOpenUrl::CommandOK_Click()
 // What an address box does with the two keys: Enter opens, Escape closes.
 void FormOpenUrl::Text1_KeyDown(int16_t &KeyCode, int16_t &)
 {
-    if (KeyCode == kEnterKey) {
-        KeyCode = 0;
-        CommandOK_Click();
-    } else if (KeyCode == kEscapeKey) {
-        KeyCode = 0;
-        const std::function<void()> gone = events.Gone;
-        forms::FormOpenUrl.Unload();
-        if (gone)
-            gone();
-    }
+    answerKeys(
+        KeyCode, [this] { CommandOK_Click(); },
+        [this] {
+            const std::function<void()> gone = events.Gone;
+            forms::FormOpenUrl.Unload();
+            if (gone)
+                gone();
+        });
 }
 
 } // namespace tavrin

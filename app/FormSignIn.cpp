@@ -23,17 +23,13 @@ namespace tavrin {
 namespace {
 
 constexpr uint32_t kLabelColor = 0x00734E33; // the main window's caption
-constexpr int16_t kEnterKey = 13;
-constexpr int16_t kEscapeKey = 27;
-// Rows in twips: the address dialog's box twice, the button beside the last.
-constexpr float kRowTop[] = {80, 430};
-constexpr float kRowHeight = 270;
-constexpr float kLabelLeft = 80;
-constexpr float kTextLeft = 720;
-constexpr float kTextWidth = 3200;
-// How far below the main window's top edge the form lies, as the address
-// dialog does.
-constexpr float kDrop = 800;
+// Where the pieces lie, in twips: two rows of the address dialog's box (the
+// button beside the last), and how far below the main window's top edge the
+// form lies, as the address dialog does.
+constexpr struct {
+    float rowTop[2] = {80, 430}, rowHeight = 270, labelLeft = 80, textLeft = 720, textWidth = 3200,
+          drop = 800;
+} kPlace;
 
 // The sign-in being asked, while its loop runs.
 struct Asking {
@@ -50,13 +46,13 @@ void placeLabel(Label &label, const QString &caption, float rowTop)
     label.setForeColor(colorFromBGR(kLabelColor));
     label.setAutoSize(true);
     label.setCaption(caption);
-    label.Move(kLabelLeft, rowTop + (kRowHeight - label.Height()) / 2);
+    label.Move(kPlace.labelLeft, rowTop + (kPlace.rowHeight - label.Height()) / 2);
 }
 
 // Named as its label reads.
 void placeText(TextBox &text, const Label &label, float rowTop)
 {
-    text.Move(kTextLeft, rowTop, kTextWidth, kRowHeight);
+    text.Move(kPlace.textLeft, rowTop, kPlace.textWidth, kPlace.rowHeight);
     styleTextBox(text, label.Caption());
 }
 
@@ -66,10 +62,10 @@ FormSignIn::FormSignIn() : LabelUser(this), LabelPassword(this), TextUser(this),
 {
     setUpDialog(*this, QStringLiteral("登录"), QStringLiteral("SignInBack"), 780);
 
-    placeLabel(LabelUser, QStringLiteral("用户名"), kRowTop[0]);
-    placeLabel(LabelPassword, QStringLiteral("密码"), kRowTop[1]);
-    placeText(TextUser, LabelUser, kRowTop[0]);
-    placeText(TextPassword, LabelPassword, kRowTop[1]);
+    placeLabel(LabelUser, QStringLiteral("用户名"), kPlace.rowTop[0]);
+    placeLabel(LabelPassword, QStringLiteral("密码"), kPlace.rowTop[1]);
+    placeText(TextUser, LabelUser, kPlace.rowTop[0]);
+    placeText(TextPassword, LabelPassword, kPlace.rowTop[1]);
     TextPassword.edit()->setEchoMode(QLineEdit::Password);
     for (TextBox *text : {&TextUser, &TextPassword})
         text->events.KeyDown = [this](int16_t &k, int16_t &s) { Text_KeyDown(k, s); };
@@ -98,7 +94,7 @@ bool FormSignIn::ask(const Question &question, QString &user, QString &password)
             loop.quit();
         };
         Form1 &main = *forms::Form1;
-        showWithKeyboard(form, form.TextUser, main.Top() + kDrop,
+        showWithKeyboard(form, form.TextUser, main.Top() + kPlace.drop,
                          main.Left() + (main.Width() - form.Width()) / 2);
         // Ended by the form going, or by the program's own end (every loop
         // is left then), when the form goes here.
@@ -143,13 +139,8 @@ void FormSignIn::CommandOK_Click()
 // Enter signs in, Escape goes on without.
 void FormSignIn::Text_KeyDown(int16_t &KeyCode, int16_t &)
 {
-    if (KeyCode == kEnterKey) {
-        KeyCode = 0;
-        CommandOK_Click();
-    } else if (KeyCode == kEscapeKey) {
-        KeyCode = 0;
-        forms::FormSignIn.Unload();
-    }
+    answerKeys(
+        KeyCode, [this] { CommandOK_Click(); }, [] { forms::FormSignIn.Unload(); });
 }
 
 void FormSignIn::Form_Unload(int16_t &)
