@@ -11,7 +11,6 @@ brings it back. The menu the icon exports holds the tray menu's items, and its
 usage: python3 -m tests.e2e.dbus_tray <tavrin binary> <skin folder>
 """
 
-import os
 import sys
 import threading
 import time
@@ -49,14 +48,10 @@ class Watcher(dbus.service.Object):
                 "RegisteredStatusNotifierItems": dbus.Array([s + p for s, p in self.items], "s")}
 
 
-def start_bus(s):
-    """A private session bus for the program, with a watcher on it, and a connection to call the program on."""
-    read, fd = os.pipe()
-    s.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=%d" % fd], "dbus.log", pass_fds=(fd,))
-    os.close(fd)
-    with os.fdopen(read) as f:
-        address = s.env["DBUS_SESSION_BUS_ADDRESS"] = f.readline().strip()
-    # The watcher answers from a thread of its own; the test's calls block on a connection of their own.
+def start_watcher(s):
+    """A private session bus with a watcher on it, and a connection of the test's own to call the program."""
+    address = s.start_bus()
+    # The watcher answers from a thread of its own; the test's calls block on the other connection.
     watcher = Watcher(dbus.bus.BusConnection(address, mainloop=dbus.mainloop.glib.DBusGMainLoop()))
     threading.Thread(target=GLib.MainLoop().run, daemon=True).start()
     return watcher, dbus.bus.BusConnection(address)
@@ -66,7 +61,7 @@ def session(s, binary, skin):
     s.lay_out(binary, skin)
     s.make_home()
     s.start_x(tray=None)
-    watcher, bus = start_bus(s)
+    watcher, bus = start_watcher(s)
     s.start()
     service, path = wait_for(lambda: watcher.items, 20, "the icon to register")[0]
 
