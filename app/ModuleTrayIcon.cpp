@@ -1,6 +1,7 @@
 #include "ModuleTrayIcon.h"
 
 #include "Form1.h"
+#include "FormMenu.h"
 #include "Forms.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
@@ -63,8 +64,14 @@ void AddTrayIcon()
     std::memcpy(TrayIconData.szTip, tip, sizeof tip);
 
     TrayIconAdded = Shell_NotifyIconA(NIM_ADD, TrayIconData);
-    if (TrayIconAdded)
+    if (TrayIconAdded) {
         raise(forms::Form1->desktop().iconAdded, TrayIconData);
+        // Desktops that show only a menu the icon exports get the tray menu's
+        // items; FormMenu loads when one first asks for them.
+        NotificationArea::setMenu(
+            TrayIconData.hWnd, TrayIconData.uID, [] { return forms::FormMenu->m_Menu.captions(); },
+            [](int item) { forms::FormMenu->m_Menu.choose(item); });
+    }
     ListenToDownloads(TrayIconAdded);
 }
 

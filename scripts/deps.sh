@@ -11,6 +11,8 @@ packages=(
     qt6-translations-l10n
     # the end-to-end test: a private X server, a real notification area, X input
     xvfb trayer xdotool x11-utils python3
+    # and one that speaks D-Bus: a private session bus, a watcher in Python
+    dbus-daemon python3-dbus python3-gi
     # and a window manager for the start without a notification area
     openbox wmctrl
     # the end-to-end test on Wayland: a headless compositor and Qt's Wayland plugin

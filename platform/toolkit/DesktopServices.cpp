@@ -1,6 +1,7 @@
 #include "toolkit/DesktopServices.h"
 
-#include <QCursor>
+#include "win32/Win32.h"
+
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -12,7 +13,7 @@ DesktopServices::DesktopServices()
           const QScreen *screen = QGuiApplication::primaryScreen();
           return screen ? screen->geometry().size() : QSize(1024, 768);
       }),
-      runPopup([](QMenu &menu) { menu.exec(QCursor::pos()); })
+      runPopup([](QMenu &menu) { menu.exec(messagePlace()); })
 {
 }
 

@@ -21,8 +21,9 @@ struct DesktopServices {
 
     // The screen's size in pixels.
     std::function<QSize()> screenSize;
-    // Shows a filled menu as a popup at the pointer and returns once an item
-    // was chosen or the menu dismissed.
+    // Shows a filled menu as a popup where the user acted (messagePlace: the
+    // pointer, or the point the message being handled came with) and returns
+    // once an item was chosen or the menu dismissed.
     std::function<void(QMenu &)> runPopup;
     // Told of the shell's icon the moment it is in the notification area,
     // before the shell goes on. The system's tells no one.

@@ -39,7 +39,8 @@ public:
     void ShowFullScreen(const Control &near);
     void Hide();
     bool isShown() const;
-    // Shows a menu's items as a popup at the pointer and runs the chosen one.
+    // Shows a menu's items as a popup where the user acted (the pointer, or
+    // the point the message being handled came with) and runs the chosen one.
     void PopupMenu(const Menu &menu);
 
     // Binds keys to a handler that fires wherever the keyboard focus is inside

@@ -1,5 +1,7 @@
 #include "toolkit/Menu.h"
 
+#include "toolkit/TkError.h"
+
 #include <QMenu>
 
 namespace tk {
@@ -22,6 +24,23 @@ void Menu::fill(QMenu &menu, const Menu **chosen) const
         const Menu *target = item.get();
         QObject::connect(action, &QAction::triggered, &menu, [target, chosen] { *chosen = target; });
     }
+}
+
+QStringList Menu::captions() const
+{
+    QStringList captions;
+    for (const auto &item : m_items)
+        captions << item->Caption();
+    return captions;
+}
+
+void Menu::choose(int item) const
+{
+    if (item < 0 || item >= int(m_items.size()) || !m_items[item]->Click)
+        return;
+    // A copy: the command may unload the form that owns this menu.
+    const std::function<void()> click = m_items[item]->Click;
+    ignoreErrors(click);
 }
 
 } // namespace tk

@@ -3,6 +3,7 @@
 // A caption of "-" is a separator.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,10 @@ public:
 
     // Builds the Qt menu of this menu's items; choosing one sets *chosen.
     void fill(QMenu &menu, const Menu **chosen) const;
+    // The items' captions, and an item's Click run by its place, errors
+    // ignored: for menus shown by others (the desktop's exported menus).
+    QStringList captions() const;
+    void choose(int item) const;
 
 private:
     QString m_name;

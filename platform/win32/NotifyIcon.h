@@ -2,12 +2,16 @@
 // The notification area. Shell_NotifyIconA takes the classic 88-byte record
 // and shows the icon; the icon's activations come back as the record's
 // callback message sent to the record's window, with the mouse message in
-// lParam (515 a left double click, 516 a right press).
+// lParam (515 a left double click, 516 a right press). A desktop that speaks
+// D-Bus gets them after its call is answered, with its point (messagePlace).
 
+#include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tk {
@@ -52,8 +56,14 @@ public:
     static const std::vector<Icon> &icons();
     // Tests get a notification area without a desktop, or none at all.
     static void simulate(bool available);
-    // Acts as the user would on an icon: sends its callback message.
-    static void activate(int32_t hWnd, int32_t uID, int32_t mouseMessage);
+    // Acts as the user would on an icon: sends its callback message, as
+    // having happened at a point on the screen if the desktop says where.
+    static void activate(int32_t hWnd, int32_t uID, int32_t mouseMessage, std::optional<QPoint> at = {});
+    // Desktops that show only a menu the icon exports (a D-Bus menu) show
+    // this one: its captions, asked for when the desktop wants them ("-" a
+    // separator line), and the command of the item chosen, by its place.
+    static void setMenu(int32_t hWnd, int32_t uID, std::function<QStringList()> captions,
+                        std::function<void(int)> choose);
 
     // A short message from an icon, as the desktop shows it (a balloon or a
     // notification); clicked runs when the user clicks it, until the next

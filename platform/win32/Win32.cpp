@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace tk {
@@ -221,6 +222,28 @@ int32_t SendMessageA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
     if (it == windows().end())
         return 0;
     return CallWindowProcA(it->second.proc, hWnd, uMsg, wParam, lParam);
+}
+
+namespace {
+std::optional<QPoint> &placeGiven()
+{
+    static std::optional<QPoint> place;
+    return place;
+}
+} // namespace
+
+int32_t SendMessageAt(std::optional<QPoint> at, int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam)
+{
+    struct Restore {
+        std::optional<QPoint> outer;
+        ~Restore() { placeGiven() = outer; }
+    } restore{std::exchange(placeGiven(), at)};
+    return SendMessageA(hWnd, uMsg, wParam, lParam);
+}
+
+QPoint messagePlace()
+{
+    return placeGiven().value_or(QCursor::pos());
 }
 
 int32_t DefWindowProcA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t)

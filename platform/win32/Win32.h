@@ -4,9 +4,11 @@
 // every registered window has a window-procedure slot, so messages really
 // travel through whatever procedure is installed.
 
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class QIcon;
 class QWidget;
@@ -44,6 +46,11 @@ int32_t GetWindowLongA(int32_t hWnd, int32_t index);
 int32_t SetWindowLongA(int32_t hWnd, int32_t index, int32_t newLong);
 int32_t CallWindowProcA(int32_t prevProc, int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
 int32_t SendMessageA(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
+// SendMessageA for a message whose sender may know where on the screen the
+// user acted: while it is handled, messagePlace() gives that point, or the
+// pointer's place when at is empty.
+int32_t SendMessageAt(std::optional<QPoint> at, int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
+QPoint messagePlace();
 // What the system does with a message nobody else handled: minimise and
 // restore (a window minimised where the system never says so, Wayland, is
 // mapped anew to restore it), and a press on the caption starting a move of

@@ -31,11 +31,7 @@ BACK = (BUTTONS + "  page tab list|    page tab Tavrin [selected]|    page tab L
 class Reader(Session):
     def start_bus(self):
         """A session bus of its own with the AT-SPI bus on it, for the program and for pyatspi here."""
-        read, fd = os.pipe()
-        self.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=%d" % fd], "dbus.log", pass_fds=(fd,))
-        os.close(fd)
-        with os.fdopen(read) as f:
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = f.readline().strip()
+        super().start_bus()
         self.spawn([LAUNCHER, "--launch-immediately"], "at-spi.log")
         self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         os.environ.update({k: self.env[k] for k in ("DBUS_SESSION_BUS_ADDRESS", "DISPLAY")})

@@ -233,24 +233,36 @@ class Session:
         self.server = Server(routes or {})
         return self.server
 
+    def spawn_telling(self, args, log):
+        """Starts args, one of which holds {fd}, and gives the process and the first line it writes to that fd."""
+        read, fd = os.pipe()
+        p = self.spawn([str(a).format(fd=fd) for a in args], log, pass_fds=(fd,))
+        os.close(fd)
+        with os.fdopen(read) as f:
+            return p, f.readline().strip()
+
     def start_x(self, tray="top", scale=1):
         """A new X server on a free display and, on the edge tray names, a notification area; at a scale of 2,
         twice as many pixels each way, and Qt's scale factor 2."""
-        read, fd = os.pipe()
         self.scale = scale
         if scale != 1:
             self.env["QT_SCALE_FACTOR"] = str(scale)
-        self.xvfb = self.spawn(["Xvfb", "-displayfd", fd, "-screen", "0", "%dx%dx24" % (SCREEN[0] * scale,
-                                SCREEN[1] * scale), "-nolisten", "tcp", "-noreset"], "xvfb.log", pass_fds=(fd,))
-        os.close(fd)
-        with os.fdopen(read) as f:  # the number comes once the server takes connections
-            self.env["DISPLAY"] = ":" + f.readline().strip()
+        # The number comes once the server takes connections.
+        self.xvfb, display = self.spawn_telling(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "%dx%dx24" % (
+            SCREEN[0] * scale, SCREEN[1] * scale), "-nolisten", "tcp", "-noreset"], "xvfb.log")
+        self.env["DISPLAY"] = ":" + display
         require(self.env["DISPLAY"] != ":", "Xvfb did not start")
         if tray:
             self.spawn(["trayer", "--edge", tray, "--align", "right", "--widthtype", "request", "--height", "24",
                         "--transparent", "false", "--expand", "true"], "trayer.log")
             self.panel = wait_for(lambda: self.xdo("search", "--name", "^panel$").split(), 20,
                                   "the notification area")[0]
+
+    def start_bus(self):
+        """A session bus of the session's own for the program; gives its address, for the script's own clients."""
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.spawn_telling(
+            ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"], "dbus.log")[1]
+        return self.env["DBUS_SESSION_BUS_ADDRESS"]
 
     def lay_out(self, binary, skin, start_page=START_PAGE):
         """The program's folder: tavrin, the browser it becomes, the skin's pages and a start page."""
