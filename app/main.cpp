@@ -6,6 +6,7 @@
 #include "Instance.h"
 #include "ModulePublicVariables.h"
 #include "browser/Downloads.h"
+#include "browser/webengine/EngineProfile.h"
 #include "browser/webengine/EngineStart.h"
 #include "browser/webengine/QtWebBrowser.h"
 #include "browser/webengine/SceneGraph.h"
@@ -75,6 +76,8 @@ public:
 
 // A page the user is printing when the program ends is printed first.
 constexpr int kPrintingEndsMs = 60000;
+// A cookie changed a moment ago is written to disk before the engine goes.
+constexpr int kCookiesWrittenMs = 3000;
 
 // Set once main itself has taken everything down, in order.
 bool g_tornDown = false;
@@ -158,6 +161,7 @@ int main(int argc, char *argv[])
     tk::FormInstanceBase::flushUnloaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     tk::finishPrinting(kPrintingEndsMs);
+    tk::EngineProfile::close(kCookiesWrittenMs);
     g_tornDown = true;
     return rc;
 }

@@ -4,8 +4,13 @@
 #include "browser/webengine/ProfileDownloads.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
+#include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -18,20 +23,38 @@ namespace tk {
 namespace {
 
 constexpr int kFreedMemoryQuietMs = 1000;
+// How long the engine may keep a changed cookie in memory only.
+constexpr qint64 kCookieWriteDelayMs = 30000;
+
+QPointer<EngineProfile> g_profile;
 
 } // namespace
 
 EngineProfile &EngineProfile::instance()
 {
     // Owned by the application object: pages live in widgets, which are all
-    // gone before ~QApplication runs, so the pages die first. The engine's
-    // shutdown, a post-routine of that destructor, then releases the
-    // profile's storage, and this QObject, the profile with it, goes last
-    // with qApp's children.
-    static QPointer<EngineProfile> owner;
-    if (!owner)
-        owner = new EngineProfile(QCoreApplication::instance());
-    return *owner;
+    // gone before ~QApplication runs, so the pages die first. The program
+    // closes it before that (close()); should anything not, the engine's
+    // shutdown, a post-routine of that destructor, releases the profile's
+    // storage, and this QObject goes last with qApp's children.
+    if (!g_profile)
+        g_profile = new EngineProfile(QCoreApplication::instance());
+    return *g_profile;
+}
+
+void EngineProfile::close(int boundMs)
+{
+    if (!g_profile)
+        return;
+    const bool unwritten = g_profile->m_sinceCookieChange.isValid() &&
+                           g_profile->m_sinceCookieChange.elapsed() < kCookieWriteDelayMs;
+    const QString cookies =
+        QDir(g_profile->m_profile->persistentStoragePath()).filePath(QStringLiteral("Cookies"));
+    const QDateTime before = QFileInfo(cookies).lastModified();
+    delete g_profile;
+    const QDeadlineTimer bound(boundMs);
+    while (unwritten && !bound.hasExpired() && QFileInfo(cookies).lastModified() == before)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 EngineProfile::EngineProfile(QObject *application)
@@ -51,6 +74,8 @@ EngineProfile::EngineProfile(QObject *application)
     // is a plugin; one sent as an attachment still downloads.
     m_profile->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     m_profile->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    for (auto changed : {&QWebEngineCookieStore::cookieAdded, &QWebEngineCookieStore::cookieRemoved})
+        connect(m_profile->cookieStore(), changed, this, [this] { m_sinceCookieChange.start(); });
     // The shell's exit reaches the running downloads through this.
     setDownloadCanceller([this] { m_downloads->cancelAll(); });
 }

@@ -4,6 +4,7 @@
 // profile rather than for one page (downloads, for one) is wired here once,
 // not per browser.
 
+#include <QElapsedTimer>
 #include <QObject>
 
 class QTimer;
@@ -18,6 +19,12 @@ class EngineProfile : public QObject {
 public:
     // Made on first use, under the application object.
     static EngineProfile &instance();
+    // Ends the profile once every page has gone, while the engine still runs.
+    // The engine writes cookies to disk lazily (within half a minute) and
+    // otherwise as the profile's storage closes, which its own shutdown can
+    // cut short: so when a cookie changed within that half minute, this
+    // waits (at most boundMs) for the cookie file to be written.
+    static void close(int boundMs);
 
     QWebEngineProfile *profile() const { return m_profile; }
     ProfileDownloads &downloads() const { return *m_downloads; }
@@ -38,6 +45,7 @@ private:
     QWebEngineProfile *m_profile;         // a child of this
     ProfileDownloads *m_downloads;        // likewise
     QTimer *m_freedMemoryQuiet = nullptr; // likewise, made on first use
+    QElapsedTimer m_sinceCookieChange;    // invalid until a cookie changes
 };
 
 } // namespace tk
