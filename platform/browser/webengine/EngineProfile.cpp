@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
@@ -53,8 +54,12 @@ void EngineProfile::close(int boundMs)
     const QDateTime before = QFileInfo(cookies).lastModified();
     delete g_profile;
     const QDeadlineTimer bound(boundMs);
-    while (unwritten && !bound.hasExpired() && QFileInfo(cookies).lastModified() == before)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // The writing happens on the engine's own threads: look every few
+    // milliseconds, running what they hand to this one, without spinning.
+    while (unwritten && !bound.hasExpired() && QFileInfo(cookies).lastModified() == before) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
 }
 
 EngineProfile::EngineProfile(QObject *application)
