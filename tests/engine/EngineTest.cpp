@@ -6,6 +6,8 @@
 #include "browser/webengine/SceneGraph.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -13,6 +15,7 @@
 #include <QWebEnginePage>
 
 #include <csignal>
+#include <deque>
 
 using tk::QtWebBrowser;
 using Access = tk::QtWebBrowserTestAccess;
@@ -320,6 +323,70 @@ TEST_F(Engine, APageDiscardedAsItsRendererDiesLeavesTheNextLoadItsStory)
     ASSERT_TRUE(waitUntil([&] { return Access::page(b) == nullptr; })) << r.story().toStdString();
     ASSERT_TRUE(load(b, r, pageUrl("b.html")));
     EXPECT_EQ(r.story(), loadOf(pageUrl("b.html")));
+}
+
+// How often the engine's compositor thread in this process has gone to
+// sleep and been woken so far; -1 without one (or without /proc).
+long compositorWakesSoFar()
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + "/comm")), status(tasks.filePath(task + "/status"));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "VizCompositorTh" ||
+            !status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                return line.mid(24).trimmed().toLong();
+    }
+    return -1;
+}
+
+// Whether, before the bound, some half second sees the compositor thread wake
+// a number of times that satisfies `rate` (a frame clock wakes it thirty
+// times in that span).
+template <class Rate> bool compositorWakes(Rate rate, int boundMs)
+{
+    std::deque<std::pair<qint64, long>> seen; // (ms, wakes) of the last half second
+    QElapsedTimer clock;
+    clock.start();
+    return waitFor(
+        [&] {
+            seen.emplace_back(clock.elapsed(), compositorWakesSoFar());
+            while (seen.size() > 1 && seen.back().first - seen[1].first >= 500)
+                seen.pop_front();
+            return seen.back().first - seen.front().first >= 500 &&
+                   rate(seen.back().second - seen.front().second);
+        },
+        boundMs);
+}
+
+// A tab switched away from, or a window closed to the tray, while its page
+// animated: the engine could hand the hidden view one more frame, which a
+// hidden view never painted, and the engine's compositor then woke every
+// frame, waiting for it, for as long as the view stayed hidden. A change of
+// the page's background colour makes the engine draw that frame for certain.
+TEST(HiddenPage, AFrameDrawnForAHiddenPageLetsTheEnginesCompositorRest)
+{
+    const QString spinning =
+        writePage("spinning.html",
+                  "<title>Spinning</title><div id=s style='width:60px;height:60px;background:teal'></div>"
+                  "<script>const f = () => { s.style.marginLeft = performance.now() % 200 + 'px';"
+                  " requestAnimationFrame(f); }; requestAnimationFrame(f);</script>");
+    ASSERT_FALSE(spinning.isEmpty());
+    QWidget window;
+    window.resize(400, 300);
+    QtWebBrowser b;
+    b.widget()->setParent(&window);
+    b.widget()->setGeometry(0, 0, 400, 300);
+    window.show();
+    b.Navigate(spinning);
+    ASSERT_TRUE(waitUntil([&] { return b.LocationName() == "Spinning"; }));
+    ASSERT_TRUE(compositorWakes([](long n) { return n >= 20; }, 5000)) << "the page does not animate";
+
+    b.widget()->hide();
+    Access::page(b)->setBackgroundColor(Qt::darkCyan);
+    EXPECT_TRUE(compositorWakes([](long n) { return n <= 8; }, 5000)) << "hidden, it still wakes";
 }
 
 TEST(SceneGraphChoice, SoftwareOnlyWithoutAGpuOrWhenAskedAndTheUsersChoiceStands)

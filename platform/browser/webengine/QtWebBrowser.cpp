@@ -1,6 +1,7 @@
 #include "browser/webengine/QtWebBrowser.h"
 
 #include "browser/webengine/EngineProfile.h"
+#include "browser/webengine/HiddenFrames.h"
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
 
@@ -169,6 +170,7 @@ QtWebBrowser::QtWebBrowser(Desktop &desktop) : m_context(std::make_unique<QObjec
     // Owned by this browser (deleted in the destructor); the control parents it.
     m_view = new QWebEngineView;
     QObject::connect(m_view, &QWebEngineView::printFinished, m_context.get(), [this] { onPrintFinished(); });
+    takeFramesWhileHidden(m_view);
     createPage();
     liveBrowsers().emplace(this, this); // once made: a constructor that throws leaves no trace
     startupMark("engine page made");
