@@ -3,15 +3,29 @@
 #include <QChildEvent>
 #include <QPointer>
 #include <QQuickWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace tk {
 
 namespace {
 
+// Taking a frame renders the whole page area (about 6 ms here, in software).
+// A view shown again before this needs none, and a burst of tabs opened or
+// switched through pays for it after the burst, not in the middle of it; the
+// compositor's wakes meanwhile cost about what the render does.
+constexpr int kSettleMs = 2000;
+
 class FrameTaker : public QObject {
 public:
     explicit FrameTaker(QWidget *view) : QObject(view)
     {
+        m_settle.setSingleShot(true);
+        m_settle.setInterval(kSettleMs);
+        connect(&m_settle, &QTimer::timeout, this, [this] { takeFrames(); });
         view->installEventFilter(this);
         for (QQuickWidget *w : view->findChildren<QQuickWidget *>())
             w->installEventFilter(this);
@@ -28,22 +42,36 @@ public:
                 w->installEventFilter(this);
             break;
         case QEvent::Timer:
-            // A Qt Quick widget paints from a timer of its own, and skips it
-            // while hidden: take the frame instead, once the timer is done.
+            // A Qt Quick widget paints from a timer of its own, and skips
+            // that while hidden.
             if (auto *w = qobject_cast<QQuickWidget *>(watched); w && !w->isVisible())
-                QMetaObject::invokeMethod(
-                    this,
-                    [w = QPointer<QQuickWidget>(w)] {
-                        if (w && !w->isVisible())
-                            w->grabFramebuffer();
-                    },
-                    Qt::QueuedConnection);
+                waiting(w);
             break;
         default:
             break;
         }
         return false;
     }
+
+private:
+    void waiting(QQuickWidget *w)
+    {
+        if (std::find(m_waiting.begin(), m_waiting.end(), w) == m_waiting.end())
+            m_waiting.emplace_back(w);
+        if (!m_settle.isActive())
+            m_settle.start();
+    }
+
+    // Rendered off screen, a widget takes the frame it was handed.
+    void takeFrames()
+    {
+        for (const QPointer<QQuickWidget> &w : std::exchange(m_waiting, {}))
+            if (w && !w->isVisible())
+                w->grabFramebuffer();
+    }
+
+    QTimer m_settle;
+    std::vector<QPointer<QQuickWidget>> m_waiting;
 };
 
 } // namespace

@@ -10,9 +10,9 @@ class QWidget;
 
 namespace tk {
 
-// From now on, a hidden Qt Quick widget of view that is asked to paint
-// renders once off screen, which takes the frame it was handed. The watch
-// lives as long as view does.
+// From now on, a Qt Quick widget of view asked to paint while hidden, and
+// still hidden a moment later, renders once off screen, which takes the
+// frame it was handed. The watch lives as long as view does.
 void takeFramesWhileHidden(QWidget *view);
 
 } // namespace tk
