@@ -382,8 +382,10 @@ std::optional<int16_t> WBControl::NewWindow(const QString &url)
         [&] { place(Tcbt(n), wbcontrol::closeButtonRect(sizeOf(tab), sizeOf(Tcbt(n)))); },
         [&] { Tcbt(n).setVisible(true); }, [&] { WB(n).setContainer(WBCnt(n)); },
         [&] { WB(n).setVisible(true); }, [&] { place(WBCnt(n), wbcontrol::pageRect(sizeOf(*this))); },
-        [&] { WBCnt(n).setVisible(true); }, [&] { WB(n)->Navigate(url); },
-        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); }, [&] { WB(n).setVisible(true); },
+        // Placed before it shows: an engine view resized on screen paints
+        // its whole area at once, in software.
+        [&] { placeBrowser(n, wbcontrol::browserRect(sizeOf(WBCnt(n)))); },
+        [&] { WBCnt(n).setVisible(true); }, [&] { WB(n)->Navigate(url); }, [&] { WB(n).setVisible(true); },
         [&] { bgLeft(n).setContainer(tab); }, [&] { bgLeft(n).setPicture(TLeft0.picture()); },
         [&] { place(bgLeft(n), wbcontrol::skinPieces(tab.Width()).left); },
         [&] { bgLeft(n).setVisible(true); }, [&] { bgCenter(n).setContainer(tab); },
