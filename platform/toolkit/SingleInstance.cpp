@@ -1,5 +1,6 @@
 #include "toolkit/SingleInstance.h"
 
+#include "toolkit/HandOver.h"
 #include "toolkit/TkError.h"
 
 #include <QDeadlineTimer>
@@ -14,20 +15,17 @@ namespace tk {
 
 namespace {
 
-// A later start says "started again", then each of its arguments percent-
-// encoded on a line of its own, then an empty line. What the running process
+// A later start's message (toolkit/HandOver.h). What the running process
 // reads from a peer is bounded; more, and the peer is dropped unheard.
 constexpr char kStartedAgain[] = "started again\n";
 constexpr qint64 kMaxMessageBytes = 1 << 20;
-constexpr int kMaxArguments = 256;
 
 QByteArray messageOf(const QStringList &arguments)
 {
-    QByteArray message = kStartedAgain;
-    for (const QString &a : arguments.mid(0, kMaxArguments))
-        if (!a.isEmpty()) // an empty line ends the message
-            message += a.toUtf8().toPercentEncoding() + '\n';
-    return message + '\n';
+    std::vector<std::string> bytes;
+    for (const QString &a : arguments)
+        bytes.push_back(a.toStdString());
+    return QByteArray::fromStdString(handover::message(bytes));
 }
 
 // The arguments of a whole message, or nothing while it is incomplete or
@@ -42,7 +40,7 @@ std::optional<QStringList> argumentsOf(const QByteArray &data, bool &broken)
         return std::nullopt;
     QStringList arguments;
     for (const QByteArray &line : data.mid(header.size(), end + 1 - header.size()).split('\n'))
-        if (!line.isEmpty() && arguments.size() < kMaxArguments)
+        if (!line.isEmpty() && arguments.size() < handover::kMaxArguments)
             arguments << QString::fromUtf8(QByteArray::fromPercentEncoding(line));
     return arguments;
 }

@@ -1,13 +1,13 @@
 #include "toolkit/StartupTrace.h"
 
-#include <QByteArray>
-#include <QSet>
-#include <QtGlobal>
-
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
 
-#if defined(Q_OS_LINUX)
+#if defined(__linux__)
 #include <unistd.h>
 #endif
 
@@ -17,7 +17,7 @@ namespace {
 
 bool tracing()
 {
-    static const bool on = qEnvironmentVariableIsSet("TAVRIN_STARTUP_TRACE");
+    static const bool on = std::getenv("TAVRIN_STARTUP_TRACE") != nullptr;
     return on;
 }
 
@@ -25,7 +25,7 @@ bool tracing()
 // from /proc/self/stat's start time in clock ticks; 0 where unknown.
 double processStartMs()
 {
-#if defined(Q_OS_LINUX)
+#if defined(__linux__)
     std::FILE *f = std::fopen("/proc/self/stat", "r");
     if (!f)
         return 0;
@@ -33,12 +33,11 @@ double processStartMs()
     const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
     std::fclose(f);
     buf[n] = '\0';
-    const QByteArray stat(buf);
     // Fields after "(name)": state is the 3rd field, start time the 22nd.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 20)
-        return 0;
-    return fields[19].toDouble() * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+    const char *field = std::strrchr(buf, ')');
+    for (int i = 0; field && i < 20; ++i)
+        field = std::strchr(field + 1, ' ');
+    return field ? std::strtod(field + 1, nullptr) * 1000.0 / double(::sysconf(_SC_CLK_TCK)) : 0;
 #else
     return 0;
 #endif
@@ -61,10 +60,9 @@ void startupMark(const char *what)
 {
     if (!tracing())
         return;
-    static QSet<QByteArray> seen;
-    if (seen.contains(what))
+    static std::set<std::string> seen;
+    if (!seen.insert(what).second)
         return;
-    seen.insert(what);
     static const double start = processStartMs();
     std::fprintf(stderr, "startup %8.1f ms  %s\n", start > 0 ? nowMs() - start : 0.0, what);
     std::fflush(stderr);
