@@ -1,6 +1,7 @@
 // One running process per user: a later start hands its arguments to it.
 #include "toolkit/SingleInstance.h"
 #include "Wait.h"
+#include "toolkit/HandOver.h"
 
 #include <QFile>
 #include <QLocalSocket>
@@ -76,4 +77,30 @@ TEST(SingleInstance, WithNoOneRunningOrALockLeftByAProcessThatDiedTheNextStartRu
     after.listen();
     EXPECT_TRUE(SingleInstance::tellRunning(kName, {}, 2000))
         << "the stale socket file was replaced by a live one";
+}
+
+// The starter, which has no Qt, looks where the running one listens, with or
+// without a runtime folder from the session, and is heard as a later start is.
+TEST(HandOver, TheStarterLooksWhereTheRunningOneListensAndIsHeardAsALaterStart)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    for (const bool sessionFolder : {true, false}) {
+        if (!sessionFolder)
+            qunsetenv("XDG_RUNTIME_DIR");
+        SingleInstance running(kName);
+        ASSERT_TRUE(running.isPrimary());
+        running.listen();
+        QStringList heard;
+        running.startedAgain = [&](const QStringList &arguments) { heard << arguments.join('|'); };
+        const std::string path = tk::handover::socketPath(kName.toStdString());
+        EXPECT_EQ(QString::fromStdString(path), runtimeFile(".socket")) << sessionFolder;
+        EXPECT_TRUE(tk::handover::tell(
+            path, tk::handover::message({"http://a.test/?q=1 2", "", "网址%00", "line\nbreak\n\n"}), 2000));
+        EXPECT_TRUE(waitFor([&] { return !heard.isEmpty(); }));
+        EXPECT_EQ(heard.value(0), "http://a.test/?q=1 2|网址%00|line\nbreak\n\n");
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    EXPECT_FALSE(
+        tk::handover::tell(tk::handover::socketPath(kName.toStdString()), tk::handover::message({}), 2000))
+        << "no one listens";
 }
