@@ -15,7 +15,6 @@
 #include "toolkit/SingleInstance.h"
 #include "toolkit/StartupTrace.h"
 #include "toolkit/TkError.h"
-#include "win32/NotifyIcon.h"
 #include "win32/Win32.h"
 
 #include <QApplication>
@@ -134,8 +133,6 @@ int main(int argc, char *argv[])
     // Qt's words and the engine's (the page's context menu) follow the
     // desktop's language; the program's own captions stay.
     tk::installQtTranslations(QLocale::system(), &app);
-    // The tray icon is added with the main window, after the engine starts.
-    tk::NotificationArea::lookAhead();
     tk::startupMark("application object made");
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     instance.startedAgain = startedAgain;

@@ -142,12 +142,6 @@ bool NotificationArea::isAvailable()
     return StatusNotifierItem::hostPresent() || QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void NotificationArea::lookAhead()
-{
-    if (!state().simulated)
-        StatusNotifierItem::askForHost();
-}
-
 const std::vector<NotificationArea::Icon> &NotificationArea::icons()
 {
     return state().icons;

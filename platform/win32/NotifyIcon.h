@@ -53,9 +53,6 @@ public:
         QString text;
     };
     static bool isAvailable();
-    // Starts finding out what the desktop has for icons, off the window's
-    // thread, so that the first icon added waits less or not at all.
-    static void lookAhead();
     static const std::vector<Icon> &icons();
     // Tests get a notification area without a desktop, or none at all.
     static void simulate(bool available);

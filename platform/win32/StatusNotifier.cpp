@@ -13,8 +13,6 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include <future>
-#include <mutex>
 #include <tuple>
 
 namespace tk {
@@ -264,37 +262,17 @@ private:
 
 } // namespace
 
-namespace {
-
-bool askHost()
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus().call(get);
-    return reply.type() == QDBusMessage::ReplyMessage &&
-           reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
-}
-
-std::shared_future<bool> &hostAnswer()
-{
-    static std::shared_future<bool> answer;
-    return answer;
-}
-
-} // namespace
-
-void StatusNotifierItem::askForHost()
-{
-    static std::once_flag asked;
-    std::call_once(asked, [] { hostAnswer() = std::async(std::launch::async, askHost).share(); });
-}
-
 bool StatusNotifierItem::hostPresent()
 {
-    askForHost();
-    static const bool present = hostAnswer().get();
+    static const bool present = [] {
+        QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+        const QDBusMessage reply = bus().call(get);
+        return reply.type() == QDBusMessage::ReplyMessage &&
+               reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+    }();
     return present;
 }
 

@@ -30,12 +30,8 @@ class StatusNotifierItem : public QObject {
     Q_OBJECT
 public:
     // Whether the session has a host that shows such items; asked once, as Qt
-    // asks once, and waited for here if still being asked.
+    // asks once.
     static bool hostPresent();
-    // Starts asking, off the window's thread: connecting to the session bus
-    // (or finding there is none) takes a few milliseconds the program's start
-    // need not wait for. Once the application object exists.
-    static void askForHost();
 
     StatusNotifierItem(const QIcon &icon, const QString &tip, NotifierHandlers handlers);
     ~StatusNotifierItem() override;
