@@ -91,10 +91,8 @@ private:
     void takeFrames()
     {
         for (const QPointer<QQuickWidget> &w : std::exchange(m_waiting, {}))
-            if (w && !w->isVisible()) {
+            if (w && !w->isVisible())
                 w->grabFramebuffer();
-                m_paints[w].drawingWhenHidden = false;
-            }
     }
 
     QElapsedTimer m_clock;
