@@ -20,7 +20,7 @@ namespace tk::handover {
 std::string message(const std::vector<std::string> &arguments)
 {
     static const char hex[] = "0123456789ABCDEF";
-    std::string out = "started again\n";
+    std::string out = kStartedAgain;
     const size_t count = std::min(arguments.size(), size_t(kMaxArguments));
     for (size_t i = 0; i < count; ++i) {
         if (arguments[i].empty()) // an empty line ends the message

@@ -12,6 +12,7 @@ namespace tk::handover {
 // "started again", then each non-empty argument percent-encoded (all but
 // letters, digits and -._~) on a line of its own, then an empty line; at
 // most kMaxArguments of them.
+inline constexpr char kStartedAgain[] = "started again\n";
 inline constexpr int kMaxArguments = 256;
 std::string message(const std::vector<std::string> &arguments);
 

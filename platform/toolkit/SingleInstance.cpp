@@ -17,7 +17,6 @@ namespace {
 
 // A later start's message (toolkit/HandOver.h). What the running process
 // reads from a peer is bounded; more, and the peer is dropped unheard.
-constexpr char kStartedAgain[] = "started again\n";
 constexpr qint64 kMaxMessageBytes = 1 << 20;
 
 QByteArray messageOf(const QStringList &arguments)
@@ -32,7 +31,7 @@ QByteArray messageOf(const QStringList &arguments)
 // when it is not one.
 std::optional<QStringList> argumentsOf(const QByteArray &data, bool &broken)
 {
-    const QByteArray header = kStartedAgain;
+    const QByteArray header = handover::kStartedAgain;
     broken = !header.startsWith(data.left(header.size()));
     // The empty line: the header's own newline when nothing follows it.
     const qsizetype end = data.indexOf("\n\n", header.size() - 1);

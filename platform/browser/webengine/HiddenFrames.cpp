@@ -55,6 +55,9 @@ public:
             m_paints.erase(static_cast<QChildEvent *>(event)->child());
             return false;
         }
+        // Everything else a page's widget gets (input above all) passes untouched.
+        if (event->type() != QEvent::Hide && event->type() != QEvent::Timer)
+            return false;
         auto *w = qobject_cast<QQuickWidget *>(watched);
         if (!w)
             return false;
